@@ -1,0 +1,36 @@
+# vt_library(name dep...): every .cpp under src/<name> (not in sub-folders that
+# have their own CMakeLists) becomes the static library vt_<name>. A folder
+# with no sources yet becomes an interface library so dependants still link.
+function(vt_library name)
+  file(GLOB _src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${name}/*.cpp)
+  set(_deps)
+  foreach(d ${ARGN})
+    list(APPEND _deps vt_${d})
+  endforeach()
+  if(_src)
+    add_library(vt_${name} STATIC ${_src})
+    target_include_directories(vt_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(vt_${name} PUBLIC ${_deps})
+  else()
+    add_library(vt_${name} INTERFACE)
+    target_include_directories(vt_${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(vt_${name} INTERFACE ${_deps})
+  endif()
+endfunction()
+
+# vt_test(name lib...): every .cpp in tests/<name> becomes the test program
+# test_<name>, registered with CTest case by case.
+function(vt_test name)
+  file(GLOB _src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${name}/*.cpp)
+  if(NOT _src)
+    return()
+  endif()
+  add_executable(test_${name} ${_src})
+  set(_deps)
+  foreach(d ${ARGN})
+    list(APPEND _deps vt_${d})
+  endforeach()
+  target_link_libraries(test_${name} PRIVATE ${_deps} vt_testsupport vt_datagen GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+endfunction()

@@ -1,0 +1,53 @@
+#pragma once
+// Millisecond clock and sleep, injectable so tests run on a fake clock.
+#include <cstdint>
+
+namespace plat {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Milliseconds since an arbitrary origin; wraps at 2^32 like the
+    // multimedia clock the game was written against.
+    virtual uint32_t NowMs() = 0;
+    virtual void SleepMs(uint32_t ms) = 0;
+};
+
+// Monotonic wall clock.
+class RealClock final : public Clock {
+public:
+    uint32_t NowMs() override;
+    void SleepMs(uint32_t ms) override;
+};
+
+// Test clock: time moves only when told; SleepMs advances it instead of
+// blocking.
+class FakeClock final : public Clock {
+public:
+    explicit FakeClock(uint32_t start = 0) : now_(start) {}
+    uint32_t NowMs() override { return now_; }
+    void SleepMs(uint32_t ms) override { now_ += ms; }
+    void Advance(uint32_t ms) { now_ += ms; }
+    void Set(uint32_t ms) { now_ = ms; }
+
+private:
+    uint32_t now_;
+};
+
+// The process-wide clock. SetClock(nullptr) restores the real clock; the
+// caller keeps ownership of what it installs.
+Clock& GetClock();
+void SetClock(Clock* clock);
+
+// Shorthands for GetClock().NowMs() / SleepMs().
+uint32_t TimeGetTime();
+void SleepMs(uint32_t ms);
+
+// Timer period range in milliseconds, as the multimedia timer reports it.
+struct TimerCaps {
+    uint32_t periodMin;
+    uint32_t periodMax;
+};
+TimerCaps GetTimerCaps();
+
+} // namespace plat
