@@ -1,6 +1,24 @@
 #pragma once
-// The main window. Only the declarations other code needs before the window
-// backend lands; the backend owns the definition.
+// The main window and its message queue. The game's window hook sees
+// Windows-style messages with the codes its logic depends on; the backend
+// (SDL2, or headless driven by a scripted timeline) turns its own events
+// into them. Every way to quit (window close, SDL quit, SIGINT, SIGTERM)
+// arrives as WM_CLOSE, so the game's save and shutdown paths always run.
+//
+// Backend choice (ConfigureFromEnvironment, or the first window created):
+//   VANTREL_HEADLESS=1      headless backend
+//   VANTREL_SCRIPT=<file>   headless backend on a fake clock, events from
+//                           the timeline file (see timeline.h)
+//   VANTREL_WINDOWED=1      SDL: a decorated 640x480 window instead of the
+//                           borderless screen-sized one (or =WxH)
+//   otherwise SDL2; when SDL has no usable video the headless backend.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+struct SDL_Window;
+
 namespace plat {
 
 class Window;
@@ -9,5 +27,148 @@ enum : int { SW_HIDE = 0, SW_SHOW = 5 };
 
 // Null-safe: a null window is ignored.
 void ShowWindow(Window* window, int cmd);
+
+enum : uint32_t {
+    WM_NULL = 0x0000,
+    WM_ACTIVATE = 0x0006,
+    WM_CLOSE = 0x0010,
+    WM_QUIT = 0x0012,
+    WM_ACTIVATEAPP = 0x001C,
+    WM_MOUSEACTIVATE = 0x0021,
+    WM_NCACTIVATE = 0x0086,
+    WM_KEYDOWN = 0x0100,
+    WM_KEYUP = 0x0101,
+    WM_CHAR = 0x0102,
+    WM_COMMAND = 0x0111,
+    WM_MOUSEMOVE = 0x0200,
+    WM_LBUTTONDOWN = 0x0201,
+    WM_LBUTTONUP = 0x0202,
+    WM_RBUTTONDOWN = 0x0204,
+    WM_RBUTTONUP = 0x0205,
+};
+enum : uint32_t { WA_INACTIVE = 0, WA_ACTIVE = 1 };
+enum : int { SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_SWAPBUTTON = 23 };
+
+inline uint32_t MakeLParam(int lo, int hi) {
+    return (static_cast<uint32_t>(lo) & 0xFFFFu) | (static_cast<uint32_t>(hi) << 16);
+}
+inline uint32_t LoWord(uint32_t v) { return v & 0xFFFFu; }
+inline uint32_t HiWord(uint32_t v) { return v >> 16; }
+
+struct Msg {
+    Window* window = nullptr;
+    uint32_t message = WM_NULL;
+    uint32_t wParam = 0;
+    uint32_t lParam = 0;
+};
+
+// The window hook: true when it handled the message (then *result is the
+// message result); false lets DefWindowProc handle it.
+using WndProc = std::function<bool(uint32_t message, uint32_t wParam, uint32_t lParam, intptr_t* result)>;
+
+enum class Backend { Sdl, Headless };
+
+struct WindowDesc {
+    std::string titleGbk;
+    int x = 0;
+    int y = 0;
+    int width = 0;   // 0: the screen's width
+    int height = 0;  // 0: the screen's height
+    bool topmost = true;
+};
+
+class Window {
+public:
+    virtual ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    virtual Backend GetBackend() const = 0;
+    // The native SDL window (to create a renderer and a streaming texture
+    // for presentation); null for the headless backend.
+    virtual SDL_Window* GetSdlWindow() const { return nullptr; }
+
+    int X() const { return x_; }
+    int Y() const { return y_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool IsShown() const { return shown_; }
+    const std::string& TitleGbk() const { return titleGbk_; }
+
+    void SetWndProc(WndProc proc) { proc_ = std::move(proc); }
+    // Calls the hook, else DefWindowProc.
+    intptr_t Deliver(uint32_t message, uint32_t wParam, uint32_t lParam);
+
+protected:
+    explicit Window(const WindowDesc& desc);
+    friend void ShowWindow(Window*, int);
+    friend void MoveWindow(Window*, int, int, int, int);
+    friend bool PeekMessage(Msg*);
+    friend bool GetMessage(Msg*);
+    friend void IdleWait();
+    virtual void OnShow(bool) {}
+    virtual void OnMove() {}
+    // Turns backend events into queued messages (and input state).
+    virtual void Pump() = 0;
+    // Called once per loop pass that found nothing queued.
+    virtual void OnIdlePass() {}
+    virtual void Idle() {}
+
+    int x_ = 0, y_ = 0, width_ = 0, height_ = 0;
+    bool shown_ = false;
+    std::string titleGbk_;
+
+private:
+    WndProc proc_;
+};
+
+// Picks the backend (and, for a script, installs its fake clock) from the
+// environment. Called by the program before anything reads the clock; safe
+// to call more than once. Returns the backend that windows will use.
+Backend ConfigureFromEnvironment();
+// Forces the headless backend for the next window (tests), with an
+// optional timeline text (see timeline.h; empty: no scripted events). With
+// advanceClock every idle loop pass sleeps the timeline's step on the
+// process clock, which a fake clock turns into an instant advance.
+void UseHeadlessBackend(const std::string& timelineText = std::string(), bool advanceClock = false);
+Backend CurrentBackend();
+// Forgets the choice, so the environment is read again (tests).
+void ResetBackendConfiguration();
+
+// Creates the main window (hidden until ShowWindow) on the chosen backend,
+// installs the quit-signal handlers and makes it the main window.
+Window* CreateMainWindow(const WindowDesc& desc, WndProc proc);
+void DestroyWindow(Window* window);
+Window* GetMainWindow();
+void MoveWindow(Window* window, int x, int y, int width, int height);
+
+// Screen size of the chosen backend (the desktop for SDL; 1024x768 or the
+// timeline's "screen" line headless).
+int GetSystemMetrics(int index);
+
+// The message queue. PeekMessage pumps the backend and reports whether a
+// message waits (without removing it). GetMessage removes the next message
+// and returns false for WM_QUIT. TranslateMessage posts the WM_CHAR of the
+// keys that type a control character (Backspace, Tab, Enter, Escape); typed
+// text arrives from the backend as WM_CHAR bytes in GBK (lead byte first).
+bool PeekMessage(Msg* out);
+bool GetMessage(Msg* out);
+void TranslateMessage(const Msg& msg);
+intptr_t DispatchMessage(const Msg& msg);
+void PostMessage(Window* window, uint32_t message, uint32_t wParam, uint32_t lParam);
+void PostQuitMessage(int exitCode);
+intptr_t SendMessage(Window* window, uint32_t message, uint32_t wParam, uint32_t lParam);
+intptr_t DefWindowProc(Window* window, uint32_t message, uint32_t wParam, uint32_t lParam);
+size_t QueuedMessageCount();
+void ClearMessageQueue();
+
+// A loop pass found no work due: the SDL backend yields the processor
+// briefly; the headless backend does nothing.
+void IdleWait();
+
+// SIGINT and SIGTERM post WM_CLOSE to the main window (at the next pump).
+// The first signal of each kind is handled; a second one ends the process
+// the default way, so a hung shutdown can still be interrupted.
+void InstallQuitSignals();
 
 } // namespace plat

@@ -1,12 +1,16 @@
-// Placeholder entry point until the application object exists: it starts
-// the log in the program folder and ends.
+// Entry point: the framework part of the program. The backend and its
+// clock are chosen before anything reads the clock, then the application
+// object runs.
+#include "app/game_app.h"
 #include "core/log.h"
-#include "platform/fs.h"
+#include "platform/window.h"
 
 int main() {
-    plat::SetCurrentDir(plat::ProgramDirNative());
-    plat::DeleteFile(kLogFile);
-    WriteLog(kLogFile, "tamiro begin\n");
-    WriteLog(kLogFile, "tamiro end\n");
-    return 0;
+    plat::ConfigureFromEnvironment();
+    g_AppClock.Reset();
+    if (!g_GameApp.InitInstance()) {
+        g_GameApp.ExitInstance();
+        return 1;
+    }
+    return g_GameApp.Run();
 }

@@ -1,0 +1,140 @@
+#include "app/game_app.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "app/game_main.h"
+#include "app/links.h"
+#include "core/directories.h"
+#include "core/frame_globals.h"
+#include "core/log.h"
+#include "core/pack_file.h"
+#include "platform/fs.h"
+#include "platform/random.h"
+#include "platform/sysinfo.h"
+#include "platform/window.h"
+#include "sound/media_mng.h"
+
+CGameApp g_GameApp;
+
+// ------------------------------------------------------------ main window
+
+CMainWnd::CMainWnd() {
+    plat::WindowDesc desc;
+    desc.titleGbk = "vantrel";
+    desc.x = 0;
+    desc.y = 0;
+    desc.width = plat::GetSystemMetrics(plat::SM_CXSCREEN);
+    desc.height = plat::GetSystemMetrics(plat::SM_CYSCREEN);
+    desc.topmost = true;
+    m_pWindow = plat::CreateMainWindow(desc, [this](uint32_t m, uint32_t w, uint32_t l, intptr_t* r) {
+        return OnWndMsg(m, w, l, r) != 0;
+    });
+}
+
+CMainWnd::~CMainWnd() {
+    plat::DestroyWindow(m_pWindow);
+    m_pWindow = nullptr;
+}
+
+int CMainWnd::OnWndMsg(uint32_t message, uint32_t wParam, uint32_t lParam, intptr_t* result) {
+    if (g_MediaMng.OnWindowMessage(message, wParam, lParam)) return 1;
+    switch (message) {
+    case plat::WM_ACTIVATE:
+    case plat::WM_ACTIVATEAPP:
+    case plat::WM_MOUSEACTIVATE:
+    case plat::WM_NCACTIVATE:
+        if (message == plat::WM_ACTIVATE) g_AppActive = plat::LoWord(wParam) != 0 ? 1 : 0;
+        else g_AppActive = static_cast<int>(wParam);
+        if (!g_AppActive && g_GameMain.m_CurState == GS_MOVIE) {
+            // The movie ends when the window loses activation. It ends
+            // through the same routine as a movie that ran out, so a return
+            // to the game keeps the running game.
+            g_GameMain.FinishMovie();
+            g_GameMain.Step();
+        }
+        return 0;
+    case plat::WM_CLOSE: {
+        const int saved = g_SaveRunningGame();
+        if (saved == 0) WriteLog(kLogFile, "Save on close failed.\n");
+        g_GameMain.m_ReqState = GS_SHUTDOWN;
+        if (result) *result = 0;
+        return 1;
+    }
+    case plat::WM_KEYDOWN:
+    case plat::WM_KEYUP:
+    case plat::WM_CHAR:
+        if (g_AppActive) g_GameMain.OnKeyMessage(message, wParam, lParam, result);
+        return 0;
+    case plat::WM_COMMAND:
+        // Swallowed: no command routing.
+        if (result) *result = 0;
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+// ------------------------------------------------------------ application
+
+CGameApp::CGameApp() { g_AppActive = 1; }
+
+int CGameApp::InitInstance() {
+    SetProgramDirectory(0);
+
+    plat::DeleteFile(kLogFile);
+    WriteLog(kLogFile, "tamiro begin\n");
+
+    g_PackRoot = GetProgramDirectory();
+    g_PackExt = "fol";
+    g_PackNames.clear();
+    g_PackNames.push_back("mb");
+    g_PackNames.push_back("slr");
+    g_PackNames.push_back("cj");
+    char line[1024];
+    std::snprintf(line, sizeof line, "InitGameFileProperty() %d\n", InitGameFileProperty());
+    WriteLog(kLogFile, line);
+
+    const plat::OsVersion v = plat::GetOsVersion();
+    std::snprintf(line, sizeof line, "System:%d %d %d %d %s\n", v.platformId, v.major, v.minor, v.build,
+                  v.extra.c_str());
+    WriteLog(kLogFile, line);
+
+    // No component model to start on this platform.
+
+    plat::SRand(static_cast<uint32_t>(std::time(nullptr)));
+
+    m_pMainWnd = new CMainWnd();
+    plat::ShowWindow(m_pMainWnd->GetWindow(), plat::SW_SHOW);
+
+    g_GameMain.m_ReqState = GS_STARTUP;
+
+    WriteLog(kLogFile, "EndInitInstance\n");
+    return 1;
+}
+
+int CGameApp::Run() {
+    for (;;) {
+        plat::Msg msg;
+        if (plat::PeekMessage(&msg)) {
+            if (!plat::GetMessage(&msg)) return static_cast<int>(msg.wParam);
+            plat::TranslateMessage(msg);
+            plat::DispatchMessage(msg);
+            continue;
+        }
+        const int32_t ticksBefore = g_GameMain.m_TickCount;
+        if (!g_GameMain.Step()) {
+            ExitInstance();
+            return g_GameMain.m_ErrorCode;
+        }
+        if (g_GameMain.m_TickCount == ticksBefore) plat::IdleWait();
+    }
+}
+
+int CGameApp::ExitInstance() {
+    delete m_pMainWnd;
+    m_pMainWnd = nullptr;
+    WriteLog(kLogFile, "tamiro end\n");
+    UnmountPackLibraries();
+    return 0;
+}

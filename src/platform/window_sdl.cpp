@@ -1,0 +1,217 @@
+// SDL2 backend: a borderless, screen-sized window (or a decorated one for
+// development), SDL events turned into the window messages the game reads.
+#include <SDL.h>
+
+#include <memory>
+
+#include "platform/debug.h"
+#include "platform/input.h"
+#include "platform/text.h"
+#include "platform/window_backend.h"
+
+namespace plat::detail {
+
+namespace {
+
+bool g_videoTried = false;
+bool g_videoOk = false;
+
+bool InitVideo() {
+    if (!g_videoTried) {
+        g_videoTried = true;
+        // The platform layer turns SIGINT and SIGTERM into a close message
+        // itself.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        g_videoOk = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        if (!g_videoOk) OutputDebugString(std::string("SDL video unavailable: ") + SDL_GetError() + "\n");
+    }
+    return g_videoOk;
+}
+
+} // namespace
+
+// Windows virtual-key code for an SDL scancode (0: none).
+int ScancodeToVk(SDL_Scancode sc) {
+    if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
+    if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
+    if (sc == SDL_SCANCODE_0) return '0';
+    if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return VK_F1 + (sc - SDL_SCANCODE_F1);
+    if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9) return VK_NUMPAD0 + 1 + (sc - SDL_SCANCODE_KP_1);
+    switch (sc) {
+    case SDL_SCANCODE_KP_0: return VK_NUMPAD0;
+    case SDL_SCANCODE_RETURN: return VK_RETURN;
+    case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
+    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
+    case SDL_SCANCODE_TAB: return VK_TAB;
+    case SDL_SCANCODE_SPACE: return VK_SPACE;
+    case SDL_SCANCODE_MINUS: return VK_OEM_MINUS;
+    case SDL_SCANCODE_EQUALS: return VK_OEM_PLUS;
+    case SDL_SCANCODE_LEFTBRACKET: return VK_OEM_4;
+    case SDL_SCANCODE_RIGHTBRACKET: return VK_OEM_6;
+    case SDL_SCANCODE_BACKSLASH: return VK_OEM_5;
+    case SDL_SCANCODE_SEMICOLON: return VK_OEM_1;
+    case SDL_SCANCODE_APOSTROPHE: return VK_OEM_7;
+    case SDL_SCANCODE_GRAVE: return VK_OEM_3;
+    case SDL_SCANCODE_COMMA: return VK_OEM_COMMA;
+    case SDL_SCANCODE_PERIOD: return VK_OEM_PERIOD;
+    case SDL_SCANCODE_SLASH: return VK_OEM_2;
+    case SDL_SCANCODE_CAPSLOCK: return VK_CAPITAL;
+    case SDL_SCANCODE_PRINTSCREEN: return VK_SNAPSHOT;
+    case SDL_SCANCODE_SCROLLLOCK: return VK_SCROLL;
+    case SDL_SCANCODE_PAUSE: return VK_PAUSE;
+    case SDL_SCANCODE_INSERT: return VK_INSERT;
+    case SDL_SCANCODE_HOME: return VK_HOME;
+    case SDL_SCANCODE_PAGEUP: return VK_PRIOR;
+    case SDL_SCANCODE_DELETE: return VK_DELETE;
+    case SDL_SCANCODE_END: return VK_END;
+    case SDL_SCANCODE_PAGEDOWN: return VK_NEXT;
+    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
+    case SDL_SCANCODE_LEFT: return VK_LEFT;
+    case SDL_SCANCODE_DOWN: return VK_DOWN;
+    case SDL_SCANCODE_UP: return VK_UP;
+    case SDL_SCANCODE_NUMLOCKCLEAR: return VK_NUMLOCK;
+    case SDL_SCANCODE_KP_DIVIDE: return VK_DIVIDE;
+    case SDL_SCANCODE_KP_MULTIPLY: return VK_MULTIPLY;
+    case SDL_SCANCODE_KP_MINUS: return VK_SUBTRACT;
+    case SDL_SCANCODE_KP_PLUS: return VK_ADD;
+    case SDL_SCANCODE_KP_PERIOD: return VK_DECIMAL;
+    case SDL_SCANCODE_APPLICATION: return VK_APPS;
+    case SDL_SCANCODE_LCTRL: return VK_LCONTROL;
+    case SDL_SCANCODE_LSHIFT: return VK_LSHIFT;
+    case SDL_SCANCODE_LALT: return VK_LMENU;
+    case SDL_SCANCODE_LGUI: return VK_LWIN;
+    case SDL_SCANCODE_RCTRL: return VK_RCONTROL;
+    case SDL_SCANCODE_RSHIFT: return VK_RSHIFT;
+    case SDL_SCANCODE_RALT: return VK_RMENU;
+    case SDL_SCANCODE_RGUI: return VK_RWIN;
+    default: return 0;
+    }
+}
+
+namespace {
+
+class SdlWindow final : public Window {
+public:
+    SdlWindow(const WindowDesc& desc, SDL_Window* w) : Window(desc), window_(w) {
+        id_ = SDL_GetWindowID(w);
+        SDL_StartTextInput();
+    }
+    ~SdlWindow() override {
+        SDL_StopTextInput();
+        if (window_) SDL_DestroyWindow(window_);
+    }
+    Backend GetBackend() const override { return Backend::Sdl; }
+    SDL_Window* GetSdlWindow() const override { return window_; }
+
+protected:
+    void OnShow(bool shown) override {
+        if (shown) {
+            SDL_ShowWindow(window_);
+            SDL_RaiseWindow(window_);
+        } else {
+            SDL_HideWindow(window_);
+        }
+    }
+    void OnMove() override {
+        if (Config().windowed) return;  // the development window keeps its frame
+        SDL_SetWindowPosition(window_, x_, y_);
+        SDL_SetWindowSize(window_, width_, height_);
+    }
+    void Idle() override { SDL_Delay(1); }
+
+    void Pump() override {
+        SDL_Event e;
+        bool closed = false;
+        while (SDL_PollEvent(&e)) {
+            switch (e.type) {
+            case SDL_QUIT:
+                if (!closed) QueueClose(this);
+                closed = true;
+                break;
+            case SDL_WINDOWEVENT:
+                if (e.window.windowID != id_) break;
+                if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+                    if (!closed) QueueClose(this);
+                    closed = true;
+                } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                    QueueActivate(this, true);
+                } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                    QueueActivate(this, false);
+                }
+                break;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+                QueueKey(this, ScancodeToVk(e.key.keysym.scancode), e.type == SDL_KEYDOWN, e.key.repeat != 0,
+                         static_cast<int>(e.key.keysym.scancode));
+                break;
+            case SDL_TEXTINPUT:
+                QueueText(this, e.text.text);
+                break;
+            case SDL_MOUSEMOTION:
+                QueueMouseMove(this, e.motion.x, e.motion.y);
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP: {
+                int vk = e.button.button == SDL_BUTTON_LEFT ? VK_LBUTTON
+                       : e.button.button == SDL_BUTTON_RIGHT ? VK_RBUTTON
+                       : e.button.button == SDL_BUTTON_MIDDLE ? VK_MBUTTON : 0;
+                if (vk) QueueMouseButton(this, vk, e.type == SDL_MOUSEBUTTONDOWN, e.button.x, e.button.y);
+                break;
+            }
+            default:
+                break;
+            }
+        }
+    }
+
+private:
+    SDL_Window* window_ = nullptr;
+    uint32_t id_ = 0;
+};
+
+} // namespace
+
+bool SdlVideoAvailable() { return InitVideo(); }
+
+bool SdlScreenSize(int* w, int* h) {
+    if (!InitVideo()) return false;
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0 || mode.w <= 0 || mode.h <= 0) return false;
+    *w = mode.w;
+    *h = mode.h;
+    return true;
+}
+
+std::unique_ptr<Window> MakeSdlWindow(const WindowDesc& desc) {
+    if (!InitVideo()) return nullptr;
+    WindowDesc d = desc;
+    const BackendConfig& c = Config();
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    int sw = 0, sh = 0;
+    if (!SdlScreenSize(&sw, &sh)) {
+        sw = 640;
+        sh = 480;
+    }
+    if (d.width <= 0) d.width = sw;
+    if (d.height <= 0) d.height = sh;
+    int x = d.x, y = d.y, w = d.width, h = d.height;
+    if (c.windowed) {
+        x = y = SDL_WINDOWPOS_CENTERED;
+        w = c.windowedWidth;
+        h = c.windowedHeight;
+        d.width = w;
+        d.height = h;
+    } else {
+        flags |= SDL_WINDOW_BORDERLESS;
+        if (d.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    }
+    SDL_Window* win = SDL_CreateWindow(GbkToUtf8(d.titleGbk).c_str(), x, y, w, h, flags);
+    if (!win) {
+        OutputDebugString(std::string("SDL_CreateWindow failed: ") + SDL_GetError() + "\n");
+        return nullptr;
+    }
+    return std::make_unique<SdlWindow>(d, win);
+}
+
+} // namespace plat::detail

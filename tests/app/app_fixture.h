@@ -1,0 +1,67 @@
+#pragma once
+// A fresh game object on a fake clock, in a scratch program folder.
+#include <new>
+#include <string>
+
+#include "app/game_app.h"
+#include "app/game_main.h"
+#include "app/links.h"
+#include "app/screen.h"
+#include "app/sequences.h"
+#include "core/frame_globals.h"
+#include "core/key_state.h"
+#include "core/log.h"
+#include "host/game_host.h"
+#include "platform/fs.h"
+#include "platform/input.h"
+#include "platform/window.h"
+#include "sound/media_mng.h"
+#include "support/test_env.h"
+
+class GameMainTest : public vtest::TempDirTest {
+protected:
+    void SetUp() override {
+        vtest::TempDirTest::SetUp();
+        clock_ = std::make_unique<vtest::FakeClockScope>(100000);
+        g_AppClock.Reset();
+        g_GameMain.~CGameMain();
+        new (&g_GameMain) CGameMain();
+        g_AppActive = 1;
+        g_FrameDirty = 1;
+        g_LButtonHeld = 0;
+        g_KeyState = CKeyState{};
+        g_MouseRecord = CMouseRecord{};
+        g_GameHost = CGameHost{};
+        g_MediaMng.Release();
+        g_IntroMoviePending = 0;
+        plat::ResetInput();
+        plat::UseHeadlessBackend();
+        plat::ClearMessageQueue();
+        DisplayForceModeFailures(0);
+    }
+    void TearDown() override {
+        plat::ClearMessageQueue();
+        DisplayForceModeFailures(0);
+        g_SaveRunningGame = savedSave_;
+        clock_.reset();
+        vtest::TempDirTest::TearDown();
+    }
+    // The game object standing in a state with the display set, as after
+    // start-up.
+    void StandIn(int state) {
+        g_GameMain.m_CurState = g_GameMain.m_ReqState = state;
+        g_GameMain.m_CurDisplayMode = g_GameMain.m_ReqDisplayMode = DM_640;
+        g_GameMain.m_ScreenWidth = 640;
+        g_GameMain.m_ScreenHeight = 480;
+    }
+    plat::FakeClock& Clock() { return **clock_; }
+    std::string Log() { return ReadFile(Dir() + "BugLog.ini"); }
+    static int Count(const std::string& text, const std::string& what) {
+        int n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    }
+
+    std::unique_ptr<vtest::FakeClockScope> clock_;
+    int (*savedSave_)() = g_SaveRunningGame;
+};

@@ -1,0 +1,72 @@
+// Runs the real executable headless with a scripted timeline.
+#include <gtest/gtest.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <string>
+#include <vector>
+
+#include "support/test_env.h"
+
+extern char** environ;
+
+namespace {
+
+class VantrelRun : public vtest::TempDirTest {
+protected:
+    // Runs vantrel with VANTREL_HOME = the scratch folder and the script;
+    // returns the exit status (-1 when it did not exit normally).
+    int Run(const std::string& script) {
+        WriteFile(Dir() + "script.txt", script);
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            const std::string s = *e;
+            if (s.rfind("VANTREL_", 0) == 0 || s.rfind("DISPLAY=", 0) == 0) continue;
+            env.push_back(s);
+        }
+        env.push_back("VANTREL_HOME=" + Dir());
+        env.push_back("VANTREL_SCRIPT=" + Dir() + "script.txt");
+        std::vector<char*> envp;
+        for (std::string& s : env) envp.push_back(s.data());
+        envp.push_back(nullptr);
+        std::string exe = VANTREL_EXE;
+        char* argv[] = {exe.data(), nullptr};
+        pid_t pid = 0;
+        if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -2;
+        int status = 0;
+        if (waitpid(pid, &status, 0) != pid) return -3;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST_F(VantrelRun, ScriptedCloseEndsCleanlyWithTheStateSequenceInTheLog) {
+    ASSERT_EQ(Run("step 2\nlimit 600000\nat 400 move 100 100\nat 500 key 0x41\nat 3000 close\n"), 0);
+    const std::string log = ReadFile(Dir() + "BugLog.ini");
+    ASSERT_EQ(log.rfind("tamiro begin\n", 0), 0u) << log;
+    ASSERT_GE(log.size(), 11u);
+    EXPECT_EQ(log.substr(log.size() - 11), "tamiro end\n") << log;
+    // Start-up, the title screen after the (missing) intro movie, and the
+    // shutdown, in order.
+    const char* order[] = {"InitGameFileProperty() ", "System:", "EndInitInstance\n", "Begin InitJM()\n",
+                           "End InitJM()\n", "  StartAppEnd()\n", "LogAVI\n", "End JM_EndOut()\n",
+                           "Begin JM_BeginOut()\n", "End JM_BeginOut()\n", "End JM_EndOut()\n",
+                           "  Other.ClearUp\n", "tamiro end\n"};
+    size_t at = 0;
+    for (const char* line : order) {
+        at = log.find(line, at);
+        ASSERT_NE(at, std::string::npos) << "missing in order: " << line << "\n" << log;
+        ++at;
+    }
+    EXPECT_EQ(log.find("Set display mode error."), std::string::npos);
+}
+
+TEST_F(VantrelRun, BadScriptStillShutsDownInOrder) {
+    ASSERT_EQ(Run("at 10 dance\n"), 0);
+    const std::string log = ReadFile(Dir() + "BugLog.ini");
+    EXPECT_EQ(log.rfind("tamiro begin\n", 0), 0u);
+    EXPECT_NE(log.find("  Other.ClearUp\n"), std::string::npos);
+    EXPECT_EQ(log.substr(log.size() - 11), "tamiro end\n");
+}
+
+} // namespace
