@@ -8,36 +8,8 @@
 #include <cstdint>
 
 #include "core/geometry.h"
+#include "gfx/image.h"
 #include "platform/display.h"
-
-class CSurface;
-
-// The abstract picture: a surface, or a frame of a resource library.
-// (Raw and run-length images derive from it as well.)
-class CImage {
-public:
-    virtual ~CImage() = default;
-    virtual int IsRle() { return 0; }
-    virtual int Attach(const uint8_t* frameHeader) {
-        (void)frameHeader;
-        return 1;
-    }
-    // Draws the rectangle (srcX, srcY, w, h) of this picture at (x, y) on dst.
-    virtual int Blt(CSurface* dst, int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX, int32_t srcY, int32_t mode,
-                    int32_t level, const CGameRect* clip) = 0;
-    virtual int Draw(CSurface* dst, int32_t x, int32_t y, int32_t mode, int32_t level, const CGameRect* clip) = 0;
-    virtual int Kind() = 0;
-
-    int32_t m_OriginX = 0;
-    int32_t m_OriginY = 0;
-    int32_t m_Width = 0;
-    int32_t m_Height = 0;
-    int32_t m_PixelCount = 0;
-    uint8_t m_BitsPerPixel = 8;
-    uint8_t m_Format = 8;
-    uint8_t* m_pAlpha = nullptr;
-    uint8_t m_AlphaCompressed = 0;
-};
 
 class CSurface : public CImage {
 public:
@@ -52,7 +24,7 @@ public:
 
     // Picture interface.
     int IsRle() override { return 0; }
-    int Attach(const uint8_t*) override { return 1; }
+    int Attach(uint8_t*, uint32_t) override { return 1; }
     int Blt(CSurface* dst, int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX, int32_t srcY, int32_t mode,
             int32_t level, const CGameRect* clip) override;
     int Draw(CSurface*, int32_t, int32_t, int32_t, int32_t, const CGameRect*) override { return 1; }
