@@ -7,6 +7,7 @@ PKGS=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev fonts-wqy-zenhei libpng-dev
+  libavformat-dev libavcodec-dev libswresample-dev libswscale-dev libavutil-dev
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "sound/sound_play.h"
 
+#include "sound/media_mng.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -52,9 +54,7 @@ int MusicAttenuation(int volume) {
 
 void SetMusicVolume(int volume, int apply) {
     s_MusicVolume = std::clamp(volume, 0, 100);
-    // The music player takes MusicAttenuation(volume) with `apply` once it
-    // offers a volume; until then only the setting is kept.
-    (void)apply;
+    g_MediaMng.SetVolume(MusicAttenuation(s_MusicVolume), apply);
 }
 
 void SetEffectVolume(int volume) { s_EffectVolume = std::clamp(volume, 0, 100); }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app_fixture.h"
+#include "datagen/media_writer.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ protected:
     }
     // Plays a movie file from the current state and steps until it is open.
     void StartMovie() {
-        WriteFile(Dir() + "movie.dhp", "x");
+        ASSERT_TRUE(datagen::WriteTestClip(Dir() + "movie.dhp", datagen::ClipSpec{}));
         g_GameMain.PlayMovie((Dir() + "movie.dhp").c_str());
         ASSERT_EQ(g_GameMain.m_ReqState, GS_MOVIE);
         g_GameMain.Step();  // enter 6
