@@ -9,7 +9,10 @@
 #include "core/frame_globals.h"
 #include "core/log.h"
 #include "core/pack_file.h"
+#include "platform/display.h"
 #include "platform/fs.h"
+#include "platform/present.h"
+#include "platform/present_sdl.h"
 #include "platform/random.h"
 #include "platform/sysinfo.h"
 #include "platform/window.h"
@@ -27,12 +30,25 @@ CMainWnd::CMainWnd() {
     desc.width = plat::GetSystemMetrics(plat::SM_CXSCREEN);
     desc.height = plat::GetSystemMetrics(plat::SM_CYSCREEN);
     desc.topmost = true;
+    desc.style = plat::WS_POPUP | plat::WS_CLIPCHILDREN;
     m_pWindow = plat::CreateMainWindow(desc, [this](uint32_t m, uint32_t w, uint32_t l, intptr_t* r) {
         return OnWndMsg(m, w, l, r) != 0;
     });
+    // The presenter must be in place before the first mode change: the
+    // display hands it every new content of the primary surface.
+    if (m_pWindow && m_pWindow->GetSdlWindow()) {
+        auto sdl = std::make_unique<plat::SdlPresenter>(m_pWindow->GetSdlWindow());
+        if (sdl->IsReady()) m_pPresenter = std::move(sdl);
+    }
+    if (!m_pPresenter) m_pPresenter = std::make_unique<plat::HeadlessPresenter>();
+    plat::SetDisplayPresenter(m_pPresenter.get());
 }
 
 CMainWnd::~CMainWnd() {
+    if (plat::GetDisplayPresenter() == m_pPresenter.get()) plat::SetDisplayPresenter(nullptr);
+    // A headless presenter writes its last frame here; an SDL renderer
+    // goes before its window.
+    m_pPresenter.reset();
     plat::DestroyWindow(m_pWindow);
     m_pWindow = nullptr;
 }

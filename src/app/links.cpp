@@ -1,30 +1,62 @@
-// PLACEHOLDER bodies (see links.h).
+// Display calls of the game object, and the PLACEHOLDER bodies of the
+// client and save-game calls (see links.h).
 #include "app/links.h"
 
+#include "app/screen.h"
+#include "gfx/surface.h"
 #include "host/game_host.h"
+#include "platform/display.h"
 
 namespace {
-int g_failModes = 0;
-
 int SaveRunningGameImpl() {
     // No client, so no player's role to save for.
     return -1;
 }
 } // namespace
 
-int DisplaySetMode(CSurface**, plat::Window*, int, int) {
-    if (g_failModes > 0) {
-        --g_failModes;
-        return 0;
-    }
+// ---------------------------------------------------------------- display
+
+int DisplaySetMode(CSurface** surface, plat::Window* window, int width, int height) {
+    if (!*surface) *surface = new CSurface();
+    CSurface* s = *surface;
+    s->Release();
+    if (!s->SetDisplayMode(window, width, height, 16, 1, plat::DDSCL_FULLSCREEN | plat::DDSCL_EXCLUSIVE)) return 0;
+    s->AttachClipper(window);
+    s->FillScreenRect(window, 0, 0, width, height, 0);
+    s->FillAll(0);
     return 1;
 }
-void DisplayRestoreDesktop(CSurface*) {}
-int DisplayIsPrimaryLost(CSurface*) { return 0; }
-void DisplayZoomBlit(CSurface*, float) {}
-void DisplayDelete(CSurface** surface) { *surface = nullptr; }
+
+void DisplayRestoreDesktop(CSurface* surface) {
+    if (surface) surface->RestoreDisplayMode();
+}
+
+int DisplayIsPrimaryLost(CSurface* surface) {
+    if (!surface || !CSurface::s_pPrimary) return 0;
+    return CSurface::s_pPrimary->IsLost() == plat::DDERR_SURFACELOST ? 1 : 0;
+}
+
+void DisplayZoomBlit(CSurface* surface, float zoom) {
+    if (!surface || !surface->m_pSurface) return;
+    const int32_t w = surface->m_Width, h = surface->m_Height;
+    const int32_t mx = static_cast<int32_t>(static_cast<float>(w) * zoom);
+    const int32_t my = static_cast<int32_t>(static_cast<float>(h) * zoom);
+    const plat::Rect src{mx, my, w - mx, h - my};
+    const plat::Rect dst{0, 0, w, h};
+    // Source and destination are the same surface; the device reads the
+    // source through a copy, so the overlap does not smear.
+    surface->m_pSurface->Blt(&dst, surface->m_pSurface, &src, plat::DDBLT_WAIT, nullptr);
+}
+
+void DisplayDelete(CSurface** surface) {
+    if (g_Screen.m_pDisplay == *surface) g_Screen.m_pDisplay = nullptr;
+    delete *surface;
+    *surface = nullptr;
+}
+
 void DisplayTakeScreenshot(CSurface*, int, int) {}
-void DisplayForceModeFailures(int count) { g_failModes = count; }
+
+// ---------------------------------------------------------------- client
 
 bool ClientExists() { return g_GameHost.m_pClient != nullptr; }
 bool ClientIsActive() { return false; }
@@ -32,6 +64,7 @@ void ClientMakeWorldCurrent() {}
 void ClientDrawView(CSurface*) {}
 void ClientUpdateViewPort() {}
 void ClientStartShake() {}
+void ClientScrollView(int) {}
 bool PlayerTargetCannotAct() { return false; }
 void RunSceneBlackTriggers() {}
 

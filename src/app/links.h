@@ -1,24 +1,30 @@
 #pragma once
-// Calls of the game object into subsystems whose classes are not built yet
-// (the display surface, the client and its scene, role data and save
-// games). Each is a PLACEHOLDER with the least behaviour that lets the
-// frame loop run; the later work replaces these bodies with the real calls
-// and the callers stay as they are.
+// Calls of the game object into other subsystems. The display calls are
+// real (the display surface class); the client calls and save games are
+// PLACEHOLDERs with the least behaviour that lets the frame loop run; the
+// later work replaces those bodies and the callers stay as they are.
 #include <string>
 
 class CSurface;
 namespace plat { class Window; }
 
-// Display surface (graphics engine). No surface is created yet: the pointer
-// stays null and setting a mode succeeds unless a test forces failures.
+// Display surface. Makes the display object when there is none, releases
+// its surfaces, sets the mode (16 bits, with a back buffer), attaches the
+// clipper, and blackens the screen and the back buffer. 0 when the mode
+// cannot be set.
 int DisplaySetMode(CSurface** surface, plat::Window* window, int width, int height);
+// Gives the display back to the desktop.
 void DisplayRestoreDesktop(CSurface* surface);
+// The primary surface reports itself lost.
 int DisplayIsPrimaryLost(CSurface* surface);
+// Stretches the centre of the back buffer over all of it: the margins
+// (width x zoom, height x zoom) are cut off each side.
 void DisplayZoomBlit(CSurface* surface, float zoom);
+// Deletes the display object and clears the pointer (and the presenter's
+// copy of it, so no frame is presented from a deleted surface).
 void DisplayDelete(CSurface** surface);
+// PLACEHOLDER until screenshots are built: saves nothing.
 void DisplayTakeScreenshot(CSurface* surface, int width, int height);
-// Tests: the next `count` DisplaySetMode calls fail.
-void DisplayForceModeFailures(int count);
 
 // Client side (game host's client, its selection and view port).
 bool ClientExists();
@@ -27,6 +33,9 @@ void ClientMakeWorldCurrent();
 void ClientDrawView(CSurface* target);
 void ClientUpdateViewPort();
 void ClientStartShake();
+// Scrolls the client's view port by `step` when it has one (-1 repaints
+// the whole view).
+void ClientScrollView(int step);
 // The player's role has a target that cannot act now.
 bool PlayerTargetCannotAct();
 // The black-flagged triggers of the client's scene.

@@ -6,6 +6,12 @@
 
 CSlotTablePair g_SlotTablePair;
 
+int ChangeWindowStyle(plat::Window* window, uint32_t clearBits, uint32_t setBits) {
+    const uint32_t style = plat::GetWindowLong(window, plat::GWL_STYLE);
+    if (style == 0) return 0;
+    return plat::SetWindowLong(window, plat::GWL_STYLE, (style & ~clearBits) | setBits) != 0 ? 1 : 0;
+}
+
 int DeleteFilesInDir(const char* name, const char* extension, const char* directory) {
     if (!name || !*name || !extension || !*extension) return 0;
     std::string pattern = name;

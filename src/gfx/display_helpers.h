@@ -1,11 +1,17 @@
 #pragma once
-// Helpers beside the display code: deleting files by name pattern, pushing a
-// scaled gamma ramp (the brightness setting), and the static pair of 60-slot
-// tables that the selection code clears and resets.
+// Helpers beside the display code: changing a window's style bits, deleting
+// files by name pattern, pushing a scaled gamma ramp (the brightness
+// setting), and the static pair of 60-slot tables that the selection code
+// clears and resets.
 #include <cstdint>
 
 #include "core/containers.h"
 #include "platform/display.h"
+#include "platform/window.h"
+
+// Style = (style & ~clearBits) | setBits, so a bit in both ends up set.
+// 0 when the window has no style to read (null window) or the write fails.
+int ChangeWindowStyle(plat::Window* window, uint32_t clearBits, uint32_t setBits);
 
 // Deletes every file named name.extension in directory; a folder whose name
 // matches is searched the same way. 0 when name or extension is null or empty, or

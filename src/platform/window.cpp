@@ -49,7 +49,8 @@ bool EnvSet(const char* name) {
 } // namespace
 
 Window::Window(const WindowDesc& desc)
-    : x_(desc.x), y_(desc.y), width_(desc.width), height_(desc.height), titleGbk_(desc.titleGbk) {}
+    : x_(desc.x), y_(desc.y), width_(desc.width), height_(desc.height), style_(desc.style & ~WS_VISIBLE),
+      titleGbk_(desc.titleGbk) {}
 
 Window::~Window() = default;
 
@@ -192,6 +193,8 @@ Window* GetMainWindow() { return MainWindowSlot().get(); }
 void ShowWindow(Window* window, int cmd) {
     if (!window) return;
     window->shown_ = cmd != SW_HIDE;
+    if (window->shown_) window->style_ |= WS_VISIBLE;
+    else window->style_ &= ~WS_VISIBLE;
     window->OnShow(window->shown_);
 }
 
@@ -202,6 +205,19 @@ void MoveWindow(Window* window, int x, int y, int width, int height) {
     window->width_ = width;
     window->height_ = height;
     window->OnMove();
+}
+
+uint32_t GetWindowLong(Window* window, int index) {
+    if (!window || index != GWL_STYLE) return 0;
+    return window->Style();
+}
+
+uint32_t SetWindowLong(Window* window, int index, uint32_t value) {
+    if (!window || index != GWL_STYLE) return 0;
+    const uint32_t old = window->style_;
+    window->style_ = value;
+    if ((old ^ value) & WS_VISIBLE) ShowWindow(window, (value & WS_VISIBLE) ? SW_SHOW : SW_HIDE);
+    return old;
 }
 
 int GetSystemMetrics(int index) {

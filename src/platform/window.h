@@ -11,6 +11,8 @@
 //                           the timeline file (see timeline.h)
 //   VANTREL_WINDOWED=1      SDL: a decorated 640x480 window instead of the
 //                           borderless screen-sized one (or =WxH)
+//   VANTREL_FRAME_PNG=<file> headless: the program writes its last shown
+//                           frame there as a PNG when its window closes
 //   otherwise SDL2; when SDL has no usable video the headless backend.
 #include <cstdint>
 #include <functional>
@@ -49,6 +51,17 @@ enum : uint32_t {
 enum : uint32_t { WA_INACTIVE = 0, WA_ACTIVE = 1 };
 enum : int { SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_SWAPBUTTON = 23 };
 
+// Window style bits (GWL_STYLE) with their system values.
+enum : uint32_t {
+    WS_POPUP = 0x80000000u,
+    WS_CHILD = 0x40000000u,
+    WS_VISIBLE = 0x10000000u,
+    WS_CLIPSIBLINGS = 0x04000000u,
+    WS_CLIPCHILDREN = 0x02000000u,
+    WS_CAPTION = 0x00C00000u,
+};
+enum : int { GWL_STYLE = -16 };
+
 inline uint32_t MakeLParam(int lo, int hi) {
     return (static_cast<uint32_t>(lo) & 0xFFFFu) | (static_cast<uint32_t>(hi) << 16);
 }
@@ -75,6 +88,7 @@ struct WindowDesc {
     int width = 0;   // 0: the screen's width
     int height = 0;  // 0: the screen's height
     bool topmost = true;
+    uint32_t style = WS_POPUP | WS_CLIPCHILDREN;  // WS_VISIBLE follows ShowWindow
 };
 
 class Window {
@@ -94,6 +108,8 @@ public:
     int Height() const { return height_; }
     bool IsShown() const { return shown_; }
     const std::string& TitleGbk() const { return titleGbk_; }
+    // Style bits as GWL_STYLE reads them (WS_VISIBLE while shown).
+    uint32_t Style() const { return style_; }
 
     void SetWndProc(WndProc proc) { proc_ = std::move(proc); }
     // Calls the hook, else DefWindowProc.
@@ -103,6 +119,7 @@ protected:
     explicit Window(const WindowDesc& desc);
     friend void ShowWindow(Window*, int);
     friend void MoveWindow(Window*, int, int, int, int);
+    friend uint32_t SetWindowLong(Window*, int, uint32_t);
     friend bool PeekMessage(Msg*);
     friend bool GetMessage(Msg*);
     friend void IdleWait();
@@ -116,6 +133,7 @@ protected:
 
     int x_ = 0, y_ = 0, width_ = 0, height_ = 0;
     bool shown_ = false;
+    uint32_t style_ = 0;
     std::string titleGbk_;
 
 private:
@@ -141,6 +159,13 @@ Window* CreateMainWindow(const WindowDesc& desc, WndProc proc);
 void DestroyWindow(Window* window);
 Window* GetMainWindow();
 void MoveWindow(Window* window, int x, int y, int width, int height);
+
+// Window data as GetWindowLongA/SetWindowLongA: only GWL_STYLE is kept.
+// GetWindowLong returns 0 for a null window or another index; SetWindowLong
+// returns the previous value (0 on failure) and shows or hides the window
+// when WS_VISIBLE changes. The backends draw no frame either way.
+uint32_t GetWindowLong(Window* window, int index);
+uint32_t SetWindowLong(Window* window, int index, uint32_t value);
 
 // Screen size of the chosen backend (the desktop for SDL; 1024x768 or the
 // timeline's "screen" line headless).

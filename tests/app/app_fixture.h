@@ -11,12 +11,21 @@
 #include "core/frame_globals.h"
 #include "core/key_state.h"
 #include "core/log.h"
+#include "gfx/effect3d.h"
 #include "host/game_host.h"
+#include "platform/display.h"
 #include "platform/fs.h"
 #include "platform/input.h"
 #include "platform/window.h"
 #include "sound/media_mng.h"
 #include "support/test_env.h"
+
+// The next `count` display-mode changes fail as an unsupported mode (0:
+// clears every forced display result).
+inline void DisplayForceModeFailures(int count) {
+    if (count > 0) plat::ForceDisplayResult(plat::DisplayOp::SetDisplayMode, plat::DDERR_UNSUPPORTEDMODE, count);
+    else plat::ClearDisplayFaults();
+}
 
 class GameMainTest : public vtest::TempDirTest {
 protected:
@@ -38,10 +47,17 @@ protected:
         plat::UseHeadlessBackend();
         plat::ClearMessageQueue();
         DisplayForceModeFailures(0);
+        plat::SetDisplayPresenter(nullptr);
+        g_Screen.m_pDisplay = nullptr;
+        g_Screen.m_Presents = 0;
     }
     void TearDown() override {
         plat::ClearMessageQueue();
         DisplayForceModeFailures(0);
+        plat::SetDisplayPresenter(nullptr);
+        // Nothing of the display outlives the test.
+        g_Effect3D.Shutdown();
+        if (g_GameMain.m_pDisplay) DisplayDelete(&g_GameMain.m_pDisplay);
         g_SaveRunningGame = savedSave_;
         clock_.reset();
         vtest::TempDirTest::TearDown();

@@ -1,0 +1,66 @@
+// Runs the real executable headless and has it dump its last frame.
+#include <gtest/gtest.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/png.h"
+#include "support/test_env.h"
+
+extern char** environ;
+
+namespace {
+
+class VantrelFrameDump : public vtest::TempDirTest {
+protected:
+    // Runs vantrel headless on a script with the given extra environment;
+    // returns the exit status (negative when it did not exit normally).
+    int Run(const std::string& script, const std::vector<std::string>& extraEnv) {
+        WriteFile(Dir() + "script.txt", script);
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            const std::string s = *e;
+            if (s.rfind("VANTREL_", 0) == 0 || s.rfind("DISPLAY=", 0) == 0) continue;
+            env.push_back(s);
+        }
+        env.push_back("VANTREL_HOME=" + Dir());
+        env.push_back("VANTREL_SCRIPT=" + Dir() + "script.txt");
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        std::vector<char*> envp;
+        for (std::string& s : env) envp.push_back(s.data());
+        envp.push_back(nullptr);
+        std::string exe = VANTREL_EXE;
+        char* argv[] = {exe.data(), nullptr};
+        pid_t pid = 0;
+        if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -2;
+        int status = 0;
+        if (waitpid(pid, &status, 0) != pid) return -3;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+};
+
+TEST_F(VantrelFrameDump, HeadlessRunWritesItsLastFrameAsA640x480Png) {
+    const std::string png = Dir() + "frame.png";
+    ASSERT_EQ(Run("step 2\nlimit 600000\nat 2000 move 10 10\nat 3000 close\n", {"VANTREL_FRAME_PNG=" + png}), 0);
+    int32_t w = 0, h = 0;
+    std::vector<uint8_t> rgb;
+    ASSERT_TRUE(plat::ReadPngRgb(png, &w, &h, &rgb)) << ReadFile(Dir() + "BugLog.ini");
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    ASSERT_EQ(rgb.size(), 640u * 480u * 3u);
+    size_t lit = 0;
+    for (uint8_t v : rgb) lit += v != 0;
+    EXPECT_EQ(lit, 0u) << "nothing is drawn yet: the frame is black";
+    const std::string log = ReadFile(Dir() + "BugLog.ini");
+    EXPECT_NE(log.find("SetDisplayMode:DD_OK \n"), std::string::npos) << log;
+}
+
+TEST_F(VantrelFrameDump, WithoutThePathNothingIsWritten) {
+    ASSERT_EQ(Run("step 2\nlimit 600000\nat 1000 close\n", {}), 0);
+    EXPECT_EQ(ReadFile(Dir() + "frame.png"), "");
+}
+
+} // namespace
