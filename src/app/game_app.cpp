@@ -138,6 +138,9 @@ int CGameApp::Run() {
             plat::DispatchMessage(msg);
             continue;
         }
+        // Music and movies are fed from the loop, not from a thread of their
+        // own, so an idle or loading pass keeps them going too.
+        g_MediaMng.Pump();
         const int32_t ticksBefore = g_GameMain.m_TickCount;
         if (!g_GameMain.Step()) {
             ExitInstance();
