@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/links.h"
+#include "app/overlay.h"
 #include "app/screen.h"
 #include "app/sequences.h"
 #include "client/gesture_input.h"
@@ -15,10 +16,12 @@
 #include "core/frame_globals.h"
 #include "core/key_state.h"
 #include "core/log.h"
+#include "core/msg_lists.h"
 #include "core/msg_dispatcher.h"
 #include "gfx/mouse_cursor.h"
 #include "host/game_host.h"
 #include "platform/clock.h"
+#include "platform/display.h"
 #include "platform/input.h"
 #include "platform/window.h"
 #include "sound/media_mng.h"
@@ -126,6 +129,10 @@ void CGameMain::EnterState(int state) {
         JM_BeginOut();
         break;
     case GS_INGAME:
+        // Nothing of an earlier game may reach the new one. One thread,
+        // and no drain runs here, so the lock is not taken.
+        g_ServerCmdList.RemoveAll();
+        g_ClientMsgList.RemoveAll();
         JM_BeginIn();
         WriteLog(kLogFile, "BeforeStrategy() Begin\n");
         BeforeStrategy();
@@ -148,7 +155,8 @@ void CGameMain::BeforeStrategy() {
     else g_GameHost.Start(nullptr);
 }
 
-void CGameMain::AfterStrategy() { g_GameHost.Shutdown(); }
+// The server stays until the title screen shuts the host down.
+void CGameMain::AfterStrategy() { g_GameHost.DestroyClient(); }
 
 // ------------------------------------------------------------ frame loop
 
@@ -195,6 +203,7 @@ int CGameMain::TickAndDraw() {
     if (g_Screen.m_pDisplay) {
         DrawGestureTrail(g_Screen.m_pDisplay);
         g_MouseCursor.Draw(g_Screen.m_pDisplay);
+        DrawDevOverlay(g_Screen.m_pDisplay);
         g_Screen.Present(plat::GetMainWindow());
     }
     return 1;
@@ -232,6 +241,8 @@ void CGameMain::StrategyTick() {
     }
 
     g_GameHost.FrameStep();
+    float zoomTarget = 0.0f;
+    if (g_GameHost.TakeZoomRequest(&zoomTarget)) SetZoomTarget(zoomTarget);
 
     if (m_Zoom != m_ZoomTarget) {
         if (std::fabs(m_Zoom - m_ZoomTarget) >= kZoomStep) AddZoom(m_Zoom < m_ZoomTarget ? kZoomStep : -kZoomStep);
@@ -404,7 +415,8 @@ int CGameMain::SetDisplayMode(int mode, int force) {
     m_ScreenWidth = w;
     m_ScreenHeight = h;
     m_Bpp = 16;
-    plat::MoveWindow(wnd, 0, 0, plat::GetSystemMetrics(plat::SM_CXSCREEN), plat::GetSystemMetrics(plat::SM_CYSCREEN));
+    // The window covers the screen, which now has the mode's size.
+    plat::MoveWindow(wnd, 0, 0, plat::GetScreenMetrics(plat::SM_CXSCREEN), plat::GetScreenMetrics(plat::SM_CYSCREEN));
     g_MsgDispatcher.Send(0, 0, 0);
     return 1;
 }

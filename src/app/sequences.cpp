@@ -1,7 +1,7 @@
 // Start-up loading, shutdown and the UI-screen sequences.
-// PLACEHOLDER in part: start-up loads nothing yet (no tables, libraries,
-// sound or panels to load) and shutdown releases only what exists; the
-// steps are kept in their order so the later work fills them in place.
+// The steps of subsystems that are not built yet are kept in their place
+// as calls into the seams below, marked PLACEHOLDER, so that the later work
+// fills them without moving a step.
 #include "app/sequences.h"
 
 #include <memory>
@@ -10,20 +10,59 @@
 #include "app/game_main.h"
 #include "app/links.h"
 #include "app/screen.h"
+#include "app/startup_config.h"
 #include "client/gesture_input.h"
 #include "core/directories.h"
 #include "core/log.h"
+#include "gfx/color_tables.h"
+#include "gfx/effect3d.h"
 #include "gfx/mouse_cursor.h"
+#include "gfx/res_lib.h"
 #include "host/game_host.h"
 #include "platform/window.h"
 #include "sound/media_mng.h"
+#include "sound/sound_mng.h"
+#include "sound/sound_play.h"
 #include "ui/jm_mng.h"
 
 int g_IntroMoviePending = 1;
+CImageRef g_UiImages[kUiImageCount];
+uint32_t g_MarkerAnims[2] = {0, 0};
+CTxtFile g_RoleEffectFile;
 
 namespace {
 std::unique_ptr<CLogTimer> g_LoadStepTimer;
 std::unique_ptr<CLogTimer> g_LoadTotalTimer;
+
+// ---- PLACEHOLDER seams of subsystems not built yet (roles, client, role
+// sprites, animation resources). Each stands for the named call.
+
+// CSkillTable::Load ("Skill.ini"), CSkillChildTable::Load ("SkillChild.ini"),
+// CModelTables::Load ("Role.txt", "BeastieMdl.txt", "PropMdl.txt").
+void LoadSkillTables() {}
+void LoadModelTables() {}
+// CSkillGopTable::Load ("Skill.gop").
+void LoadSkillGopTable() {}
+// Clearing g_SkillTable, g_SkillChildTable, g_SkillGopTable, g_ModelTables.
+void ClearRoleTables() {}
+// LoadSprRoleHeader (program directory + "slr\SprRole.h").
+void LoadSprRoleHeader(const std::string&) {}
+// LoadMethodPoints ("MethodPoint.txt"): the client installs the loader in
+// the effect layer's hook.
+void LoadMethodPoints() {
+    if (CEffect3D::s_LoadGesturePatterns) CEffect3D::s_LoadGesturePatterns();
+}
+// The ten animation slots released at shutdown.
+void ReleaseAnimSlots() {}
+
+void LogResMem(const char* label) {
+    WriteLogNum(kLogFile, static_cast<int>(GetLibLoadedBytes() / 1024), label);
+}
+
+void LoadTable(CTxtTable& table, const char* file, int keyCol, int headerRows) {
+    const std::string path = std::string(GetMbDirectory()) + file;
+    table.Load(path.c_str(), keyCol, headerRows, 1);
+}
 } // namespace
 
 void LogLoading(int progress, const char* name1, const char* name2) {
@@ -31,12 +70,14 @@ void LogLoading(int progress, const char* name1, const char* name2) {
         g_LoadStepTimer = std::make_unique<CLogTimer>();
         g_LoadTotalTimer = std::make_unique<CLogTimer>();
         g_LoadStepTimer->LogElapsed("\t\tBeginLoading\n");
+        LogResMem("\tResMem\n");
         return;
     }
     if (!g_LoadStepTimer || !g_LoadTotalTimer) return;
     if (progress == 100) {
         g_LoadStepTimer->LogElapsed("\t\tEndLoading\n");
         g_LoadTotalTimer->LogElapsed("\t\tAllLoadingTime\n");
+        LogResMem("\tResMem\n");
         g_LoadStepTimer.reset();
         g_LoadTotalTimer.reset();
         return;
@@ -51,16 +92,86 @@ void LogLoading(int progress, const char* name1, const char* name2) {
     g_LoadStepTimer->LogElapsed(line.c_str());
 }
 
+int ReleaseGameResources() {
+    for (CImageRef& r : g_UiImages) r.Release();
+    ReleaseAnimSlots();
+    g_MarkerAnims[0] = g_MarkerAnims[1] = 0;
+    g_MouseCursor.Clear();
+    return 1;
+}
+
+int InitGameResources() {
+    ReleaseGameResources();
+    g_Effect3D.Enable(g_AlphaMode);
+    for (int i = 0; i < kUiImageCount; ++i) g_UiImages[i].SetById(kFirstUiImageId + static_cast<uint32_t>(i));
+    if (!g_GameMain.m_DevMode) g_BeginScene = 0;
+    g_MarkerAnims[0] = 144;
+    g_MarkerAnims[1] = 145;
+    // The system cursor is never shown over the game's window; the game
+    // draws its own.
+    g_MouseCursor.SetAnim(28);
+    if (g_MouseCursor.m_Shape < 2) {
+        g_MouseCursor.m_Frame = 0;
+        g_MouseCursor.m_Shape = 1;
+    }
+    const std::string roleEffect = std::string(GetMbDirectory()) + "RoleEffectMdl.txt";
+    g_RoleEffectFile.Load(roleEffect.c_str());
+    return 1;
+}
+
 int CGameMain::StartApp() {
+    LoadTable(g_TextTable, "Text.txt", 0, 0);
+    if (!LoadStartupConfig()) return 0;
+
     CLogTimer timer;
     m_ReqDisplayMode = DM_640;
     // A failure leaves the current mode unchanged, so the next Step finds
     // the request still pending and ends the program in order.
     SetDisplayMode(DM_640, 0);
+    BuildColorTables();
     timer.LogElapsed("  Set DirectDraw SetDisplayEnd\n");
+
+    InitResourceLibraries();
+    timer.LogElapsed("  Init CombineLibEnd\n");
+
+    InitGameResources();
+
+    const std::string soundDir = std::string(GetProgramDirectory()) + "SY\\";
+    if (!InitSound(soundDir.c_str(), plat::GetMainWindow())) {
+        const std::string line = soundDir + "\t\tSoundInit Fail\n";
+        WriteLog(kLogFile, line.c_str());
+    }
+    timer.LogElapsed("  SoundInitEnd\n");
+
+    // The one thread already runs at normal priority.
+    LoadMethodPoints();
     g_Screen.Init();
+
+    LoadSkillTables();
+    LoadModelTables();
+    LoadTable(g_PropGemFuncTable, "PropGemFunc.txt", -1, kPropGemFuncHeaderRows);
+    LoadTable(g_PlayerInitTable, "player\\init.txt", -1, 1);
+    LoadTable(g_PlayerSkillTable, "Player\\Skill.txt", 1, 1);
+    LoadTable(g_ScnInfoMdl, "ScnInfo.txt", 1, 1);
+    LoadTable(g_ScnSoundMdl, "ScnSoundMdl.txt", 0, 1);
+    LoadTable(g_PropMdlTable, "PropMdl.txt", 1, 1);
+    LoadTable(g_RandPropTable, "randprop.txt", 1, 1);
+    LoadTable(g_ActMdlTable, "ActMdl.txt", 1, 1);
+    LoadTable(g_RolePrivateTable, "RolePrivate.txt", 1, 1);
+    LoadTable(g_TriggerQuestTable, "TriggerQuest.txt", 1, 1);
+    LoadTable(g_RoleQuestTable, "RoleQuest.txt", -1, 1);
+    LoadSkillGopTable();
+    timer.LogElapsed("  MdlInitEnd\n");
+
+    LoadSprRoleHeader(std::string(GetProgramDirectory()) + "slr\\SprRole.h");
+    timer.LogElapsed("  Slr Init End\n");
+
+    g_Effect3D.Init(g_Screen.m_pDisplay);
+    timer.LogElapsed("  3DEffect Init End\n");
+
     InitJM();
     timer.LogElapsed("  StartAppEnd()\n");
+
     g_MediaMng.Init(plat::GetMainWindow(), plat::GetMainWindow());
     return 2;
 }
@@ -70,12 +181,16 @@ void CGameMain::Shutdown() {
     g_JMMng.ClearUp();
     g_JMMng.ClearUp();
     g_GameHost.Shutdown();
-    g_MouseCursor.Clear();
+    ClearRoleTables();
+    ReleaseGameResources();
+    LogResMem("   AllLib Mem(K)\n");
     timer.LogElapsed("  Other.ClearUp\n");
+    CloseResourceLibraries();
     if (m_pDisplay) {
         DisplayRestoreDesktop(m_pDisplay);
         DisplayDelete(&m_pDisplay);
     }
+    ReleaseSound();
 }
 
 void InitJM() {
@@ -110,14 +225,21 @@ void JM_BeginOut() {
 void JM_EndOut() {
     g_JMMng.ShowAll(-1);
     WriteLog(kLogFile, "End JM_EndOut()\n");
+    StopAllSounds();
+    g_SoundMng.UnloadSounds(0);
 }
 
 void JM_BeginIn() {
     WriteLog(kLogFile, "End JM_BeginIn()\n");
+    StopAllSounds();
     g_GestureInput.SetFreeDraw(0);
 }
 
-void JM_EndIn() { WriteLog(kLogFile, "End JM_EndIn()\n"); }
+void JM_EndIn() {
+    WriteLog(kLogFile, "End JM_EndIn()\n");
+    StopAllSounds();
+    g_SoundMng.UnloadSounds(0);
+}
 
 void JM_BeginDead() { WriteLog(kLogFile, "End JM_BeginDead()\n"); }
 

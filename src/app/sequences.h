@@ -1,10 +1,19 @@
 #pragma once
 // Start-up loading and shutdown helpers, and the UI-screen sequences that
 // the game-state machine runs when it enters and leaves its screens.
+#include <cstdint>
+
+#include "core/txt_table.h"
+#include "gfx/image_ref.h"
 
 // Loading-time log of the scene loaders and the movie state: progress 0
 // begins, 100 ends, anything else logs a step line.
 void LogLoading(int progress, const char* name1 = nullptr, const char* name2 = nullptr);
+
+// Binds the start-up images, markers, cursor and role effect rows; can be
+// repeated. Both return 1.
+int InitGameResources();
+int ReleaseGameResources();
 
 void InitJM();
 void JM_BeginOut();
@@ -16,3 +25,17 @@ void JM_EndDead();
 
 // 1 until the first title screen has played the intro movie.
 extern int g_IntroMoviePending;
+
+// Start-up resources.
+constexpr int kUiImageCount = 10;
+constexpr uint32_t kFirstUiImageId = 0x100000;
+extern CImageRef g_UiImages[kUiImageCount];
+// The two marker animations roles use (ids 144 and 145). PLACEHOLDER: the
+// animation resource class is not built yet, so only the ids are held.
+extern uint32_t g_MarkerAnims[2];
+// Raw rows of "RoleEffectMdl.txt", one per role state.
+extern CTxtFile g_RoleEffectFile;
+
+// Header rows handed to the text table for "PropGemFunc.txt": the table
+// takes a negative count as 0, so its first row is data.
+constexpr int kPropGemFuncHeaderRows = -1;

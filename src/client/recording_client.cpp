@@ -1,0 +1,41 @@
+// PLACEHOLDER bodies (see recording_client.h).
+#include "client/recording_client.h"
+
+#include <cstring>
+
+#include "core/packet.h"
+#include "world/scn_mng.h"
+
+void CClient::Send(const uint8_t*, int) {}
+
+void CClient::Update() { ++m_Updates; }
+
+void CClient::HandlePacket(const uint8_t* data, int length) {
+    if (!data || length < 1) return;
+    if (data[0] == kPacketText) {
+        // Up to the NUL, never past the buffer.
+        const void* nul = std::memchr(data + 1, 0, static_cast<size_t>(length - 1));
+        const size_t n = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - (data + 1))
+                             : static_cast<size_t>(length - 1);
+        AddTextLine(std::string(reinterpret_cast<const char*>(data + 1), n).c_str());
+        return;
+    }
+    Received r;
+    r.bytes.assign(data, data + length);
+    r.textBefore = m_TextLines;
+    m_Received.push_back(std::move(r));
+    if (length >= 6 && IsPacketType(data, kPacketRole, 1)) {
+        m_Id = GetU16(data + 4);
+        m_Active = 1;
+    }
+    ClearTextLines();
+}
+
+CScene* CClient::GetScene() {
+    if (m_Id == -1 || !g_LiveScnMng) return nullptr;
+    return g_LiveScnMng->FindSceneById(m_Id);
+}
+
+void CClient::UpdateWorld() {}
+
+void CClient::Draw(CSurface*) {}

@@ -1,0 +1,61 @@
+#pragma once
+// The client of a running game, as the game host creates it.
+// PLACEHOLDER until the client subsystem lands: the client has no world,
+// selection, view port or weather. It handles packets only as far as
+// keeping what arrived: text lines are kept until the next other packet;
+// the join packet (type 1, sub-type 1) gives it its scene id and makes it
+// active. The host's calls (slots 2 and 3, SetLoading, GetScene, Draw) are
+// the real ones; later work replaces the bodies.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/msg_endpoint.h"
+
+class CScene;
+class CSurface;
+class CSelection;
+class CPainter;
+class CWeather;
+
+class CClient : public CMsgEndpoint {
+public:
+    CClient() = default;
+    ~CClient() override = default;
+
+    // Client packets go to the client's scene; nothing to send to yet.
+    void Send(const uint8_t* packet, int target) override;
+    // Slot 2: the per-frame step while active.
+    virtual void Update();
+    // Slot 3: one server-to-client packet.
+    virtual void HandlePacket(const uint8_t* data, int length);
+
+    void SetLoading(int loading) { m_Loading = loading; }
+    void SetActive(int active) { m_Active = active; }
+    int IsActive() const { return m_Active; }
+    // The server scene whose id the client holds (null for none).
+    CScene* GetScene();
+    void UpdateWorld();
+    void Draw(CSurface* surface);
+
+    int32_t m_Active = 0;
+    int32_t m_Loading = 0;
+    CSelection* m_pSelection = nullptr;
+    CPainter* m_pViewPort = nullptr;
+    CWeather* m_pWeather = nullptr;
+
+    // What arrived, in order: the packets other than text (whole bytes) and
+    // the text lines that preceded each.
+    struct Received {
+        std::vector<uint8_t> bytes;
+        std::vector<std::string> textBefore;
+    };
+    std::vector<Received> m_Received;
+    int32_t m_Updates = 0;
+};
+
+class CRecordingClient : public CClient {
+public:
+    CRecordingClient() = default;
+    ~CRecordingClient() override = default;
+};

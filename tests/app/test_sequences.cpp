@@ -1,0 +1,121 @@
+// The UI-screen sequences around the game states, the game's life through
+// the host, and the loading-time log.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app_fixture.h"
+#include "client/recording_client.h"
+#include "core/msg_lists.h"
+#include "world/scn_mng.h"
+
+namespace {
+
+class SequenceTest : public GameMainTest {
+protected:
+    void TearDown() override {
+        g_GameHost.Shutdown();
+        g_ClientMsgList.RemoveAll();
+        g_ServerCmdList.RemoveAll();
+        GameMainTest::TearDown();
+    }
+    void Settle() {
+        for (int i = 0; i < 10 && g_GameMain.m_ReqState != g_GameMain.m_CurState; ++i) g_GameMain.Step();
+    }
+};
+
+TEST_F(SequenceTest, EnteringTheGameStartsOnEmptyListsAndPacketsFlow) {
+    StandIn(GS_TITLE);
+    const uint8_t stale[3] = {2, 1, 0};
+    PostClientMessage(stale, 3);
+    PostServerCommand("#CreateClient 1 2 3", 0);
+    g_GameMain.m_ReqState = GS_INGAME;
+    Settle();
+    ASSERT_EQ(g_GameMain.m_CurState, GS_INGAME);
+    EXPECT_EQ(g_ClientMsgList.GetCount(), 0);
+    EXPECT_EQ(g_ServerCmdList.GetCount(), 0);
+    ASSERT_NE(g_GameHost.m_pServer, nullptr);
+    ASSERT_NE(g_GameHost.m_pClient, nullptr);
+    // One logic tick runs the host: the scene joins the client.
+    g_GameMain.Step();  // the tick routine's first call sets its time
+    Clock().Advance(35);
+    g_GameMain.Step();
+    CClient* c = g_GameHost.m_pClient;
+    ASSERT_EQ(c->m_Received.size(), 2u);
+    EXPECT_EQ(c->m_Received[0].bytes[0], 1) << "the stale packet never arrived";
+    EXPECT_EQ(c->IsActive(), 1);
+    const std::string log = Log();
+    EXPECT_LT(log.find("End JM_BeginIn()\n"), log.find("BeforeStrategy() Begin\n"));
+}
+
+TEST_F(SequenceTest, LeavingTheGameDropsTheClientAndTheTitleClosesTheRest) {
+    StandIn(GS_TITLE);
+    g_GameMain.m_ReqState = GS_INGAME;
+    Settle();
+    ASSERT_NE(g_LocalPlayerRecord, nullptr);
+    g_GameMain.ChangeState(GS_DEAD);
+    EXPECT_EQ(g_GameHost.m_pClient, nullptr) << "AfterStrategy destroys the client";
+    EXPECT_NE(g_GameHost.m_pServer, nullptr) << "the server stays";
+    EXPECT_NE(g_LocalPlayerRecord, nullptr);
+    g_GameMain.ChangeState(GS_TITLE);
+    EXPECT_EQ(g_GameHost.m_pServer, nullptr);
+    EXPECT_EQ(g_LocalPlayerRecord, nullptr);
+    const std::string log = Log();
+    const char* order[] = {"End JM_EndIn()\n", "AfterStrategy()  End\n", "End JM_BeginDead()\n",
+                           "End JM_EndDead()\n", "Begin JM_BeginOut()\n", "End JM_BeginOut()\n"};
+    size_t at = 0;
+    for (const char* line : order) {
+        at = log.find(line, at);
+        ASSERT_NE(at, std::string::npos) << line << log;
+    }
+}
+
+TEST_F(SequenceTest, OnlyTheFirstTitleAsksForTheIntroMovie) {
+    g_IntroMoviePending = 1;
+    StandIn(GS_STARTUP);
+    g_GameMain.m_ReqState = GS_TITLE;
+    g_GameMain.Step();
+    EXPECT_EQ(g_GameMain.m_ReqState, GS_MOVIE);
+    EXPECT_EQ(g_IntroMoviePending, 0);
+    EXPECT_EQ(Count(Log(), "LogAVI\n"), 1);
+    EXPECT_EQ(Count(Log(), "Begin JM_BeginOut()\n"), 0);
+    g_GameMain.Step();  // enter 6
+    g_GameMain.Step();  // no movie file: finished at once
+    g_GameMain.Step();  // back to 2
+    EXPECT_EQ(g_GameMain.m_CurState, GS_TITLE);
+    EXPECT_EQ(Count(Log(), "Begin JM_BeginOut()\n"), 1);
+    g_GameMain.ChangeState(GS_RUNNING);
+    g_GameMain.ChangeState(GS_TITLE);
+    EXPECT_EQ(Count(Log(), "LogAVI\n"), 1);
+    EXPECT_EQ(Count(Log(), "End JM_BeginOut()\n"), 2);
+}
+
+TEST_F(SequenceTest, LoadingLog) {
+    LogLoading(50, "early");  // before the timers: nothing
+    EXPECT_EQ(Log(), "");
+    LogLoading(0);
+    Clock().Advance(7);
+    LogLoading(10, "Map", "a.scn");
+    LogLoading(20, nullptr, "b");
+    LogLoading(30, "c");
+    Clock().Advance(3);
+    LogLoading(100);
+    LogLoading(30, "late");
+    EXPECT_EQ(Log(), "0\t\tBeginLoading\n0\tResMem\n7\t\tMap  a.scn\n0\t\t  b\n0\t\tc\n3\t\tEndLoading\n"
+                     "10\t\tAllLoadingTime\n0\tResMem\n");
+}
+
+TEST_F(SequenceTest, ClockJumpResynchronisesOncePass) {
+    StandIn(GS_TITLE);
+    Clock().Advance(35);
+    EXPECT_EQ(g_GameMain.TickAndDraw(), 1);
+    const int ticks = g_GameMain.m_TickCount;
+    Clock().Advance(5000);
+    EXPECT_EQ(g_GameMain.TickAndDraw(), 0) << "one pass resynchronises";
+    EXPECT_EQ(g_GameMain.m_TickCount, ticks);
+    Clock().Advance(35);
+    EXPECT_EQ(g_GameMain.TickAndDraw(), 1);
+    EXPECT_EQ(g_GameMain.m_TickCount, ticks + 1) << "no catch-up of the jump";
+}
+
+} // namespace

@@ -1,0 +1,83 @@
+#include "datagen/demo_data.h"
+
+#include <string>
+#include <vector>
+
+#include "datagen/ini_writer.h"
+#include "datagen/lib_writer.h"
+#include "datagen/media_writer.h"
+#include "datagen/sound_table_writer.h"
+#include "datagen/table_writer.h"
+
+namespace datagen {
+
+// "您的DirectX版本低于8.1，游戏可能无法正常运行。" (GBK)
+const char* const kDemoOldDirectXText =
+    "\xC4\xFA\xB5\xC4" "DirectX" "\xB0\xE6\xB1\xBE\xB5\xCD\xD3\xDA" "8.1"
+    "\xA3\xAC\xD3\xCE\xCF\xB7\xBF\xC9\xC4\xDC\xCE\xDE\xB7\xA8\xD5\xFD\xB3\xA3\xD4\xCB\xD0\xD0\xA1\xA3";
+
+namespace {
+
+struct TableFile {
+    const char* path;  // relative to mb/
+    Table rows;
+};
+
+std::vector<TableFile> StartupTables() {
+    return {
+        // No header row: the game hands -1, which the table reads as 0.
+        {"PropGemFunc.txt", {{"1", "Gem1", "0"}, {"2", "Gem2", "0"}}},
+        {"Player/init.txt", {{"Class", "Hp", "Mp"}, {"0", "100", "50"}}},
+        {"Player/Skill.txt", {{"Name", "Id", "Level"}, {"Strike", "1", "1"}}},
+        {"ScnInfo.txt", {{"Name", "Id", "Type"}, {"Start", "1", "2"}}},
+        {"ScnSoundMdl.txt", {{"Id", "Name"}, {"0", "Quiet"}}},
+        {"PropMdl.txt", {{"Name", "Id", "Kind"}, {"Stick", "1", "0"}}},
+        {"randprop.txt", {{"Name", "Id"}, {"None", "1"}}},
+        {"ActMdl.txt", {{"Name", "Id"}, {"Stand", "1"}}},
+        {"RolePrivate.txt", {{"Name", "Id"}, {"Hero", "1"}}},
+        {"TriggerQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
+        {"RoleQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
+        {"RoleEffectMdl.txt", {{"State", "Effect"}, {"0", "0"}}},
+        {"Role.txt", {{"Name", "Id"}, {"Hero", "1"}}},
+        {"BeastieMdl.txt", {{"Name", "Id"}, {"Bird", "1"}}},
+    };
+}
+
+} // namespace
+
+bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std::string* error) {
+    auto fail = [&](const std::string& what) {
+        if (error) *error = "cannot write " + what;
+        return false;
+    };
+    std::string root = folder;
+    if (!root.empty() && root.back() != '/') root += '/';
+
+    if (!WriteIni(root + "tamiro.ini", {{"BeginScn", "0"}, {"Version", "2.0"}}, false)) return fail("tamiro.ini");
+    if (!WriteIni(root + "mb/define.ini",
+                  {{"MaxIceDp", "50"}, {"MaxFireDp", "50"}, {"MaxPoisonDp", "50"}, {"PoisonRate", "90"},
+                   {"FireRate", "60"}},
+                  false))
+        return fail("mb/define.ini");
+    if (!options.dxVersion.empty() &&
+        !WriteIni(root + "DisplayCapability.INI",
+                  {{"3dFunc", "0"}, {"VedioMemory", "0"}, {"ZoomCap", "0"}, {"AlphaCap", "1"},
+                   {"DXVersion", options.dxVersion}},
+                  false))
+        return fail("DisplayCapability.INI");
+
+    Table text;
+    for (int i = 0; i < kDemoTextRows; ++i)
+        text.push_back({std::to_string(i), i == kDemoTextOldDirectXRow ? kDemoOldDirectXText : "Text" + std::to_string(i)});
+    if (!WriteTable(root + "mb/Text.txt", text)) return fail("mb/Text.txt");
+
+    for (const TableFile& t : StartupTables())
+        if (!WriteTable(root + "mb/" + t.path, t.rows)) return fail(std::string("mb/") + t.path);
+
+    if (options.libraries && !WriteDemoLibraries(root)) return fail("Zy/ libraries");
+    if (options.sounds && !WriteDemoSounds(root + "SY")) return fail("SY/ sounds");
+    if (options.music && !WriteDemoMusic(root)) return fail("yy/ music");
+    return true;
+}
+
+} // namespace datagen
