@@ -7,6 +7,7 @@
 #include "client/player_control.h"
 #include "client/recording_client.h"
 #include "core/msg_lists.h"
+#include "gfx/res_lib.h"
 #include "host/player_record.h"
 #include "world/scn_mng.h"
 
@@ -121,7 +122,7 @@ void CGameHost::DestroyClient() {
     SetPaused(0);
     delete m_pClient;
     m_pClient = nullptr;
-    // CResList::RemoveAllNoUse: the resource libraries are not built yet.
+    g_ResList.RemoveAllNoUse();
     if (g_HostUiHooks.resetQuestJM) g_HostUiHooks.resetQuestJM();
 }
 
@@ -129,7 +130,7 @@ void CGameHost::DestroyServer() {
     SetPaused(0);
     delete m_pServer;
     m_pServer = nullptr;
-    // CResList::RemoveAllNoUse: the resource libraries are not built yet.
+    g_ResList.RemoveAllNoUse();
 }
 
 void CGameHost::Shutdown() {
