@@ -4,6 +4,8 @@
 // fills them without moving a step.
 #include "app/sequences.h"
 
+#include "gfx/role_sprite.h"
+
 #include <memory>
 #include <string>
 
@@ -14,6 +16,7 @@
 #include "client/gesture_input.h"
 #include "core/directories.h"
 #include "core/log.h"
+#include "gfx/anim.h"
 #include "gfx/color_tables.h"
 #include "gfx/effect3d.h"
 #include "gfx/mouse_cursor.h"
@@ -27,7 +30,7 @@
 
 int g_IntroMoviePending = 1;
 CImageRef g_UiImages[kUiImageCount];
-uint32_t g_MarkerAnims[2] = {0, 0};
+CAnimRes g_MarkerAnims[2];
 CTxtFile g_RoleEffectFile;
 
 namespace {
@@ -45,15 +48,13 @@ void LoadModelTables() {}
 void LoadSkillGopTable() {}
 // Clearing g_SkillTable, g_SkillChildTable, g_SkillGopTable, g_ModelTables.
 void ClearRoleTables() {}
-// LoadSprRoleHeader (program directory + "slr\SprRole.h").
-void LoadSprRoleHeader(const std::string&) {}
 // LoadMethodPoints ("MethodPoint.txt"): the client installs the loader in
 // the effect layer's hook.
 void LoadMethodPoints() {
     if (CEffect3D::s_LoadGesturePatterns) CEffect3D::s_LoadGesturePatterns();
 }
 // The ten animation slots released at shutdown.
-void ReleaseAnimSlots() {}
+void ReleaseAnimSlots() { ReleaseAnimSlotArray(); }
 
 void LogResMem(const char* label) {
     WriteLogNum(kLogFile, static_cast<int>(GetLibLoadedBytes() / 1024), label);
@@ -95,7 +96,8 @@ void LogLoading(int progress, const char* name1, const char* name2) {
 int ReleaseGameResources() {
     for (CImageRef& r : g_UiImages) r.Release();
     ReleaseAnimSlots();
-    g_MarkerAnims[0] = g_MarkerAnims[1] = 0;
+    g_MarkerAnims[0].Release();
+    g_MarkerAnims[1].Release();
     g_MouseCursor.Clear();
     return 1;
 }
@@ -105,8 +107,8 @@ int InitGameResources() {
     g_Effect3D.Enable(g_AlphaMode);
     for (int i = 0; i < kUiImageCount; ++i) g_UiImages[i].SetById(kFirstUiImageId + static_cast<uint32_t>(i));
     if (!g_GameMain.m_DevMode) g_BeginScene = 0;
-    g_MarkerAnims[0] = 144;
-    g_MarkerAnims[1] = 145;
+    g_MarkerAnims[0].Bind(144);
+    g_MarkerAnims[1].Bind(145);
     // The system cursor is never shown over the game's window; the game
     // draws its own.
     g_MouseCursor.SetAnim(28);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/txt_table.h"
+#include "gfx/anim.h"
 #include "gfx/image_ref.h"
 
 // Loading-time log of the scene loaders and the movie state: progress 0
@@ -30,9 +31,8 @@ extern int g_IntroMoviePending;
 constexpr int kUiImageCount = 10;
 constexpr uint32_t kFirstUiImageId = 0x100000;
 extern CImageRef g_UiImages[kUiImageCount];
-// The two marker animations roles use (ids 144 and 145). PLACEHOLDER: the
-// animation resource class is not built yet, so only the ids are held.
-extern uint32_t g_MarkerAnims[2];
+// The two marker animations roles use (ids 144 and 145).
+extern CAnimRes g_MarkerAnims[2];
 // Raw rows of "RoleEffectMdl.txt", one per role state.
 extern CTxtFile g_RoleEffectFile;
 

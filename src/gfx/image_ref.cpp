@@ -31,6 +31,46 @@ void CImageRef::Release() {
     m_pLib = nullptr;
 }
 
+void CAnimFrame::GetRect(int32_t x, int32_t y, CGameRect* out) const {
+    const CImage* img = GetImage();
+    *out = CGameRect{x + m_X - m_HotX, y + m_Y - m_HotY, img ? img->m_Width : 0, img ? img->m_Height : 0};
+}
+
+int CAnimFrame::Draw(CSurface* dst, int32_t x, int32_t y, int32_t mode, int32_t level, const CGameRect* clip) const {
+    CImage* img = GetImage();
+    if (!img) return 0;
+    return img->Blt(dst, x + m_X - m_HotX, y + m_Y - m_HotY, img->m_Width, img->m_Height, 0, 0, mode, level, clip);
+}
+
+int CAnimFrame::DrawRegion(CSurface* dst, int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX, int32_t srcY,
+                           int32_t mode, int32_t level, const CGameRect* clip) const {
+    CImage* img = GetImage();
+    if (!img) return 0;
+    return img->Blt(dst, x + m_X - m_HotX, y + m_Y - m_HotY, w, h, srcX, srcY, mode, level, clip);
+}
+
+namespace {
+template <class Size>
+int32_t LargestFrame(const CAnimSeq& seq, int32_t* size, Size sizeOf) {
+    int32_t best = 0, bestSize = 0;
+    for (int32_t i = 0; i < seq.m_FrameCount; ++i) {
+        const CImage* img = seq.m_pFrames[i].GetImage();
+        const int32_t s = img ? sizeOf(*img) : 0;
+        if (s > bestSize) best = i, bestSize = s;
+    }
+    if (size) *size = bestSize;
+    return best;
+}
+} // namespace
+
+int32_t CAnimSeq::WidestFrame(int32_t* width) const {
+    return LargestFrame(*this, width, [](const CImage& i) { return i.m_Width; });
+}
+
+int32_t CAnimSeq::TallestFrame(int32_t* height) const {
+    return LargestFrame(*this, height, [](const CImage& i) { return i.m_Height; });
+}
+
 std::unique_ptr<AnimTable> ParseAnimTable(const uint8_t* data, uint32_t size) {
     const uint64_t words = size / 4;
     const auto word = [data](uint64_t w) { return LeU32(data + 4 * w); };

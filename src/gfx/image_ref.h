@@ -10,8 +10,11 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/geometry.h"
+
 class CImage;
 class CResLib;
+class CSurface;
 
 // One picture of a library. While bound, its entry is referenced, so purges
 // leave it in memory.
@@ -38,7 +41,21 @@ public:
     CResLib* m_pLib = nullptr;
 };
 
+// One frame of an animation sequence: a picture drawn at its offset minus
+// its hot-spot from the given position. An empty frame has no picture and
+// draws nothing.
 struct CAnimFrame {
+    // {x + offset x - hot-spot x, y + offset y - hot-spot y, picture width,
+    // picture height}; width and height 0 without a picture.
+    void GetRect(int32_t x, int32_t y, CGameRect* out) const;
+    // The whole picture at the frame's place; what the picture's Blt
+    // returns, 0 without a picture.
+    int Draw(CSurface* dst, int32_t x, int32_t y, int32_t mode, int32_t level, const CGameRect* clip) const;
+    // The part (srcX, srcY, w, h) of the picture at the frame's place.
+    int DrawRegion(CSurface* dst, int32_t x, int32_t y, int32_t w, int32_t h, int32_t srcX, int32_t srcY, int32_t mode,
+                   int32_t level, const CGameRect* clip) const;
+    CImage* GetImage() const { return m_Image.GetImage(); }
+
     CImageRef m_Image;
     int16_t m_Delay = 0;
     int16_t m_X = 0;
@@ -48,6 +65,11 @@ struct CAnimFrame {
 };
 
 struct CAnimSeq {
+    // Index of the frame with the widest (tallest) picture; ties keep the
+    // first; an empty sequence gives 0 and a size of 0.
+    int32_t WidestFrame(int32_t* width = nullptr) const;
+    int32_t TallestFrame(int32_t* height = nullptr) const;
+
     std::unique_ptr<CAnimFrame[]> m_pFrames;
     int16_t m_FrameCount = 0;
     int16_t m_Attribute = 1;

@@ -6,6 +6,7 @@
 
 #include "app/startup_config.h"
 #include "app_fixture.h"
+#include "platform/audio.h"
 #include "core/directories.h"
 #include "core/txt_table.h"
 #include "datagen/demo_data.h"
@@ -28,8 +29,12 @@ protected:
         for (CTxtTable* t : kStartupTables) t->Clear();
         ResetStartupConfig();
         plat::ClearRecordedMessageBoxes();
+        // The silent mixer device, so start-up does not depend on the
+        // machine's sound hardware.
+        plat::SetAudioDeviceFactory([] { return std::make_unique<plat::NullAudioDevice>(); });
     }
     void TearDown() override {
+        plat::SetAudioDeviceFactory({});
         g_GameHost.Shutdown();
         for (CTxtTable* t : kStartupTables) t->Clear();
         ResetStartupConfig();
@@ -39,7 +44,6 @@ protected:
     void WriteDemo(const std::string& dx = "8.1") {
         datagen::DemoOptions o;
         o.dxVersion = dx;
-        o.sounds = false;
         o.music = false;
         std::string error;
         ASSERT_TRUE(datagen::WriteDemoDataSet(Dir(), o, &error)) << error;
@@ -71,7 +75,7 @@ TEST_F(StartupTest, NormalStartLogsEveryTimedLabelInOrder) {
         }
         at = found + 1;
     }
-    EXPECT_NE(log.find("\t\tSoundInit Fail\n"), std::string::npos) << "no sound folder: logged, not fatal";
+    EXPECT_EQ(log.find("\t\tSoundInit Fail\n"), std::string::npos);
     EXPECT_EQ(g_GameMain.m_CurDisplayMode, DM_640);
     // Tables, with "PropMdl.txt" read into its own table as well.
     EXPECT_NE(g_TextTable.GetRow(datagen::kDemoTextOldDirectXRow), nullptr);
@@ -79,15 +83,27 @@ TEST_F(StartupTest, NormalStartLogsEveryTimedLabelInOrder) {
     EXPECT_EQ(g_PlayerInitTable.GetRowCount(), 1);
     EXPECT_EQ(g_RoleQuestTable.GetRowCount(), 1);
     EXPECT_EQ(g_RoleEffectFile.GetRowCount(), 2);
-    EXPECT_EQ(g_MarkerAnims[0], 144u);
-    EXPECT_EQ(g_MarkerAnims[1], 145u);
+    EXPECT_EQ(g_MarkerAnims[0].m_Id, 144u);
+    EXPECT_EQ(g_MarkerAnims[1].m_Id, 145u);
+    EXPECT_TRUE(g_MarkerAnims[0].IsBound());
+    EXPECT_TRUE(g_MarkerAnims[1].IsBound());
 
     g_GameMain.Shutdown();
     const std::string after = Log();
     const size_t mem = after.find("   AllLib Mem(K)\n");
     ASSERT_NE(mem, std::string::npos);
     EXPECT_LT(mem, after.find("  Other.ClearUp\n"));
-    EXPECT_EQ(g_MarkerAnims[0], 0u) << "released";
+    EXPECT_FALSE(g_MarkerAnims[0].IsBound()) << "released";
+    EXPECT_FALSE(g_MarkerAnims[1].IsBound()) << "released";
+}
+
+TEST_F(StartupTest, SoundFailureIsLoggedAndNotFatal) {
+    WriteDemo();
+    // No audio device at all: the game goes on without sound.
+    plat::SetAudioDeviceFactory([]() -> std::unique_ptr<plat::AudioDevice> { return nullptr; });
+    EXPECT_EQ(g_GameMain.StartApp(), 2);
+    EXPECT_NE(Log().find("SY\\\t\tSoundInit Fail\n"), std::string::npos) << Log();
+    EXPECT_NE(Log().find("  StartAppEnd()\n"), std::string::npos);
 }
 
 TEST_F(StartupTest, DirectXVersionDecidesTheWarningAndTheStart) {

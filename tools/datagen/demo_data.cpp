@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "datagen/demo_role_sprite.h"
 #include "datagen/ini_writer.h"
 #include "datagen/lib_writer.h"
 #include "datagen/media_writer.h"
@@ -75,6 +76,7 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
         if (!WriteTable(root + "mb/" + t.path, t.rows)) return fail(std::string("mb/") + t.path);
 
     if (options.libraries && !WriteDemoLibraries(root)) return fail("Zy/ libraries");
+    if (options.libraries && !WriteDemoRoleSprite(root)) return fail("slr/ role sprite");
     if (options.sounds && !WriteDemoSounds(root + "SY")) return fail("SY/ sounds");
     if (options.music && !WriteDemoMusic(root)) return fail("yy/ music");
     return true;

@@ -1,0 +1,17 @@
+#include "gfx/iso_seam.h"
+
+namespace {
+WorldToScreenFn g_WorldToScreenFn = nullptr;
+}
+
+void SetWorldToScreen(WorldToScreenFn fn) { g_WorldToScreenFn = fn; }
+
+CGamePoint WorldToScreen(int32_t worldX, int32_t worldY) {
+    return g_WorldToScreenFn ? g_WorldToScreenFn(worldX, worldY) : DefaultWorldToScreen(worldX, worldY);
+}
+
+CGamePoint DefaultWorldToScreen(int32_t worldX, int32_t worldY) {
+    const int32_t cx = worldX / 64, cy = worldY / 64;
+    const int32_t a = worldX % 64, b = worldY % 64;
+    return CGamePoint{32 * (cx - cy) + (a - b) / 2 + 32, 16 * (cx + cy) + (a + b) / 4};
+}

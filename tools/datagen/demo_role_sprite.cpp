@@ -1,0 +1,93 @@
+#include "datagen/demo_role_sprite.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "datagen/image_encoder.h"
+#include "datagen/lib_writer.h"
+#include "datagen/pli_writer.h"
+
+namespace datagen {
+
+uint32_t AddRolePartEntries(std::vector<std::string>* entries, uint32_t libSlot, const RolePartArt& art) {
+    ImageFrame box;
+    box.width = art.width;
+    box.height = art.height;
+    box.pixels.assign(static_cast<size_t>(art.width) * art.height, art.colour);
+    box.rle = true;
+    if (art.alpha) {
+        box.compressAlpha = true;
+        box.alpha.assign(box.pixels.size(), art.alpha);
+    }
+    const uint32_t frameEntry = static_cast<uint32_t>(entries->size());
+    entries->push_back(BuildFrameTable({EncodeFrame(box)}));
+
+    std::vector<AnimSeqSpec> seqs(static_cast<size_t>(art.sequences));
+    for (AnimSeqSpec& s : seqs)
+        for (int32_t f = 0; f < art.frames; ++f) {
+            AnimFrameSpec fr;
+            fr.delay = 1;
+            fr.resId = (libSlot & 0xF) << 20 | frameEntry | 1u << 24;
+            fr.x = art.x;
+            fr.y = art.y;
+            s.frames.push_back(fr);
+        }
+    const uint32_t animEntry = static_cast<uint32_t>(entries->size());
+    entries->push_back(BuildAnimTable(seqs));
+    return (libSlot & 0xF) << 20 | animEntry;
+}
+
+namespace {
+
+std::vector<std::string> ReadListNames(const std::string& path) {
+    std::vector<std::string> names;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("name=", 0) == 0) names.push_back(line.substr(5));
+    }
+    return names;
+}
+
+} // namespace
+
+bool WriteDemoRoleSprite(const std::string& nativeProgramFolder) {
+    std::string root = nativeProgramFolder;
+    if (!root.empty() && root.back() != '/') root += '/';
+    const std::string idx = root + "Zy/idx.lib";
+
+    std::vector<std::string> names = ReadListNames(idx);
+    size_t slot = 0;
+    while (slot < names.size() && names[slot] != kDemoRoleLibName) ++slot;
+    if (slot == names.size()) names.push_back(kDemoRoleLibName);
+    if (slot > 15) return false;
+
+    // Parts of distinct colours around the feet at (0, 0).
+    std::vector<std::string> entries;
+    const uint32_t lib = static_cast<uint32_t>(slot);
+    const uint32_t body = AddRolePartEntries(&entries, lib, {Rgb16(40, 80, 220), 16, 24, -8, -24});
+    const uint32_t head = AddRolePartEntries(&entries, lib, {Rgb16(240, 200, 60), 10, 10, -5, -34});
+    const uint32_t sword = AddRolePartEntries(&entries, lib, {Rgb16(220, 40, 40), 4, 26, 6, -30});
+    const uint32_t axe = AddRolePartEntries(&entries, lib, {Rgb16(160, 160, 170), 8, 22, 5, -28});
+    const uint32_t glow = AddRolePartEntries(&entries, lib, {Rgb16(60, 230, 90), 6, 6, 5, -33, 0xA0});
+
+    const std::vector<SprRoleItem> items = {
+        {kDemoRoleName, "BD", "001", static_cast<int32_t>(body), "BODY"},
+        {kDemoRoleName, "HD", "001", static_cast<int32_t>(head), "HEAD"},
+        {kDemoRoleName, "WP", "001", static_cast<int32_t>(sword), "SWORD"},
+        {kDemoRoleName, "WP", "002", static_cast<int32_t>(axe), "AXE"},
+        {kDemoRoleName, "WPS", "001", static_cast<int32_t>(glow), "GLOW"},
+    };
+    PliSpec pli;
+    pli.roleName = kDemoRoleName;
+    pli.mainPart = "BD";
+    pli.partNames = {"BD", "HD", "WP"};
+    // Action 0 (stand): weapon in front; action 1 (walk): weapon behind.
+    pli.actions = {{{0, 1, 2}, {0, 1, 2}}, {{2, 0, 1}, {2, 0, 1}}};
+
+    return WriteLib(root + "Zy/" + kDemoRoleLibName + ".lib", entries) && WriteIdxLib(idx, names) &&
+           WriteSprRoleHeader(root + "slr/SprRole.h", items) && WritePli(PliNativePath(root, kDemoRoleName), pli);
+}
+
+} // namespace datagen
