@@ -2,17 +2,12 @@
 // timeline: title, then the window is closed.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <string>
 #include <vector>
 
 #include "datagen/demo_data.h"
+#include "support/run_program.h"
 #include "support/test_env.h"
-
-extern char** environ;
 
 namespace {
 
@@ -27,34 +22,14 @@ protected:
     // Exit status (-1 when it did not exit normally); stderr into stderr_.
     int Run(const std::string& script) {
         WriteFile(Dir() + "script.txt", script);
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e) {
-            const std::string s = *e;
-            if (s.rfind("VANTREL_", 0) == 0 || s.rfind("DISPLAY=", 0) == 0) continue;
-            env.push_back(s);
-        }
-        env.push_back("VANTREL_HOME=" + Dir());
-        env.push_back("VANTREL_SCRIPT=" + Dir() + "script.txt");
-        env.push_back("VANTREL_HEADLESS=1");
-        env.push_back("SDL_AUDIODRIVER=dummy");
-        std::vector<char*> envp;
-        for (std::string& s : env) envp.push_back(s.data());
-        envp.push_back(nullptr);
         const std::string errPath = Dir() + "stderr.txt";
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_addopen(&fa, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        std::string exe = VANTREL_EXE;
-        char* argv[] = {exe.data(), nullptr};
-        pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv, envp.data());
-        posix_spawn_file_actions_destroy(&fa);
-        if (spawned != 0) return -2;
-        int status = 0;
-        if (waitpid(pid, &status, 0) != pid) return -3;
+        const int rc = vtest::RunProgram(VANTREL_EXE,
+                                         {"VANTREL_HOME=" + Dir(), "VANTREL_SCRIPT=" + Dir() + "script.txt",
+                                          "VANTREL_HEADLESS=1", "SDL_AUDIODRIVER=dummy"},
+                                         errPath);
         stderr_ = ReadFile(errPath);
         log_ = ReadFile(Dir() + "BugLog.ini");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return rc;
     }
     // The lines appear in this order (other lines may lie between).
     void ExpectInOrder(const std::vector<std::string>& lines) {

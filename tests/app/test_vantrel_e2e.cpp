@@ -1,15 +1,11 @@
 // Runs the real executable headless with a scripted timeline.
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <string>
 #include <vector>
 
+#include "support/run_program.h"
 #include "support/test_env.h"
-
-extern char** environ;
 
 namespace {
 
@@ -19,24 +15,7 @@ protected:
     // returns the exit status (-1 when it did not exit normally).
     int Run(const std::string& script) {
         WriteFile(Dir() + "script.txt", script);
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e) {
-            const std::string s = *e;
-            if (s.rfind("VANTREL_", 0) == 0 || s.rfind("DISPLAY=", 0) == 0) continue;
-            env.push_back(s);
-        }
-        env.push_back("VANTREL_HOME=" + Dir());
-        env.push_back("VANTREL_SCRIPT=" + Dir() + "script.txt");
-        std::vector<char*> envp;
-        for (std::string& s : env) envp.push_back(s.data());
-        envp.push_back(nullptr);
-        std::string exe = VANTREL_EXE;
-        char* argv[] = {exe.data(), nullptr};
-        pid_t pid = 0;
-        if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -2;
-        int status = 0;
-        if (waitpid(pid, &status, 0) != pid) return -3;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return vtest::RunProgram(VANTREL_EXE, {"VANTREL_HOME=" + Dir(), "VANTREL_SCRIPT=" + Dir() + "script.txt"});
     }
 };
 
