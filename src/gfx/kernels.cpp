@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gfx/color_tables.h"
+#include "gfx/fast_kernels.h"
 
 namespace {
 
@@ -28,6 +29,8 @@ inline uint32_t Rd32(const uint8_t* p) {
 } // namespace
 
 // ---- Raw pixel rows ----
+
+namespace ref {
 
 void KeyedCopy16(void* dst, const void* src, int32_t w, int32_t h, int32_t dstPitch, int32_t srcPitch,
                  uint32_t key) {
@@ -75,6 +78,8 @@ void TableMap16(void* dst, int32_t w, int32_t h, int32_t dstPitch, const uint16_
         for (int32_t x = 0; x < w; ++x) dp[x] = table[dp[x]];
     }
 }
+
+} // namespace ref
 
 void FastFill16(void* dst, int32_t w, int32_t h, int32_t dstPitch, uint32_t colour) {
     if (w <= 0 || h <= 0) return;
@@ -280,6 +285,8 @@ void RleAlphaImpl(void* dst, const RleRows& rows, const RleRows& alpha, int32_t 
 
 } // namespace
 
+namespace ref {
+
 void RleCopy(void* dst, const RleRows& rows, int32_t widthBytes, int32_t rowCount, int32_t dstPitch,
              int32_t skipBytes) {
     WalkRle(Bytes(dst), rows, widthBytes, rowCount, dstPitch, skipBytes,
@@ -317,6 +324,42 @@ void RleAlphaFaded16(void* dst, const RleRows& rows, const RleRows& alpha, int32
                      int32_t dstPitch, int32_t imageWidth, int32_t skipBytes, int32_t fade) {
     // A negative fade would push a above 15, into the grey and tint tables.
     RleAlphaImpl(dst, rows, alpha, widthBytes, rowCount, dstPitch, imageWidth, skipBytes, std::clamp(fade, 0, 15));
+}
+
+} // namespace ref
+
+// ---- Dispatch to the kernels in force ----
+
+void KeyedCopy16(void* dst, const void* src, int32_t w, int32_t h, int32_t dstPitch, int32_t srcPitch,
+                 uint32_t key) {
+    g_Kernels.keyedCopy16(dst, src, w, h, dstPitch, srcPitch, key);
+}
+void BlendCopy16(void* dst, const void* src, int32_t w, int32_t h, int32_t dstPitch, int32_t srcPitch,
+                 const uint16_t* dstTable, const uint16_t* srcTable, uint32_t key) {
+    g_Kernels.blendCopy16(dst, src, w, h, dstPitch, srcPitch, dstTable, srcTable, key);
+}
+void TableMap16(void* dst, int32_t w, int32_t h, int32_t dstPitch, const uint16_t* table) {
+    g_Kernels.tableMap16(dst, w, h, dstPitch, table);
+}
+void RleCopy(void* dst, const RleRows& rows, int32_t widthBytes, int32_t rowCount, int32_t dstPitch,
+             int32_t skipBytes) {
+    g_Kernels.rleCopy(dst, rows, widthBytes, rowCount, dstPitch, skipBytes);
+}
+void RleTable16(void* dst, const RleRows& rows, int32_t widthBytes, int32_t rowCount, int32_t dstPitch,
+                int32_t skipBytes, const uint16_t* table) {
+    g_Kernels.rleTable16(dst, rows, widthBytes, rowCount, dstPitch, skipBytes, table);
+}
+void RleBlend16(void* dst, const RleRows& rows, int32_t widthBytes, int32_t rowCount, int32_t dstPitch,
+                int32_t skipBytes, const uint16_t* srcTable, const uint16_t* dstTable) {
+    g_Kernels.rleBlend16(dst, rows, widthBytes, rowCount, dstPitch, skipBytes, srcTable, dstTable);
+}
+void RleAlpha16(void* dst, const RleRows& rows, const RleRows& alpha, int32_t widthBytes, int32_t rowCount,
+                int32_t dstPitch, int32_t imageWidth, int32_t skipBytes) {
+    g_Kernels.rleAlpha16(dst, rows, alpha, widthBytes, rowCount, dstPitch, imageWidth, skipBytes);
+}
+void RleAlphaFaded16(void* dst, const RleRows& rows, const RleRows& alpha, int32_t widthBytes, int32_t rowCount,
+                     int32_t dstPitch, int32_t imageWidth, int32_t skipBytes, int32_t fade) {
+    g_Kernels.rleAlphaFaded16(dst, rows, alpha, widthBytes, rowCount, dstPitch, imageWidth, skipBytes, fade);
 }
 
 // ---- Validation of run-length planes ----

@@ -79,6 +79,27 @@ void RleAlpha16(void* dst, const RleRows& rows, const RleRows& alpha, int32_t wi
 void RleAlphaFaded16(void* dst, const RleRows& rows, const RleRows& alpha, int32_t widthBytes, int32_t rowCount,
                      int32_t dstPitch, int32_t imageWidth, int32_t skipBytes, int32_t fade);
 
+// The reference kernels: the definition of every result. The names above
+// dispatch through g_Kernels (fast_kernels.h) to these or to fast versions
+// that give the same bytes.
+namespace ref {
+void KeyedCopy16(void* dst, const void* src, int32_t w, int32_t h, int32_t dstPitch, int32_t srcPitch,
+                 uint32_t key);
+void BlendCopy16(void* dst, const void* src, int32_t w, int32_t h, int32_t dstPitch, int32_t srcPitch,
+                 const uint16_t* dstTable, const uint16_t* srcTable, uint32_t key);
+void TableMap16(void* dst, int32_t w, int32_t h, int32_t dstPitch, const uint16_t* table);
+void RleCopy(void* dst, const RleRows& rows, int32_t widthBytes, int32_t rowCount, int32_t dstPitch,
+             int32_t skipBytes);
+void RleTable16(void* dst, const RleRows& rows, int32_t widthBytes, int32_t rowCount, int32_t dstPitch,
+                int32_t skipBytes, const uint16_t* table);
+void RleBlend16(void* dst, const RleRows& rows, int32_t widthBytes, int32_t rowCount, int32_t dstPitch,
+                int32_t skipBytes, const uint16_t* srcTable, const uint16_t* dstTable);
+void RleAlpha16(void* dst, const RleRows& rows, const RleRows& alpha, int32_t widthBytes, int32_t rowCount,
+                int32_t dstPitch, int32_t imageWidth, int32_t skipBytes);
+void RleAlphaFaded16(void* dst, const RleRows& rows, const RleRows& alpha, int32_t widthBytes, int32_t rowCount,
+                     int32_t dstPitch, int32_t imageWidth, int32_t skipBytes, int32_t fade);
+} // namespace ref
+
 // Checks a whole RLE pixel plane as images store it (rowCount u32 offsets,
 // then the row data they point into) of planeSize bytes: the table and every
 // row lie inside the plane, each row ends exactly at rowBytes, and runs and

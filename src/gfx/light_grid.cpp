@@ -1,5 +1,7 @@
 #include "gfx/light_grid.h"
 
+#include "gfx/fast_kernels.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -229,22 +231,23 @@ int CLightGrid::Apply(CSurface* dst, CSurface* src, const CLightMap* map, const 
     }
     const ptrdiff_t dPitch = static_cast<ptrdiff_t>(dst->m_PitchFactor) * dst->m_Pitch;
     const ptrdiff_t sPitch = static_cast<ptrdiff_t>(src->m_PitchFactor) * src->m_Pitch;
-    const int32_t cell = m_CellSize;
-    const int32_t lastCol = map->m_Width - 1;
-    const int32_t firstCol = x / cell;
-    for (int32_t row = y; row < y + h; ++row) {
-        const int32_t gridRow = std::min(row / cell, map->m_Height - 1);
-        uint8_t* dp = d + dPitch * row + 2 * static_cast<ptrdiff_t>(x);
-        const uint8_t* sp = s + sPitch * row + 2 * static_cast<ptrdiff_t>(x);
-        // Groups of `cell` pixels from the rectangle's left edge, one grid
-        // cell each; a part-group past the last whole column keeps to the
-        // last column rather than reading the next row's first cell.
-        for (int32_t i = 0, col = firstCol; i < w; ++col) {
-            const uint16_t* table = L[map->At(std::min(col, lastCol), gridRow)];
-            for (const int32_t end = std::min(i + cell, w); i < end; ++i)
-                StorePixel(dp + 2 * i, table[LoadPixel(sp + 2 * i)]);
-        }
-    }
+    // The kernel in force (the reference loop or its fast twin) does the
+    // per-cell table map; both keep a part-group past the last whole column
+    // on the last column rather than the next row's first cell.
+    const LightApplyArgs args{d + dPitch * y + 2 * static_cast<ptrdiff_t>(x),
+                              dPitch,
+                              s + sPitch * y + 2 * static_cast<ptrdiff_t>(x),
+                              sPitch,
+                              x,
+                              y,
+                              w,
+                              h,
+                              map->m_Levels.data(),
+                              map->m_Width,
+                              map->m_Height,
+                              m_CellSize,
+                              L.data()};
+    g_Kernels.lightApply16(args);
     if (!same) src->Unlock();
     dst->Unlock();
     return 1;

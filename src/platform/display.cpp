@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/fast_stretch.h"
 #include "platform/font.h"
 #include "platform/present.h"
 
@@ -306,6 +307,11 @@ void CopyPixels(DDSurface* dst, const Rect& dstR, const Rect& vis, DDSurface* sr
         spitch = sw * 2;
     }
     uint8_t* dmem = dst->MutablePixels();
+    if (FastStretchSelected()) {
+        StretchCopy16(dmem, dst->Pitch(), sbase, spitch, sw, sh, dw, dh, dstR.left, dstR.top, vis.left, vis.top,
+                      vis.right, vis.bottom, keyed, key);
+        return;
+    }
     for (int32_t y = vis.top; y < vis.bottom; ++y) {
         const int32_t sy = static_cast<int32_t>(static_cast<int64_t>(y - dstR.top) * sh / dh);
         const uint8_t* srow = sbase + static_cast<size_t>(sy) * spitch;

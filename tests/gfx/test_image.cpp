@@ -198,8 +198,9 @@ TEST_F(ImageFrames, MalformedFramesAreRefused) {
     };
     std::vector<Case> cases;
     const auto patch = [](std::string s, size_t at, uint32_t v, int n = 4) {
-        for (int i = 0; i < n; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
-        return s;
+        std::string le;
+        for (int i = 0; i < n; ++i) le.push_back(static_cast<char>(v >> (8 * i)));
+        return s.replace(at, le.size(), le);
     };
     cases.push_back({"short header", rle.substr(0, 47)});
     cases.push_back({"divisor index", patch(patch(rle, frame::kSizeAltered, 1, 1), frame::kWidthDiv, 8, 1)});

@@ -79,12 +79,8 @@ bool WriteDemoRoleSprite(const std::string& nativeProgramFolder) {
         {kDemoRoleName, "WP", "002", static_cast<int32_t>(axe), "AXE"},
         {kDemoRoleName, "WPS", "001", static_cast<int32_t>(glow), "GLOW"},
     };
-    PliSpec pli;
-    pli.roleName = kDemoRoleName;
-    pli.mainPart = "BD";
-    pli.partNames = {"BD", "HD", "WP"};
     // Action 0 (stand): weapon in front; action 1 (walk): weapon behind.
-    pli.actions = {{{0, 1, 2}, {0, 1, 2}}, {{2, 0, 1}, {2, 0, 1}}};
+    const PliSpec pli{kDemoRoleName, "BD", {"BD", "HD", "WP"}, {{{0, 1, 2}, {0, 1, 2}}, {{2, 0, 1}, {2, 0, 1}}}};
 
     return WriteLib(root + "Zy/" + kDemoRoleLibName + ".lib", entries) && WriteIdxLib(idx, names) &&
            WriteSprRoleHeader(root + "slr/SprRole.h", items) && WritePli(PliNativePath(root, kDemoRoleName), pli);
