@@ -43,6 +43,9 @@ struct FontSystem {
     long sharpIndex = -1;  // face with bitmap strikes, or -1
     std::map<int32_t, FontCore*> cores;
     int64_t renders = 0;
+    // The cache lives for the process; freeing it at exit keeps leak checks
+    // meaningful.
+    ~FontSystem();
 };
 
 FontSystem& Sys() {
@@ -165,6 +168,12 @@ struct FontCore {
         return glyphs.emplace(c, std::move(g)).first->second;
     }
 };
+
+FontSystem::~FontSystem() {
+    for (auto& [size, core] : cores) delete core;
+    cores.clear();
+    if (lib) FT_Done_FreeType(lib);
+}
 
 namespace {
 
