@@ -2,6 +2,8 @@
 // client and save-game calls (see links.h).
 #include "app/links.h"
 
+#include "gfx/screenshot.h"
+
 #include "app/screen.h"
 #include "gfx/surface.h"
 #include "host/game_host.h"
@@ -54,7 +56,14 @@ void DisplayDelete(CSurface** surface) {
     *surface = nullptr;
 }
 
-void DisplayTakeScreenshot(CSurface*, int, int) {}
+void DisplayTakeScreenshot(CSurface* surface, int width, int height) {
+    // With a size: the back buffer scaled to it; without: the primary as it is.
+    if (width > 0 && height > 0) {
+        if (surface && surface->m_pSurface) DRAW_CopyScreenSized(CSurface::s_pDD, surface->m_pSurface, width, height);
+        return;
+    }
+    if (CSurface::s_pPrimary) DRAW_CopyScreen(CSurface::s_pPrimary);
+}
 
 // ---------------------------------------------------------------- client
 

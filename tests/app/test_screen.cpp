@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -269,3 +270,53 @@ TEST_F(ScreenTest, SdlMainWindowPresentsThroughItsRenderer) {
 }
 
 } // namespace
+
+// The frame-capture flag saves every drawn frame as an 800x600 24-bit BMP;
+// TakeScreenshot(0, 0) saves the primary as it is.
+TEST_F(ScreenTest, FrameCaptureSavesDrawnFramesAsBitmaps) {
+    StartDisplay();
+    Display()->FillRect(0xF800, 10, 20, 30, 40);  // red, 565
+    g_GameMain.m_FrameCapture = 1;
+    DrawFrame();
+    g_GameMain.m_FrameCapture = 0;
+    g_GameMain.TakeScreenshot(0, 0);
+
+    struct Bmp {
+        int32_t w = 0, h = 0, bpp = 0;
+        std::string bytes;
+        uint32_t U32(size_t at) const {
+            uint32_t v = 0;
+            for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(bytes[at + i]);
+            return v;
+        }
+        // B, G, R of pixel (x, y) counted from the top.
+        std::array<int, 3> At(int32_t x, int32_t y) const {
+            const size_t row = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
+            const size_t at = U32(10) + (static_cast<size_t>(h - 1 - y)) * row + static_cast<size_t>(x) * 3;
+            return {static_cast<uint8_t>(bytes[at]), static_cast<uint8_t>(bytes[at + 1]),
+                    static_cast<uint8_t>(bytes[at + 2])};
+        }
+    };
+    auto load = [&](const std::string& name) {
+        Bmp b;
+        b.bytes = ReadFile(Dir() + "ScreenShot/" + name);
+        if (b.bytes.size() < 54 || b.bytes.compare(0, 2, "BM") != 0) return b;
+        b.w = static_cast<int32_t>(b.U32(18));
+        b.h = static_cast<int32_t>(b.U32(22));
+        b.bpp = static_cast<uint8_t>(b.bytes[28]);
+        return b;
+    };
+    const Bmp scaled = load("Scn0000.bmp");
+    ASSERT_EQ(scaled.w, 800);
+    ASSERT_EQ(scaled.h, 600);
+    ASSERT_EQ(scaled.bpp, 24);
+    EXPECT_EQ(scaled.bytes.size(), 54u + 800u * 3u * 600u);
+    EXPECT_EQ(scaled.At(31, 50), (std::array<int, 3>{0, 0, 248}));  // inside the stretched rectangle
+    EXPECT_EQ(scaled.At(400, 300), (std::array<int, 3>{0, 0, 0}));
+
+    const Bmp plain = load("Scn0001.bmp");
+    ASSERT_EQ(plain.w, 640);
+    ASSERT_EQ(plain.h, 480);
+    EXPECT_EQ(plain.At(10, 20), (std::array<int, 3>{0, 0, 248}));
+    EXPECT_EQ(plain.At(40, 20), (std::array<int, 3>{0, 0, 0}));
+}
