@@ -91,6 +91,10 @@ bool ParseTimeline(const std::string& text, Timeline* out, std::string* error) {
                 e.a = static_cast<int>(n);
             } else if (what == "close") {
                 e.kind = K::Close;
+            } else if (what == "jump") {
+                if (!(ls >> s1) || !ParseNum(s1, 1, 0x7FFFFFFF, &n)) return fail("jump needs milliseconds");
+                e.kind = K::Jump;
+                e.a = static_cast<int>(n);
             } else {
                 return fail("unknown event '" + what + "'");
             }

@@ -13,6 +13,8 @@
 //   at <ms> activate <0|1> the window gains or loses activation
 //   at <ms> command <id>   WM_COMMAND
 //   at <ms> close          the user closes the window
+//   at <ms> jump <ms>      the fake clock leaps forward (a stall or a
+//                          suspended machine)
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,7 +22,7 @@
 namespace plat {
 
 struct TimelineEvent {
-    enum class Kind { KeyDown, KeyUp, Key, Text, Move, LDown, LUp, RDown, RUp, Activate, Command, Close };
+    enum class Kind { KeyDown, KeyUp, Key, Text, Move, LDown, LUp, RDown, RUp, Activate, Command, Close, Jump };
     uint32_t timeMs = 0;
     Kind kind = Kind::Close;
     int a = 0;

@@ -61,6 +61,9 @@ private:
         case K::Activate: QueueActivate(this, e.a != 0); break;
         case K::Command: PostMessage(this, WM_COMMAND, static_cast<uint32_t>(e.a), 0); break;
         case K::Close: QueueClose(this); break;
+        case K::Jump:
+            if (advanceClock_) SleepMs(static_cast<uint32_t>(e.a));
+            break;
         }
     }
 

@@ -96,4 +96,14 @@ TEST_F(DemoRun, MissingCapabilityFileShowsItsPathAndStarts) {
     ExpectInOrder({"  StartAppEnd()\n", "Begin JM_BeginOut()\n", "  Other.ClearUp\n"});
 }
 
+TEST_F(DemoRun, ClockJumpAtTheTitleIsSurvived) {
+    // A five-second stall of the clock: the loop resynchronises (the
+    // in-process frame-loop tests count the passes) and the run ends as usual.
+    Demo("8.1");
+    ASSERT_EQ(Run("step 2\nlimit 600000\nat 1500 jump 5000\nat 8000 close\n"), 0) << stderr_;
+    ExpectEndsCleanly();
+    ExpectInOrder({"  StartAppEnd()\n", "Begin JM_BeginOut()\n", "End JM_BeginOut()\n", "  Other.ClearUp\n",
+                   "tamiro end\n"});
+}
+
 } // namespace

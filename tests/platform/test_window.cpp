@@ -61,14 +61,14 @@ TEST(Timeline, ParsesEventsSortedByTime) {
     std::string err;
     ASSERT_TRUE(plat::ParseTimeline("# demo\nstep 5\nscreen 800 600\nlimit 9000\n"
                                     "at 200 close\nat 100 keydown 0x1B  # escape\nat 100 text ab\n"
-                                    "at 150 ldown 10 20\nat 160 activate 0\n",
+                                    "at 150 ldown 10 20\nat 160 activate 0\nat 170 jump 5000\n",
                                     &t, &err))
         << err;
     EXPECT_EQ(t.stepMs, 5u);
     EXPECT_EQ(t.screenWidth, 800);
     EXPECT_EQ(t.screenHeight, 600);
     EXPECT_EQ(t.limitMs, 9000u);
-    ASSERT_EQ(t.events.size(), 5u);
+    ASSERT_EQ(t.events.size(), 6u);
     using K = plat::TimelineEvent::Kind;
     EXPECT_EQ(t.events[0].kind, K::KeyDown);  // same time: file order kept
     EXPECT_EQ(t.events[0].a, 0x1B);
@@ -77,13 +77,16 @@ TEST(Timeline, ParsesEventsSortedByTime) {
     EXPECT_EQ(t.events[2].kind, K::LDown);
     EXPECT_TRUE(t.events[2].hasPos);
     EXPECT_EQ(t.events[3].kind, K::Activate);
-    EXPECT_EQ(t.events[4].kind, K::Close);
-    EXPECT_EQ(t.events[4].timeMs, 200u);
+    EXPECT_EQ(t.events[4].kind, K::Jump);
+    EXPECT_EQ(t.events[4].a, 5000);
+    EXPECT_EQ(t.events[5].kind, K::Close);
+    EXPECT_EQ(t.events[5].timeMs, 200u);
 }
 
 TEST(Timeline, RejectsMalformedLinesNamingTheLine) {
     const char* bad[] = {"at x close", "at 10 keydown 300", "at 10 move 5", "at 10 fly", "jump 3",
-                         "step 0", "at 10 close now", "at 10 activate 2", "screen 10"};
+                         "step 0", "at 10 close now", "at 10 activate 2", "screen 10",
+                         "at 10 jump", "at 10 jump 0"};
     for (const char* text : bad) {
         plat::Timeline t;
         std::string err;
