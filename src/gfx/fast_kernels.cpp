@@ -132,6 +132,7 @@ void MakeShuffle(const TableInfo& f, ShuffleTables* s) {
 struct Slot {
     const uint16_t* table = nullptr;
     uint16_t probes[kProbeCount] = {};
+    uint32_t stableEpoch = 0;  // the stable-tables scope it was last checked in
     TableInfo info;
     ShuffleTables shuffle;
 };
@@ -139,9 +140,17 @@ struct Slot {
 // so is this cache.
 Slot g_slots[kColorTableCount];
 
+// Open stable-tables scopes, and the number of the outermost one (0: none).
+int32_t g_stableDepth = 0;
+uint32_t g_stableEpoch = 0;
+uint32_t g_epochCounter = 0;
+
 // The checked description of table k of the colour set (which is t).
 const Slot* DescribeIndex(int32_t k, const uint16_t* t) {
     Slot& s = g_slots[k];
+    // The probes lie in 24 cache lines of a 128 KiB table: inside a scope
+    // they are read once.
+    if (g_stableEpoch != 0 && s.stableEpoch == g_stableEpoch && s.table == t) return &s;
     bool same = s.table == t;
     for (int i = 0; i < kProbeCount && same; ++i) same = s.probes[i] == t[kProbes[i]];
     if (!same) {
@@ -150,6 +159,7 @@ const Slot* DescribeIndex(int32_t k, const uint16_t* t) {
         Analyse(t, &s.info);
         MakeShuffle(s.info, &s.shuffle);
     }
+    s.stableEpoch = g_stableEpoch;
     return &s;
 }
 
@@ -450,6 +460,45 @@ VT_AVX2 int32_t ScaleRowV(uint8_t* d, const uint8_t* s, int32_t n, int32_t k, bo
 VT_AVX2 int32_t AlphaRowV(uint8_t* d, const uint8_t* s, const uint8_t* al, int32_t n, int32_t fade, bool is565) {
     return RowV(d, s, al, n, AlphaOp{_mm256_set1_epi16(static_cast<short>(fade)), is565});
 }
+
+// Two rows of 8-15 pixels of an operation that reads only the source, in
+// one or two vectors of 8 + 8: the same pixels of both rows share a vector.
+// Everything is read before anything is written, so in-place rows (d == s)
+// whose pixels are done twice get the same value both times.
+VT_AVX2 inline __m256i BothRows(const uint8_t* a, const uint8_t* b) {
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a))),
+                                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(b)), 1);
+}
+VT_AVX2 inline void StoreBothRows(uint8_t* a, uint8_t* b, __m256i v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(a), _mm256_castsi256_si128(v));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(b), _mm256_extracti128_si256(v, 1));
+}
+
+template <class Op>
+VT_AVX2 inline void PairV(uint8_t* d0, uint8_t* d1, const uint8_t* s0, const uint8_t* s1, int32_t n, const Op& op) {
+    static_assert(!Op::kReadsDst && !Op::kAlpha);
+    const __m256i none = _mm256_setzero_si256();
+    const int32_t o = n - 8;
+    const __m256i first = BothRows(s0, s1);
+    if (o == 0) {
+        StoreBothRows(d0, d1, op(first, none, none));
+        return;
+    }
+    const __m256i last = BothRows(s0 + 2 * o, s1 + 2 * o);
+    const __m256i a = op(first, none, none), b = op(last, none, none);
+    StoreBothRows(d0, d1, a);
+    StoreBothRows(d0 + 2 * o, d1 + 2 * o, b);
+}
+
+VT_AVX2 void LookupPairV(uint8_t* d0, uint8_t* d1, const uint8_t* s0, const uint8_t* s1, int32_t n,
+                         const ShuffleV& t) {
+    PairV(d0, d1, s0, s1, n, LookupOp{&t});
+}
+
+VT_AVX2 void ScalePairV(uint8_t* d0, uint8_t* d1, const uint8_t* s0, const uint8_t* s1, int32_t n, int32_t k,
+                        bool is565) {
+    PairV(d0, d1, s0, s1, n, ScaleOp{_mm256_set1_epi16(static_cast<short>(k)), is565});
+}
 #endif
 
 // ---- Rows, fast where the tables allow, looked up otherwise ----
@@ -478,6 +527,21 @@ struct RowMapper {
 #if VT_X86
     VT_AVX2 void InitVec(const ShuffleTables& s) { LoadShuffle(s, &shuffle); }
 #endif
+
+    // The same n pixels of two rows (8 <= n < 16); false, with nothing
+    // done, where there is no vector path for it.
+    bool Pair(uint8_t* d0, uint8_t* d1, const uint8_t* s0, const uint8_t* s1, int32_t n) const {
+#if VT_X86
+        if (vec && n >= 8 && n < 16) {
+            if (info->scale >= 0) ScalePairV(d0, d1, s0, s1, n, info->scale, info->is565);
+            else LookupPairV(d0, d1, s0, s1, n, shuffle);
+            return true;
+        }
+#else
+        (void)d0, (void)d1, (void)s0, (void)s1, (void)n;
+#endif
+        return false;
+    }
 
     void Row(uint8_t* d, const uint8_t* s, int32_t n) const {
         int32_t x = 0;
@@ -546,6 +610,41 @@ void WalkRle(uint8_t* dst, const RleRows& rows, int32_t widthBytes, int32_t rowC
             p += 2;
             inRun = !inRun;
         }
+    }
+}
+
+// Copies n bytes of a run (source and destination never overlap). Sprite
+// runs are mostly a few pixels: those are copied inline as two overlapping
+// moves of a fixed size rather than through a library call each.
+inline void CopyRun(uint8_t* d, const uint8_t* s, int32_t n) {
+    if (n > 32) {
+        std::memcpy(d, s, static_cast<size_t>(n));
+    } else if (n >= 16) {
+        uint8_t a[16], b[16];
+        std::memcpy(a, s, 16);
+        std::memcpy(b, s + n - 16, 16);
+        std::memcpy(d, a, 16);
+        std::memcpy(d + n - 16, b, 16);
+    } else if (n >= 8) {
+        uint64_t a, b;
+        std::memcpy(&a, s, 8);
+        std::memcpy(&b, s + n - 8, 8);
+        std::memcpy(d, &a, 8);
+        std::memcpy(d + n - 8, &b, 8);
+    } else if (n >= 4) {
+        uint32_t a, b;
+        std::memcpy(&a, s, 4);
+        std::memcpy(&b, s + n - 4, 4);
+        std::memcpy(d, &a, 4);
+        std::memcpy(d + n - 4, &b, 4);
+    } else if (n >= 2) {
+        uint16_t a, b;
+        std::memcpy(&a, s, 2);
+        std::memcpy(&b, s + n - 2, 2);
+        std::memcpy(d, &a, 2);
+        std::memcpy(d + n - 2, &b, 2);
+    } else if (n == 1) {
+        *d = *s;
     }
 }
 
@@ -687,6 +786,21 @@ namespace fast {
 void UseVectorPaths(bool on) { g_avx2 = on && CpuHasAvx2(); }
 bool VectorPathsInUse() { return g_avx2; }
 
+StableTablesScope::StableTablesScope() {
+    if (g_stableDepth++ == 0) {
+        // 0 stands for "no scope".
+        if (++g_epochCounter == 0) {
+            for (Slot& s : g_slots) s.stableEpoch = 0;
+            g_epochCounter = 1;
+        }
+        g_stableEpoch = g_epochCounter;
+    }
+}
+
+StableTablesScope::~StableTablesScope() {
+    if (--g_stableDepth == 0) g_stableEpoch = 0;
+}
+
 TableTraits DescribeTable(const uint16_t* table) {
     const Slot* s = Describe(table);
     if (!s || !s->info.separable) return {false, false, -1};
@@ -747,7 +861,7 @@ void TableMap16(void* dst, int32_t w, int32_t h, int32_t dstPitch, const uint16_
 void RleCopy(void* dst, const RleRows& rows, int32_t widthBytes, int32_t rowCount, int32_t dstPitch,
              int32_t skipBytes) {
     WalkRle(Bytes(dst), rows, widthBytes, rowCount, dstPitch, skipBytes,
-            [](uint8_t* d, const uint8_t* s, int32_t n, int32_t) { std::memcpy(d, s, static_cast<size_t>(n)); });
+            [](uint8_t* d, const uint8_t* s, int32_t n, int32_t) { CopyRun(d, s, n); });
 }
 
 void RleTable16(void* dst, const RleRows& rows, int32_t widthBytes, int32_t rowCount, int32_t dstPitch,
@@ -792,33 +906,62 @@ void LightApply16(const LightApplyArgs& a) {
     int16_t which[256];
     std::fill(std::begin(which), std::end(which), int16_t(-1));
     const int32_t cell = a.cell, lastCol = a.mapWidth - 1, firstCol = a.x / cell;
-    for (int32_t r = 0; r < a.h; ++r) {
-        const int32_t row = a.y + r;
-        const uint8_t* levels = a.levels + static_cast<ptrdiff_t>(std::min(row / cell, a.mapHeight - 1)) * a.mapWidth;
-        uint8_t* d = a.dst + a.dstPitch * r;
-        const uint8_t* s = a.src + a.srcPitch * r;
+    const auto gridRowOf = [&a, cell](int32_t r) { return std::min((a.y + r) / cell, a.mapHeight - 1); };
+    // The rows of one grid row share their spans: each is worked out once
+    // for the band, and the rows are done two at a time where a span is a
+    // single cell (8-15 pixels, too short to fill a vector from one row).
+    struct Span {
+        int32_t i, end;
+        int16_t mapper;
+        uint8_t level;
+    };
+    Span spans[1024];
+    for (int32_t r = 0; r < a.h;) {
+        const int32_t gridRow = gridRowOf(r);
+        int32_t rEnd = r + 1;
+        while (rEnd < a.h && gridRowOf(rEnd) == gridRow) ++rEnd;
+        const uint8_t* levels = a.levels + static_cast<ptrdiff_t>(gridRow) * a.mapWidth;
         int32_t i = 0;
         while (i < a.w) {
-            // Cells of one level side by side are done as one span.
-            const uint8_t level = levels[std::min(firstCol + i / cell, lastCol)];
-            int32_t end = std::min(a.w, (i / cell + 1) * cell);
-            while (end < a.w && levels[std::min(firstCol + end / cell, lastCol)] == level)
-                end = std::min(a.w, end + cell);
-            if (which[level] < 0) {
-                const uint16_t* t = a.tables[level];
-                int16_t m = 0;
-                while (m < mapperCount && mappers[m].table != t) ++m;
-                if (m == mapperCount && mapperCount < kMaxMappers) mappers[mapperCount++].Init(t);
-                which[level] = m;
+            // Spans are kept in a fixed array: a band with more (wider than
+            // any screen) is done in parts.
+            int32_t count = 0;
+            for (; i < a.w && count < static_cast<int32_t>(std::size(spans)); ++count) {
+                // Cells of one level side by side are done as one span.
+                const uint8_t level = levels[std::min(firstCol + i / cell, lastCol)];
+                int32_t end = std::min(a.w, (i / cell + 1) * cell);
+                while (end < a.w && levels[std::min(firstCol + end / cell, lastCol)] == level)
+                    end = std::min(a.w, end + cell);
+                if (which[level] < 0) {
+                    const uint16_t* t = a.tables[level];
+                    int16_t m = 0;
+                    while (m < mapperCount && mappers[m].table != t) ++m;
+                    if (m == mapperCount && mapperCount < kMaxMappers) mappers[mapperCount++].Init(t);
+                    which[level] = m;
+                }
+                spans[count] = Span{i, end, which[level] < mapperCount ? which[level] : int16_t(-1), level};
+                i = end;
             }
-            if (which[level] < mapperCount) {
-                mappers[which[level]].Row(d + 2 * i, s + 2 * i, end - i);
-            } else {
-                const uint16_t* t = a.tables[level];
-                for (int32_t k = i; k < end; ++k) *Px(d + 2 * k) = t[*Px(s + 2 * k)];
+            for (int32_t k = 0; k < count; ++k) {
+                const Span& sp = spans[k];
+                const int32_t n = sp.end - sp.i;
+                uint8_t* d = a.dst + a.dstPitch * r + 2 * sp.i;
+                const uint8_t* s = a.src + a.srcPitch * r + 2 * sp.i;
+                if (sp.mapper < 0) {
+                    const uint16_t* t = a.tables[sp.level];
+                    for (int32_t rr = r; rr < rEnd; ++rr, d += a.dstPitch, s += a.srcPitch)
+                        for (int32_t x = 0; x < n; ++x) *Px(d + 2 * x) = t[*Px(s + 2 * x)];
+                    continue;
+                }
+                const RowMapper& m = mappers[sp.mapper];
+                int32_t rr = r;
+                for (; rr + 1 < rEnd; rr += 2, d += 2 * a.dstPitch, s += 2 * a.srcPitch) {
+                    if (!m.Pair(d, d + a.dstPitch, s, s + a.srcPitch, n)) break;
+                }
+                for (; rr < rEnd; ++rr, d += a.dstPitch, s += a.srcPitch) m.Row(d, s, n);
             }
-            i = end;
         }
+        r = rEnd;
     }
 }
 

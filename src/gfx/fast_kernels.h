@@ -96,6 +96,18 @@ struct TableTraits {
 };
 TableTraits DescribeTable(const uint16_t* table);
 
+// While one of these lives the colour set is taken to stay as it is: each
+// table is checked against its probes once, not on every kernel call. Open
+// one around a batch of small draws that rebuild no table (a role sprite's
+// parts). Scopes nest.
+class StableTablesScope {
+public:
+    StableTablesScope();
+    ~StableTablesScope();
+    StableTablesScope(const StableTablesScope&) = delete;
+    StableTablesScope& operator=(const StableTablesScope&) = delete;
+};
+
 // Turns the AVX2 paths off (or back on when the CPU has them), so tests can
 // check the portable paths on any machine.
 void UseVectorPaths(bool on);

@@ -151,6 +151,17 @@ public:
     // a closed library, an index or frame outside the entry, a refused frame,
     // or an entry already decoded as an animation table.
     CImage* GetImage(uint32_t entryValue);
+    // What GetImage gives when the entry is already loaded and decoded as
+    // images; null otherwise. Never loads or decodes anything, so it may be
+    // asked ahead of drawing (to fetch the picture into the cache early).
+    CImage* LoadedImage(uint32_t entryValue) const {
+        const uint32_t index = entryValue & kResEntryMask;
+        if (!m_pEntryTable || index >= m_EntryCount) return nullptr;
+        const CLibEntry* e = m_pEntryTable[index];
+        if (!e || e->m_LoadState != kEntryLoaded || e->m_Kind != kEntryImages || !e->m_pImages) return nullptr;
+        const uint32_t f = entryValue >> 24, i = f >= 1 ? f - 1 : 0;
+        return i < e->m_ObjectCount ? e->m_pImages[i].get() : nullptr;
+    }
     // The animation table of the entry (the frame bits of a ResId are
     // ignored). Null for a closed library, an index outside the library, a
     // malformed table, or an entry already decoded as images.
