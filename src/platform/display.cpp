@@ -1,11 +1,11 @@
 #include "platform/display.h"
 
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <vector>
 
 #include "platform/fast_stretch.h"
+#include "platform/fault_queue.h"
 #include "platform/font.h"
 #include "platform/present.h"
 
@@ -20,14 +20,8 @@ constexpr int kOps = static_cast<int>(DisplayOp::Count);
 constexpr int32_t kPitchPad = 32;
 constexpr int32_t kMaxSide = 16384;
 
-struct Forced {
-    DDResult result;
-    int remaining;  // < 0: forever
-};
-
 struct DisplayState {
-    std::deque<Forced> forced[kOps];
-    int calls[kOps] = {};
+    FaultQueue<DisplayOp, kOps> faults;
     DisplayDevice* current = nullptr;
     PixelLayout layout = PixelLayout::k565;
     Presenter* presenter = nullptr;
@@ -40,17 +34,7 @@ DisplayState& St() {
     return s;
 }
 
-// Counts the call and returns true with a forced result when one is queued.
-bool Fault(DisplayOp op, DDResult* out) {
-    DisplayState& s = St();
-    const int i = static_cast<int>(op);
-    ++s.calls[i];
-    auto& q = s.forced[i];
-    if (q.empty()) return false;
-    *out = q.front().result;
-    if (q.front().remaining > 0 && --q.front().remaining == 0) q.pop_front();
-    return true;
-}
+bool Fault(DisplayOp op, DDResult* out) { return St().faults.Take(op, out); }
 
 #define DD_FAULT(op)                                   \
     do {                                               \
@@ -79,19 +63,14 @@ void SetIdentityRamp(GammaRamp& ramp) {
 }
 
 void ForceDisplayResult(DisplayOp op, DDResult result, int times) {
-    if (op == DisplayOp::Count || times == 0) return;
-    St().forced[static_cast<int>(op)].push_back({result, times});
+    St().faults.Force(op, result, times);
 }
 
 void ClearDisplayFaults() {
-    DisplayState& s = St();
-    for (int i = 0; i < kOps; ++i) {
-        s.forced[i].clear();
-        s.calls[i] = 0;
-    }
+    St().faults.Clear();
 }
 
-int DisplayCallCount(DisplayOp op) { return op == DisplayOp::Count ? 0 : St().calls[static_cast<int>(op)]; }
+int DisplayCallCount(DisplayOp op) { return St().faults.Calls(op); }
 
 void SetDisplayLayout(PixelLayout layout) { St().layout = layout; }
 PixelLayout GetDisplayLayout() { return St().layout; }

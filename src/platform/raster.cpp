@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <deque>
+
+#include "platform/fault_queue.h"
 
 namespace plat {
 
@@ -17,14 +18,8 @@ constexpr uint32_t kStageStateCount = 32;
 // the 1/16-pixel edge arithmetic cannot overflow.
 constexpr double kMaxCoord = 1 << 20;
 
-struct Forced {
-    DDResult result;
-    int remaining;  // < 0: forever
-};
-
 struct RasterState {
-    std::deque<Forced> forced[kOps];
-    int calls[kOps] = {};
+    FaultQueue<RasterOp, kOps> faults;
     RasterCaps caps;
     std::vector<DDPixelFormat> formats = DefaultRasterTextureFormats();
     int live = 0;
@@ -35,16 +30,7 @@ RasterState& St() {
     return s;
 }
 
-bool Fault(RasterOp op, DDResult* out) {
-    RasterState& s = St();
-    const int i = static_cast<int>(op);
-    ++s.calls[i];
-    auto& q = s.forced[i];
-    if (q.empty()) return false;
-    *out = q.front().result;
-    if (q.front().remaining > 0 && --q.front().remaining == 0) q.pop_front();
-    return true;
-}
+bool Fault(RasterOp op, DDResult* out) { return St().faults.Take(op, out); }
 
 #define RASTER_FAULT(op)                                     \
     do {                                                     \
@@ -120,21 +106,17 @@ inline uint32_t Combine(uint32_t op, uint32_t arg1, uint32_t arg2, uint32_t disa
 } // namespace
 
 void ForceRasterResult(RasterOp op, DDResult result, int times) {
-    if (op == RasterOp::Count || times == 0) return;
-    St().forced[static_cast<int>(op)].push_back({result, times});
+    St().faults.Force(op, result, times);
 }
 
 void ResetRasterConfig() {
     RasterState& s = St();
-    for (int i = 0; i < kOps; ++i) {
-        s.forced[i].clear();
-        s.calls[i] = 0;
-    }
+    s.faults.Clear();
     s.caps = RasterCaps{};
     s.formats = DefaultRasterTextureFormats();
 }
 
-int RasterCallCount(RasterOp op) { return op == RasterOp::Count ? 0 : St().calls[static_cast<int>(op)]; }
+int RasterCallCount(RasterOp op) { return St().faults.Calls(op); }
 void SetRasterCaps(const RasterCaps& caps) { St().caps = caps; }
 void SetRasterTextureFormats(const std::vector<DDPixelFormat>& formats) { St().formats = formats; }
 int LiveRasterObjects() { return St().live; }
