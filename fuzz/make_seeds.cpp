@@ -1,0 +1,187 @@
+// Writes the seed corpora of the fuzz targets: small valid files of each
+// kind, made with the datagen writers. Usage: fuzz_make_seeds <corpus folder>
+// (fuzz/corpus in the source tree); each target's seeds go to a sub-folder
+// named after it. The output is deterministic, so re-running it leaves the
+// committed corpora unchanged.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "datagen/bytes.h"
+#include "datagen/define_writer.h"
+#include "datagen/image_encoder.h"
+#include "datagen/ini_writer.h"
+#include "datagen/lib_writer.h"
+#include "datagen/pack_writer.h"
+#include "datagen/sound_table_writer.h"
+#include "datagen/table_writer.h"
+#include "datagen/texture_writer.h"
+#include "datagen/wave_writer.h"
+
+namespace {
+
+std::string g_root;
+bool g_ok = true;
+
+void Put(const std::string& target, const std::string& name, const std::string& bytes) {
+    g_ok &= datagen::WriteBytes(g_root + "/" + target + "/" + name, bytes);
+}
+void Put(const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes) {
+    Put(target, name, std::string(bytes.begin(), bytes.end()));
+}
+
+datagen::RgbaImage Picture(int w, int h, int colours) {
+    return datagen::MakeImage(w, h, [&](int x, int y) {
+        const uint32_t k = static_cast<uint32_t>((x / 2 + y) % colours);
+        return 0xFF000000u | (k * 0x3F1F07u + 0x102030u) | ((x == 0) ? 0x00FFFFFFu : 0u);
+    });
+}
+
+void IniSeeds() {
+    const datagen::KeyValues full = {{"Version", "8.1"}, {"num", "3"},    {"name", "\xC4\xE3\xBA\xC3"},  // GBK text
+                                     {"x", "-120"},      {"y", "65535"},  {"speed", "1.25"},
+                                     {"value", "a=b"}};
+    Put("ini", "plain.ini", datagen::BuildIni(full, false));
+    Put("ini", "scrambled.ini", datagen::BuildIni(full, true));
+    Put("ini", "partial.ini", datagen::BuildIni({{"num", "2"}, {"x", ""}, {"value", "12"}}, false));
+    Put("ini", "lf.ini", datagen::BuildIniText({{"Version", "7"}, {"name", "demo"}}, "\n"));
+}
+
+void TableSeeds() {
+    const datagen::Table items = {
+        {"id", "name", "list", "rate", "note"},
+        {"0", "sword", "1*2*3", "0.5", "\xB5\xB6"},  // GBK text
+        {"1", "", "*4", "", "x"},
+        {"7", "shield", "10**12", "1e3", ""},
+        {"65535", "bad key", "5", "-1", "y"},
+        {"3", "dup", "", "2.0"},
+        {"1", "refill", "9", "0.25", "z"},
+    };
+    Put("txt_table", "items.txt", datagen::BuildTable(items));
+    Put("txt_table", "text.txt", datagen::BuildTable({{"key", "text"}, {"0", "hello"}, {"1", "world"}, {"2", "\xC4\xE3"}}));
+    Put("txt_table", "wide.txt", datagen::BuildTable({{"a", "b", "c", "d", "e", "f", "g", "h"}, {"5", "1", "2"}, {"6"}}));
+}
+
+void PackSeeds() {
+    const std::vector<datagen::PackItem> items = {
+        {"Role.txt", datagen::BuildTable({{"id", "name"}, {"1", "a"}, {"2", "b"}})},
+        {"sub\\Setting.ini", datagen::BuildIni({{"name", "x"}, {"num", "4"}}, false)},
+        {"data.bin", std::string("\x01\x02\x03\x04\x05\x06\x07", 7)},
+        {"empty", ""},
+    };
+    Put("pack", "plain.fol", datagen::BuildPack(items, false));
+    Put("pack", "scrambled.fol", datagen::BuildPack(items, true));
+    Put("pack", "one.fol", datagen::BuildPack({{"a.txt", "id\tv\r\n1\t2\r\n"}}, true));
+}
+
+void TextureSeeds() {
+    Put("bmp", "rgb24.bmp", datagen::BmpBytes(Picture(5, 3, 4), 24));
+    Put("bmp", "rgb32_topdown.bmp", datagen::BmpBytes(Picture(4, 4, 3), 32, true));
+    Put("bmp", "pal8.bmp", datagen::BmpBytes(Picture(7, 2, 5), 8));
+    Put("bmp", "pal8_topdown.bmp", datagen::BmpBytes(Picture(3, 5, 2), 8, true));
+    Put("tga", "plain24.tga", datagen::TgaBytes(Picture(5, 3, 4), 24, false));
+    Put("tga", "plain32_topdown.tga", datagen::TgaBytes(Picture(4, 2, 3), 32, false, true));
+    Put("tga", "rle24.tga", datagen::TgaBytes(Picture(9, 3, 2), 24, true));
+    Put("tga", "rle32_id.tga", datagen::TgaBytes(Picture(6, 4, 3), 32, true, true, "seed"));
+}
+
+void WaveSeeds() {
+    datagen::WaveSpec mono;
+    Put("wave", "mono16.sy", datagen::WaveBytes(mono, datagen::Pcm16Bytes(datagen::SineWave(22050, 64, 440.0, 9000))));
+    datagen::WaveSpec stereo8;
+    stereo8.channels = 2;
+    stereo8.bits = 8;
+    stereo8.rate = 11025;
+    std::vector<uint8_t> b8;
+    for (int i = 0; i < 80; ++i) b8.push_back(static_cast<uint8_t>(128 + (i % 16) * 4));
+    Put("wave", "stereo8.sy", datagen::WaveBytes(stereo8, b8));
+    datagen::WaveSpec chunks;
+    chunks.rate = 44100;
+    chunks.otherChunks = {{"LIST", {'I', 'N', 'F', 'O', 'x'}}, {"fact", {1, 0, 0, 0}}};
+    Put("wave", "chunks.sy", datagen::WaveBytes(chunks, datagen::Pcm16Bytes(datagen::SineWave(44100, 33, 880.0, 20000))));
+    datagen::WaveSpec adpcm;
+    adpcm.formatTag = 2;
+    adpcm.bits = 4;
+    adpcm.extra = {0xF4, 0x01};
+    Put("wave", "nonpcm.sy", datagen::WaveBytes(adpcm, std::vector<uint8_t>(32, 0x11)));
+}
+
+void SoundTableSeeds() {
+    const std::string tmp = g_root + "/sound_table/";
+    g_ok &= datagen::WriteSoundTable(tmp + "demo.sy", {{"click", 1, "click", 0, ""},
+                                                        {"step", 12, "step*step*step", 1, ""},
+                                                        {"hit", 20, "hit*click", 2, "100*101"},
+                                                        {"missing", 5, "nosuch", 0, ""},
+                                                        {"empty", 6, "", 1, ""}});
+    g_ok &= datagen::WriteSoundTable(tmp + "models.sy", {{"a", 0, "hit", 2, "7"},
+                                                          {"b", 3, "step**click", 2, "7*8"},
+                                                          {"c", 2, "click", 1, ""}});
+}
+
+void DefineSeeds() {
+    Put("define_table", "sprrole.h",
+        datagen::BuildDefineHeader({{"ROLE_BEGIN", 0}, {"ROLE_MAN", 1}, {"ROLE_WOMAN", 2}, {"ROLE_NPC", -7},
+                                    {"ROLE_BIG", 2147483647}, {"ROLE_END", 5}},
+                                   {"// roles", "#ifndef SPRROLE_H", "#define SPRROLE_H"}));
+    Put("define_table", "tabs.h", "#define\tA\t1\r\n  #define B 2 extra\r\n#undef C 3\r\n#define D\r\n#define E 4\r\n");
+}
+
+datagen::ImageFrame MakeFrame(int32_t w, int32_t h, bool rle, bool alpha, bool compressAlpha) {
+    datagen::ImageFrame f;
+    f.width = w;
+    f.height = h;
+    f.rle = rle;
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            f.pixels.push_back((x + y) % 3 == 0 ? datagen::kKey565 : datagen::Rgb16(40 * x, 30 * y, 200));
+    if (alpha) {
+        for (int32_t i = 0; i < w * h; ++i) f.alpha.push_back(static_cast<uint8_t>((i * 37) % 256));
+        f.compressAlpha = compressAlpha;
+    }
+    return f;
+}
+
+void LibSeeds() {
+    const std::string raw = datagen::EncodeFrame(MakeFrame(5, 4, false, false, false));
+    const std::string rle = datagen::EncodeFrame(MakeFrame(6, 3, true, false, false));
+    const std::string alpha = datagen::EncodeFrame(MakeFrame(4, 4, false, true, false));
+    const std::string alphaRle = datagen::EncodeFrame(MakeFrame(7, 5, true, true, true));
+    datagen::ImageFrame altered = MakeFrame(9, 6, true, false, false);
+    altered.alterSize = true;
+    altered.widthDiv = 2;
+    altered.heightDiv = 1;
+    altered.widthAdd = 3;
+    altered.heightAdd = 1;
+    const std::string alteredFrame = datagen::EncodeFrame(altered);
+    const std::string table = datagen::BuildFrameTable({raw, rle, alphaRle});
+    datagen::AnimSeqSpec walk;
+    walk.attribute = 1;
+    // Pictures in "tables.lib": entry 2 a bare frame, entry 0 a frame table.
+    walk.frames = {{false, 2, 2, 1, 2, 0, 0}, {false, 3, 0u | 1u << 24, -1, 0, 2, 3}, {true, 1, 0, 0, 0, 0, 0}};
+    datagen::AnimSeqSpec idle;
+    idle.frames = {{false, 5, 0u | 3u << 24, 0, 0, 1, 1}};
+    const std::string anim = datagen::BuildAnimTable({walk, idle});
+    Put("res_lib", "frames.lib", datagen::BuildLib({raw, rle, alpha, alphaRle, alteredFrame}));
+    Put("res_lib", "tables.lib", datagen::BuildLib({table, anim, raw}));
+    Put("res_lib", "mixed.lib", datagen::BuildLib({raw, anim, table, "", rle}));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
+        return 2;
+    }
+    g_root = argv[1];
+    IniSeeds();
+    TableSeeds();
+    PackSeeds();
+    TextureSeeds();
+    WaveSeeds();
+    SoundTableSeeds();
+    DefineSeeds();
+    LibSeeds();
+    if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
+    return g_ok ? 0 : 1;
+}
