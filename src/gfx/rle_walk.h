@@ -1,0 +1,75 @@
+#pragma once
+// The window walk over run-length rows, shared by the reference and the
+// fast kernels so both cut rows at exactly the same places; only what each
+// does with a visible piece of a run differs.
+#include <algorithm>
+#include <cstdint>
+
+#include "gfx/kernels.h"
+
+namespace rle {
+
+inline int32_t Rd16(const uint8_t* p) { return p[0] | (p[1] << 8); }
+inline uint32_t Rd32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
+           (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// Walks the visible window [skipBytes, skipBytes + widthBytes) of each row and
+// calls run(dst, src, bytes, imagePos) for every visible piece of a run;
+// imagePos is the piece's byte position in the image row.
+template <class RunFn>
+void WalkRle(uint8_t* dst, const RleRows& rows, int32_t widthBytes, int32_t rowCount, int32_t dstPitch,
+             int32_t skipBytes, RunFn&& run) {
+    if (widthBytes <= 0 || rowCount <= 0) return;
+    for (int32_t i = 0; i < rowCount; ++i, dst += dstPitch) {
+        const uint8_t* p = rows.data + Rd32(rows.offsets + 4 * i);
+        uint8_t* d = dst;
+        int32_t pos = 0;
+        int32_t left = Rd16(p); // what is left of the current skip or run
+        p += 2;
+        bool inRun = false;
+
+        // Find where the window starts: inside a skip or inside a run.
+        int32_t off = std::max(skipBytes, 0);
+        for (;;) {
+            if (left > off) {
+                left -= off;
+                pos += off;
+                break;
+            }
+            off -= left;
+            pos += left;
+            const int32_t len = Rd16(p);
+            p += 2;
+            if (len > off) {
+                p += off;
+                pos += off;
+                left = len - off;
+                inRun = true;
+                break;
+            }
+            off -= len;
+            pos += len;
+            p += len;
+            left = Rd16(p);
+            p += 2;
+        }
+
+        int32_t remaining = widthBytes;
+        for (;;) {
+            const int32_t n = std::min(left, remaining);
+            if (inRun) run(d, p, n, pos);
+            d += n;
+            pos += n;
+            remaining -= n;
+            if (remaining == 0) break;
+            if (inRun) p += left;
+            left = Rd16(p);
+            p += 2;
+            inRun = !inRun;
+        }
+    }
+}
+
+} // namespace rle
