@@ -58,9 +58,12 @@ int CRawImage::Attach(uint8_t* h, uint32_t size) {
     if (own) AllocOwn(L.width, L.height);
     const int32_t framePitch = L.width * (L.bitsPerPixel / 8);
     if (copy && m_OwnsPixels) {
-        // Both sides step one pitch a row; only the overlap is copied.
-        const int32_t rows = std::min(m_Height, L.height);
+        // Both sides step one pitch a row; only the overlap is copied. Rows
+        // of no bytes (a frame 0 pixels wide) copy nothing however many
+        // there are, so they are not walked: a height of 2^31 - 1 would
+        // stall the game for seconds.
         const int32_t bytes = std::min(m_Pitch, framePitch);
+        const int32_t rows = bytes > 0 ? std::min(m_Height, L.height) : 0;
         for (int32_t r = 0; r < rows; ++r)
             std::memcpy(m_pPixels + static_cast<size_t>(r) * m_Pitch, L.pixels + static_cast<size_t>(r) * framePitch,
                         static_cast<size_t>(bytes));

@@ -115,7 +115,7 @@ TEST(KeyState, NewPressOnlyInTheFirstSnapshotAndAfterLatch) {
     EXPECT_TRUE(k.IsNewPress('W'));
     EXPECT_EQ(k.LatchDownKeys(), 256);
     EXPECT_FALSE(k.IsNewPress('W'));
-    EXPECT_EQ(k.m_Keys['W'], 0x81) << "state bytes as read";
+    EXPECT_EQ(k.m_Keys[static_cast<int>('W')], 0x81) << "state bytes as read";
     plat::ResetInput();
 }
 
