@@ -594,43 +594,7 @@ inline void CopyRun(uint8_t* d, const uint8_t* s, int32_t n) {
     }
 }
 
-class AlphaCursor {
-public:
-    AlphaCursor(const uint8_t* row, int32_t imageWidth) : width_(imageWidth) {
-        start_ = Rd16(row);
-        p_ = row + 2;
-        OpenRun();
-    }
-    void Seek(int32_t px) {
-        while (px >= end_ && !done_) {
-            p_ += end_ - start_;
-            start_ = end_ + Rd16(p_);
-            p_ += 2;
-            OpenRun();
-        }
-        if (px >= end_) start_ = end_ = INT_MAX;
-    }
-    int32_t Start() const { return start_; }
-    int32_t End() const { return end_; }
-    const uint8_t* Bytes() const { return p_; }
-
-private:
-    void OpenRun() {
-        if (start_ < width_) {
-            end_ = start_ + Rd16(p_);
-            p_ += 2;
-            done_ = end_ >= width_;
-        } else {
-            start_ = end_ = INT_MAX;
-            done_ = true;
-        }
-    }
-    const uint8_t* p_;
-    int32_t width_;
-    int32_t start_ = 0;
-    int32_t end_ = 0;
-    bool done_ = false;
-};
+using rle::AlphaCursor;
 
 void AlphaSpan(uint8_t* d, const uint8_t* s, const uint8_t* al, int32_t n, int32_t fade, bool scaleSet, bool is565,
                uint16_t* const* T) {

@@ -146,48 +146,7 @@ void ShadeRect_565(void* dst, const uint8_t* mask, int32_t dstPitch, int32_t w, 
 
 namespace {
 
-// Position in one compressed alpha row, advanced in step with the pixels.
-class AlphaCursor {
-public:
-    AlphaCursor(const uint8_t* row, int32_t imageWidth) : width_(imageWidth) {
-        start_ = Rd16(row);
-        p_ = row + 2;
-        OpenRun();
-    }
-    // Moves to the first alpha run that ends after pixel px (px never goes
-    // back); afterwards Start() > px means px lies in a gap. Start() is
-    // INT_MAX when no run is left.
-    void Seek(int32_t px) {
-        while (px >= end_ && !done_) {
-            p_ += end_ - start_;
-            start_ = end_ + Rd16(p_);
-            p_ += 2;
-            OpenRun();
-        }
-        if (px >= end_) start_ = end_ = INT_MAX;
-    }
-    int32_t Start() const { return start_; }
-    int32_t End() const { return end_; }
-    // Alpha bytes of the current run, indexed by pixel - Start().
-    const uint8_t* Bytes() const { return p_; }
-
-private:
-    void OpenRun() {
-        if (start_ < width_) {
-            end_ = start_ + Rd16(p_);
-            p_ += 2;
-            done_ = end_ >= width_;
-        } else {
-            start_ = end_ = INT_MAX;
-            done_ = true;
-        }
-    }
-    const uint8_t* p_;
-    int32_t width_;
-    int32_t start_ = 0;
-    int32_t end_ = 0;
-    bool done_ = false;
-};
+using rle::AlphaCursor;
 
 void RleAlphaImpl(void* dst, const RleRows& rows, const RleRows& alpha, int32_t widthBytes, int32_t rowCount,
                   int32_t dstPitch, int32_t imageWidth, int32_t skipBytes, int32_t fade) {
