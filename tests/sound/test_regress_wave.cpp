@@ -1,36 +1,21 @@
-// Replays what the WAVE file fuzz target found (tests/regress/wave/) and its
-// seeds (fuzz/corpus/wave/) through the target's own harness, so a fixed
-// finding stays fixed without clang. The harness aborts on any broken
-// invariant.
+// Replays what the WAVE file fuzz target found and its seeds, so a fixed
+// finding stays fixed without clang.
 #include <gtest/gtest.h>
 
 #include "../../fuzz/harness/wave.h"
-#include "../../fuzz/harness/replay.h"
+#include "support/regress_replay.h"
 #include "support/test_env.h"
 
 namespace {
 
-int Replay(const fuzzreplay::Input& in) { return fuzzharness::RunWave(fuzzreplay::Data(in), in.bytes.size()); }
-
 class RegressWave : public vtest::TempDirTest {};
 
 TEST_F(RegressWave, SavedFindingsAreRefusedOrHandled) {
-    for (const fuzzreplay::Input& in : fuzzreplay::Findings("wave")) {
-        SCOPED_TRACE(in.name);
-        EXPECT_GE(Replay(in), 0);
-    }
+    vtest::ExpectFindingsHandled("wave", fuzzharness::RunWave);
 }
 
 TEST_F(RegressWave, SeedsLoadFromDiskAndFromBothKindsOfPack) {
-    const std::vector<fuzzreplay::Input> seeds = fuzzreplay::Seeds("wave");
-    ASSERT_FALSE(seeds.empty());
-    for (fuzzenv::Place place : {fuzzenv::Place::Disk, fuzzenv::Place::Pack, fuzzenv::Place::ScrambledPack}) {
-        fuzzenv::ForcePlace pin(place);
-        for (const fuzzreplay::Input& in : seeds) {
-            SCOPED_TRACE(in.name + " from " + fuzzenv::PlaceName(place));
-            EXPECT_EQ(Replay(in), 1);
-        }
-    }
+    vtest::ExpectSeedsLoadEverywhere("wave", fuzzharness::RunWave);
 }
 
 } // namespace
