@@ -179,7 +179,28 @@ const TableInfo* Separable(const uint16_t* t) {
 
 // All sixteen blend tables as scale tables of one layout: true, with the
 // layout, when the fast alpha blend may run.
+// Within one stable-tables scope the answer for one blend set is kept: a
+// sprite's alpha parts would otherwise check the sixteen tables per part.
+struct BlendSetAnswer {
+    uint32_t epoch = 0;
+    uint16_t* const* set = nullptr;
+    bool scale = false, is565 = true;
+} g_blendSetAnswer;
+
+bool CheckBlendSet(bool* is565);
+
 bool BlendSetIsScale(bool* is565) {
+    BlendSetAnswer& c = g_blendSetAnswer;
+    if (g_stableEpoch != 0 && c.epoch == g_stableEpoch && c.set == g_BlendTables) {
+        *is565 = c.is565;
+        return c.scale;
+    }
+    const bool scale = CheckBlendSet(is565);
+    c = BlendSetAnswer{g_stableEpoch, g_BlendTables, scale, *is565};
+    return scale;
+}
+
+bool CheckBlendSet(bool* is565) {
     if (!g_BlendTables || !g_ColorTables) return false;
     for (int32_t k = 0; k < 16; ++k) {
         const uint16_t* t = g_BlendTables[k];
@@ -701,6 +722,7 @@ StableTablesScope::StableTablesScope() {
         // 0 stands for "no scope".
         if (++g_epochCounter == 0) {
             for (Slot& s : g_slots) s.stableEpoch = 0;
+            g_blendSetAnswer = {};
             g_epochCounter = 1;
         }
         g_stableEpoch = g_epochCounter;

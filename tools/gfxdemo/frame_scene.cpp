@@ -13,6 +13,7 @@
 #include "datagen/lib_writer.h"
 #include "datagen/pli_writer.h"
 #include "gfx/color_tables.h"
+#include "gfx/fast_kernels.h"
 #include "gfx/image.h"
 #include "gfx/image_ref.h"
 #include "gfx/light_grid.h"
@@ -599,6 +600,9 @@ void FrameScene::Compose(double* phaseMs) {
         mark = now;
     };
     CSurface* world = ViewTarget();
+    // No colour table is rebuilt while a frame draws: the fast kernels check
+    // each table once per frame instead of once per picture.
+    const fast::StableTablesScope stableTables;
 
     for (const Tile& t : m_Ground)
         if (CImage* img = m_Tiles[static_cast<size_t>(t.variant)]->GetImage())
