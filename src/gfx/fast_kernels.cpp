@@ -63,6 +63,12 @@ struct TableInfo {
     int32_t scale = -1;  // k when every field is (field x k) >> 4
     uint16_t zero = 0;   // entry 0, which may stand apart
     uint8_t r[32] = {}, g[64] = {}, b[32] = {};
+    // When every field is min(((field << a) x m) >> 16, field maximum) for
+    // a shift a and factor m of its own (the brightness and tint tables: each
+    // channel times a factor, truncated): the shifts and factors.
+    bool mul = false;
+    uint8_t ar = 0, ag = 0, ab = 0;
+    uint16_t mr = 0, mg = 0, mb = 0;
 };
 
 inline uint16_t Compose(const TableInfo& f, uint32_t v) {
@@ -92,12 +98,57 @@ bool DeriveLayout(const uint16_t* t, bool is565, TableInfo* f) {
     return true;
 }
 
+// A shift a and factor m with min(((i << a) x m) >> 16, count - 1) ==
+// field[i] for every i (i << a must fit 16 bits): false when there is none.
+// The least shift that works keeps the most bits of the factor.
+bool FieldFactor(const uint8_t* field, int32_t count, uint8_t* shift, uint16_t* factor) {
+    if (field[0] != 0) return false;
+    for (int32_t a = 0; (int64_t(count - 1) << a) <= 0xFFFF; ++a) {
+        // Each i bounds m from below (its value is reached) and, unless its
+        // value is the clamped maximum, from above (the next is not).
+        int64_t lo = 0, hi = 0xFFFF;
+        for (int32_t i = 1; i < count && lo <= hi; ++i) {
+            const int64_t x = int64_t(i) << a, v = field[i];
+            lo = std::max(lo, (v * 65536 + x - 1) / x);
+            if (v < count - 1) hi = std::min(hi, ((v + 1) * 65536 - 1) / x);
+        }
+        if (lo > hi) continue;
+        bool ok = true;
+        for (int32_t i = 0; i < count && ok; ++i)
+            ok = std::min<int64_t>(((int64_t(i) << a) * lo) >> 16, count - 1) == field[i];
+        if (!ok) continue;
+        *shift = static_cast<uint8_t>(a);
+        *factor = static_cast<uint16_t>(lo);
+        return true;
+    }
+    return false;
+}
+
+void FindFactors(TableInfo* f) {
+    const int32_t gCount = f->is565 ? 64 : 32;
+    f->mul = FieldFactor(f->r, 32, &f->ar, &f->mr) && FieldFactor(f->g, gCount, &f->ag, &f->mg) &&
+             FieldFactor(f->b, 32, &f->ab, &f->mb);
+}
+
 void Analyse(const uint16_t* t, TableInfo* f) {
     if (!DeriveLayout(t, true, f) && !DeriveLayout(t, false, f)) {
         *f = TableInfo{};
         return;
     }
     f->separable = true;
+    if (f->is565) {
+        // Some 5-5-5 tables also read as 5-6-5 (red and green kept whole);
+        // their own layout may give factors where the other gives none.
+        FindFactors(f);
+        TableInfo other;
+        if (!f->mul && DeriveLayout(t, false, &other)) {
+            FindFactors(&other);
+            if (other.mul) {
+                other.separable = true;
+                *f = other;
+            }
+        }
+    }
     const int32_t gCount = f->is565 ? 64 : 32;
     for (int32_t k = 0; k < 16 && f->scale < 0; ++k) {
         bool ok = f->zero == 0;
@@ -105,6 +156,8 @@ void Analyse(const uint16_t* t, TableInfo* f) {
         for (int32_t i = 0; i < gCount && ok; ++i) ok = f->g[i] == ((i * k) >> 4);
         if (ok) f->scale = k;
     }
+    if (f->scale < 0) FindFactors(f);
+    else f->mul = false;
 }
 
 constexpr uint16_t kProbes[] = {0x0000, 0xFFFF, 0x7FFF, 0x8000, 0x8001, 0x0001, 0x001F, 0x07E0,
@@ -118,6 +171,9 @@ struct alignas(16) ShuffleTables {
     uint8_t r[2][16], g[4][16], b[2][16];
     uint16_t zero;
     bool is565;
+    bool mul;
+    uint8_t ar, ag, ab;
+    uint16_t mr, mg, mb;
 };
 
 void MakeShuffle(const TableInfo& f, ShuffleTables* s) {
@@ -126,6 +182,13 @@ void MakeShuffle(const TableInfo& f, ShuffleTables* s) {
     std::memcpy(s->b, f.b, 32);
     s->zero = f.zero;
     s->is565 = f.is565;
+    s->mul = f.mul;
+    s->ar = f.ar;
+    s->ag = f.ag;
+    s->ab = f.ab;
+    s->mr = f.mr;
+    s->mg = f.mg;
+    s->mb = f.mb;
 }
 
 struct Slot {
@@ -307,7 +370,10 @@ VT_AVX2 inline void StoreV(uint8_t* p, __m256i v) { _mm256_storeu_si256(reinterp
 struct ShuffleV {
     __m256i r[2], g[4], b[2];
     __m256i zero;
+    __m256i mr, mg, mb;
+    __m128i ar, ag, ab;  // shift counts
     bool is565;
+    bool mul;
 };
 
 VT_AVX2 inline __m256i ShuffleRow(const uint8_t* p) {
@@ -319,7 +385,14 @@ VT_AVX2 inline void LoadShuffle(const ShuffleTables& s, ShuffleV* v) {
     for (int i = 0; i < 4; ++i) v->g[i] = ShuffleRow(s.g[i]);
     for (int i = 0; i < 2; ++i) v->b[i] = ShuffleRow(s.b[i]);
     v->zero = _mm256_set1_epi16(static_cast<short>(s.zero));
+    v->mr = _mm256_set1_epi16(static_cast<short>(s.mr));
+    v->mg = _mm256_set1_epi16(static_cast<short>(s.mg));
+    v->mb = _mm256_set1_epi16(static_cast<short>(s.mb));
+    v->ar = _mm_cvtsi32_si128(s.ar);
+    v->ag = _mm_cvtsi32_si128(s.ag);
+    v->ab = _mm_cvtsi32_si128(s.ab);
     v->is565 = s.is565;
+    v->mul = s.mul;
 }
 
 // idx: field values in 16-bit lanes with 0x80 in the high byte, so the
@@ -351,6 +424,29 @@ VT_AVX2 inline __m256i LookupV(const ShuffleV& t, __m256i v) {
                               _mm256_slli_epi16(Look32(t.r, ri), 10));
     }
     // Index 0 has an entry of its own.
+    return _mm256_blendv_epi8(out, t.zero, _mm256_cmpeq_epi16(v, _mm256_setzero_si256()));
+}
+
+// The same for a table of per-field factors: a multiply in place of the
+// shuffles.
+VT_AVX2 inline __m256i MulField(__m256i i, __m128i a, __m256i m, __m256i most) {
+    return _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_sll_epi16(i, a), m), most);
+}
+
+VT_AVX2 inline __m256i MulV(const ShuffleV& t, __m256i v) {
+    const __m256i m5 = _mm256_set1_epi16(31);
+    const __m256i b = MulField(_mm256_and_si256(v, m5), t.ab, t.mb, m5);
+    __m256i out;
+    if (t.is565) {
+        const __m256i m6 = _mm256_set1_epi16(63);
+        const __m256i g = MulField(_mm256_and_si256(_mm256_srli_epi16(v, 5), m6), t.ag, t.mg, m6);
+        const __m256i r = MulField(_mm256_srli_epi16(v, 11), t.ar, t.mr, m5);
+        out = _mm256_or_si256(_mm256_or_si256(b, _mm256_slli_epi16(g, 5)), _mm256_slli_epi16(r, 11));
+    } else {
+        const __m256i g = MulField(_mm256_and_si256(_mm256_srli_epi16(v, 5), m5), t.ag, t.mg, m5);
+        const __m256i r = MulField(_mm256_and_si256(_mm256_srli_epi16(v, 10), m5), t.ar, t.mr, m5);
+        out = _mm256_or_si256(_mm256_or_si256(b, _mm256_slli_epi16(g, 5)), _mm256_slli_epi16(r, 10));
+    }
     return _mm256_blendv_epi8(out, t.zero, _mm256_cmpeq_epi16(v, _mm256_setzero_si256()));
 }
 
@@ -435,6 +531,12 @@ struct LookupOp {
     VT_AVX2 __m256i operator()(__m256i s, __m256i, __m256i) const { return LookupV(*t, s); }
 };
 
+struct MulOp {
+    static constexpr bool kReadsDst = false, kAlpha = false;
+    const ShuffleV* t;
+    VT_AVX2 __m256i operator()(__m256i s, __m256i, __m256i) const { return MulV(*t, s); }
+};
+
 struct ScaleOp {
     static constexpr bool kReadsDst = false, kAlpha = false;
     __m256i k;
@@ -470,7 +572,7 @@ VT_AVX2 int32_t BlendRowV(uint8_t* d, const uint8_t* s, int32_t n, int32_t kd, i
 }
 
 VT_AVX2 int32_t LookupRowV(uint8_t* d, const uint8_t* s, int32_t n, const ShuffleV& t) {
-    return RowV(d, s, nullptr, n, LookupOp{&t});
+    return t.mul ? RowV(d, s, nullptr, n, MulOp{&t}) : RowV(d, s, nullptr, n, LookupOp{&t});
 }
 
 VT_AVX2 int32_t ScaleRowV(uint8_t* d, const uint8_t* s, int32_t n, int32_t k, bool is565) {
@@ -512,7 +614,8 @@ VT_AVX2 inline void PairV(uint8_t* d0, uint8_t* d1, const uint8_t* s0, const uin
 
 VT_AVX2 void LookupPairV(uint8_t* d0, uint8_t* d1, const uint8_t* s0, const uint8_t* s1, int32_t n,
                          const ShuffleV& t) {
-    PairV(d0, d1, s0, s1, n, LookupOp{&t});
+    if (t.mul) PairV(d0, d1, s0, s1, n, MulOp{&t});
+    else PairV(d0, d1, s0, s1, n, LookupOp{&t});
 }
 
 VT_AVX2 void ScalePairV(uint8_t* d0, uint8_t* d1, const uint8_t* s0, const uint8_t* s1, int32_t n, int32_t k,
@@ -735,8 +838,8 @@ StableTablesScope::~StableTablesScope() {
 
 TableTraits DescribeTable(const uint16_t* table) {
     const Slot* s = Describe(table);
-    if (!s || !s->info.separable) return {false, false, -1};
-    return {true, s->info.is565, s->info.scale};
+    if (!s || !s->info.separable) return {false, false, -1, false};
+    return {true, s->info.is565, s->info.scale, s->info.mul};
 }
 
 void KeyedCopy16(void* dst, const void* src, int32_t w, int32_t h, int32_t dstPitch, int32_t srcPitch,

@@ -9,7 +9,10 @@
 //    small per-field tables (plus entry 0, which the brighten table sets on
 //    its own) reproduce it;
 //  - a blend table T[k] is (field x k) >> 4 in every field, which is plain
-//    arithmetic and vectorises.
+//    arithmetic and vectorises;
+//  - the brightness and tint tables are each channel times a factor,
+//    truncated (and clamped): a 16-bit multiply per field reproduces them,
+//    cheaper than a vector lookup.
 // A table follows the layout it was built for, which need not be the
 // current one; the layout is read from the table itself.
 //
@@ -93,6 +96,7 @@ struct TableTraits {
     bool separable;
     bool is565;
     int32_t scale;  // -1 when not a blend fraction
+    bool multiplied;  // not a fraction, but each field times a factor of its own
 };
 TableTraits DescribeTable(const uint16_t* table);
 

@@ -306,6 +306,11 @@ TEST(FastKernelTables, EveryTableButGreyIsPerFieldAndBlendTablesAreScales) {
                 } else if (k > kGreyTable) {
                     EXPECT_EQ(t.scale, -1) << "table " << k;
                 }
+                // Brightness and tint tables are each channel times a
+                // factor: they take the multiply path, not the lookups.
+                if (k != kGreyTable && t.scale < 0) {
+                    EXPECT_TRUE(t.multiplied) << "table " << k << " mode " << mode << " format " << l.format;
+                }
             }
         }
     }
@@ -355,6 +360,49 @@ TEST(FastKernelTables, TablesRebuiltInPlaceAreSeenAfresh) {
         FreeColorTables();
         BuildColorTables(kLayouts[flip % 2].format);
         check(0, kLastColorTable, "flip " + std::to_string(flip));
+    }
+    FreeColorTables();
+}
+
+TEST(FastKernelTables, PerFieldTablesMapLikeTheReferenceWithOrWithoutFactors) {
+    // Tables of the set rewritten field by field: factors with a clamp, a
+    // factor past 1 on six bits, and maps no factor gives (a field that is
+    // not 0 at 0, one that falls).
+    struct Case {
+        const char* what;
+        bool multiplied;
+        int32_t (*field)(int32_t v, int32_t most, int32_t which);
+    };
+    const Case cases[] = {
+        {"clamped", true, [](int32_t v, int32_t most, int32_t which) {
+             return std::min(most, static_cast<int32_t>(v * (which == 0 ? 1.9 : which == 1 ? 1.2 : 0.37)));
+         }},
+        {"offset", false, [](int32_t v, int32_t most, int32_t) { return std::min(most, v + 1); }},
+        {"falling", false, [](int32_t v, int32_t most, int32_t) { return most - v; }},
+    };
+    Gen g(31);
+    std::vector<uint16_t> px(1000), want, got;
+    for (const Layout& l : kLayouts) {
+        FreeColorTables();
+        BuildColorTables(l.format);
+        for (const Case& c : cases) {
+            uint16_t* t = g_ColorTables[36];
+            const int32_t gMost = l.is565 ? 63 : 31, rShift = l.is565 ? 11 : 10;
+            for (uint32_t v = 0; v < 65536; ++v) {
+                const int32_t r = (v >> rShift) & 31, gr = (v >> 5) & gMost, b = v & 31;
+                t[v] = static_cast<uint16_t>(c.field(r, 31, 0) << rShift | c.field(gr, gMost, 1) << 5 |
+                                             c.field(b, 31, 2));
+            }
+            const fast::TableTraits traits = fast::DescribeTable(t);
+            EXPECT_TRUE(traits.separable) << c.what;
+            EXPECT_EQ(traits.multiplied, c.multiplied) << c.what << " format " << l.format;
+            for (uint16_t& v : px) v = static_cast<uint16_t>(g.Next());
+            px[3] = 0;
+            want = got = px;
+            ref::TableMap16(want.data(), 1000, 1, 2000, t);
+            fast::TableMap16(got.data(), 1000, 1, 2000, t);
+            EXPECT_TRUE(got == want) << c.what << " format " << l.format;
+        }
     }
     FreeColorTables();
 }
