@@ -13,6 +13,7 @@
 #include "datagen/ini_writer.h"
 #include "datagen/lib_writer.h"
 #include "datagen/pack_writer.h"
+#include "datagen/pli_writer.h"
 #include "datagen/sound_table_writer.h"
 #include "datagen/table_writer.h"
 #include "datagen/texture_writer.h"
@@ -166,6 +167,74 @@ void LibSeeds() {
     Put("res_lib", "mixed.lib", datagen::BuildLib({raw, anim, table, "", rle}));
 }
 
+// The input is entry 0 of library 0; the harness (fuzz/harness/anim_table.h)
+// puts a bare frame at entry 1 and a table of three frames at entry 2 of
+// library 0, and in library 1 bare frames at entries 0-2 (raw, RLE, RLE with
+// alpha), a table of two frames at entry 3 and a large raw frame at entry 4.
+void AnimTableSeeds() {
+    const auto frame = [](uint32_t resId, uint32_t delay, int32_t x = 0, int32_t y = 0, int32_t hx = 0, int32_t hy = 0) {
+        return datagen::AnimFrameSpec{false, delay, resId, x, y, hx, hy};
+    };
+    const auto id = [](uint32_t lib, uint32_t entry, uint32_t f) { return (entry & 0xFFFFF) | lib << 20 | f << 24; };
+    datagen::AnimSeqSpec walk;
+    walk.attribute = 1;
+    walk.frames = {frame(id(0, 1, 0), 2, 1, 2), frame(id(0, 2, 1), 1, -1, 0, 2, 3), frame(id(0, 2, 3), 3, 4, 4),
+                   {true, 2, 0, 0, 0, 0, 0}};
+    datagen::AnimSeqSpec idle;
+    idle.frames = {frame(id(1, 0, 0), 3)};
+    Put("anim_table", "walk.anim", datagen::BuildAnimTable({walk, idle}));
+
+    datagen::AnimSeqSpec kinds;
+    kinds.attribute = 2;
+    kinds.frames = {frame(id(1, 0, 0), 1), frame(id(1, 1, 0), 2, 3, 1), frame(id(1, 2, 0), 1, 0, 0, 4, 4),
+                    frame(id(1, 3, 1), 1, 2, 2), frame(id(1, 3, 2), 2), frame(id(1, 4, 0), 1, -30, -30)};
+    datagen::AnimSeqSpec none;
+    datagen::AnimSeqSpec one;
+    one.attribute = 0xFFFF;
+    one.frames = {frame(id(0, 2, 2), 0, -2, -3, 1, 1)};
+    Put("anim_table", "libraries.anim", datagen::BuildAnimTable({kinds, none, one}));
+
+    // Pictures that are not there: a library not in the list, an entry past
+    // the library's end, a frame past a table's end, a frame table taken as
+    // a bare frame and the animation itself taken as a picture. They draw
+    // nothing; the table is still valid.
+    datagen::AnimSeqSpec missing;
+    missing.frames = {frame(id(5, 0, 0), 1), frame(id(0, 999, 0), 1), frame(id(0, 2, 9), 2), frame(id(0, 2, 0), 1),
+                      frame(id(0, 0, 0), 1), frame(id(0, 1, 0), 1)};
+    Put("anim_table", "missing.anim", datagen::BuildAnimTable({missing, walk}));
+    Put("anim_table", "empty.anim", datagen::BuildAnimTable({}));
+}
+
+// The harness's role "R1" has the main parts A, B, C, D, E (in that order)
+// and the overlay AS.
+void PliSeeds() {
+    datagen::PliSpec full;
+    full.roleName = "R1";
+    full.mainPart = "A";
+    full.partNames = {"A", "B", "C", "D", "E"};
+    full.actions = {{{0, 1, 2, 3, 4}, {4, 3, 2, 1, 0}, {2, 0, 1, 4, 3}},
+                    {{1, 0, 2, 3, 4}},
+                    {{0, 2, 1, 3, 4}, {3, 4, 0, 1, 2}},
+                    {{4, 0, 3, 1, 2}, {0, 1, 2, 3, 4}, {1, 2, 3, 4, 0}}};
+    Put("pli", "current.pli", datagen::BuildPli(full));
+    Put("pli", "older.pli", datagen::BuildOlderPli(full));
+
+    // Fewer parts than the sprite, names in other case, an index past the
+    // parts and an action without frames.
+    datagen::PliSpec subset;
+    subset.roleName = "r1";
+    subset.mainPart = "c";
+    subset.partNames = {"c", "A", "b"};
+    subset.actions = {{{0, 1, 2}, {2, 7, 0}}, {}, {{1, 2, 0}}};
+    Put("pli", "subset.pli", datagen::BuildPli(subset));
+
+    datagen::PliSpec older;
+    older.mainPart = "B";
+    older.partNames = {"B", "A", "E", "D", "C"};
+    older.actions = {{{1, 0, 4, 3, 2}}, {{0, 0, 0, 0, 0}, {4, 4, 1, 1, 9}}};
+    Put("pli", "older_main_b.pli", datagen::BuildOlderPli(older));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -182,6 +251,8 @@ int main(int argc, char** argv) {
     SoundTableSeeds();
     DefineSeeds();
     LibSeeds();
+    AnimTableSeeds();
+    PliSeeds();
     if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
     return g_ok ? 0 : 1;
 }

@@ -82,6 +82,9 @@ std::unique_ptr<AnimTable> ParseAnimTable(const uint8_t* data, uint32_t size) {
     auto table = std::make_unique<AnimTable>();
     const int16_t s = static_cast<int16_t>(word(0) & 0xFFFF);
     if (s < 1) return table;
+    // Every sequence takes at least its 3 header words: a count the data
+    // cannot hold is refused before anything is allocated for it.
+    if (1 + 3 * static_cast<uint64_t>(s) > words) return refuse("more sequences than the data holds");
     table->m_pSeqs.reset(new CAnimSeq[s]);
     table->m_SeqCount = s;
     uint64_t at = 1;
