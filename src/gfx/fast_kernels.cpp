@@ -136,17 +136,15 @@ void Analyse(const uint16_t* t, TableInfo* f) {
         return;
     }
     f->separable = true;
-    if (f->is565) {
-        // Some 5-5-5 tables also read as 5-6-5 (red and green kept whole);
-        // their own layout may give factors where the other gives none.
-        FindFactors(f);
-        TableInfo other;
-        if (!f->mul && DeriveLayout(t, false, &other)) {
-            FindFactors(&other);
-            if (other.mul) {
-                other.separable = true;
-                *f = other;
-            }
+    FindFactors(f);
+    // Some 5-5-5 tables also read as 5-6-5 (red and green kept whole); their
+    // own layout may give factors where the other gives none.
+    TableInfo other;
+    if (f->is565 && !f->mul && DeriveLayout(t, false, &other)) {
+        FindFactors(&other);
+        if (other.mul) {
+            other.separable = true;
+            *f = other;
         }
     }
     const int32_t gCount = f->is565 ? 64 : 32;
@@ -156,8 +154,8 @@ void Analyse(const uint16_t* t, TableInfo* f) {
         for (int32_t i = 0; i < gCount && ok; ++i) ok = f->g[i] == ((i * k) >> 4);
         if (ok) f->scale = k;
     }
-    if (f->scale < 0) FindFactors(f);
-    else f->mul = false;
+    // A fraction takes its own (cheaper) path.
+    if (f->scale >= 0) f->mul = false;
 }
 
 constexpr uint16_t kProbes[] = {0x0000, 0xFFFF, 0x7FFF, 0x8000, 0x8001, 0x0001, 0x001F, 0x07E0,
@@ -242,27 +240,6 @@ const TableInfo* Separable(const uint16_t* t) {
 
 // All sixteen blend tables as scale tables of one layout: true, with the
 // layout, when the fast alpha blend may run.
-// Within one stable-tables scope the answer for one blend set is kept: a
-// sprite's alpha parts would otherwise check the sixteen tables per part.
-struct BlendSetAnswer {
-    uint32_t epoch = 0;
-    uint16_t* const* set = nullptr;
-    bool scale = false, is565 = true;
-} g_blendSetAnswer;
-
-bool CheckBlendSet(bool* is565);
-
-bool BlendSetIsScale(bool* is565) {
-    BlendSetAnswer& c = g_blendSetAnswer;
-    if (g_stableEpoch != 0 && c.epoch == g_stableEpoch && c.set == g_BlendTables) {
-        *is565 = c.is565;
-        return c.scale;
-    }
-    const bool scale = CheckBlendSet(is565);
-    c = BlendSetAnswer{g_stableEpoch, g_BlendTables, scale, *is565};
-    return scale;
-}
-
 bool CheckBlendSet(bool* is565) {
     if (!g_BlendTables || !g_ColorTables) return false;
     for (int32_t k = 0; k < 16; ++k) {
@@ -274,6 +251,25 @@ bool CheckBlendSet(bool* is565) {
         else if (k > 1 && s->info.is565 != *is565) return false;
     }
     return true;
+}
+
+// Within one stable-tables scope the answer for one blend set is kept: a
+// sprite's alpha parts would otherwise check the sixteen tables per part.
+struct BlendSetAnswer {
+    uint32_t epoch = 0;
+    uint16_t* const* set = nullptr;
+    bool scale = false, is565 = true;
+} g_blendSetAnswer;
+
+bool BlendSetIsScale(bool* is565) {
+    BlendSetAnswer& c = g_blendSetAnswer;
+    if (g_stableEpoch != 0 && c.epoch == g_stableEpoch && c.set == g_BlendTables) {
+        *is565 = c.is565;
+        return c.scale;
+    }
+    const bool scale = CheckBlendSet(is565);
+    c = BlendSetAnswer{g_stableEpoch, g_BlendTables, scale, *is565};
+    return scale;
 }
 
 // True when the pixel ranges of two row sets overlap other than exactly
