@@ -26,8 +26,6 @@ inline const uint8_t* Bytes(const void* p) { return static_cast<const uint8_t*>(
 inline U16* Px(uint8_t* p) { return reinterpret_cast<U16*>(p); }
 inline const U16* Px(const uint8_t* p) { return reinterpret_cast<const U16*>(p); }
 
-using rle::Rd16;
-using rle::Rd32;
 using rle::WalkRle;
 
 // ---- CPU features ----
@@ -714,8 +712,6 @@ inline void CopyRun(uint8_t* d, const uint8_t* s, int32_t n) {
     }
 }
 
-using rle::AlphaCursor;
-
 void AlphaSpan(uint8_t* d, const uint8_t* s, const uint8_t* al, int32_t n, int32_t fade, bool scaleSet, bool is565,
                uint16_t* const* T) {
     int32_t k = 0;
@@ -742,29 +738,10 @@ void RleAlphaImpl(void* dst, const RleRows& rows, const RleRows& alpha, int32_t 
     uint16_t* const* T = g_BlendTables;
     bool is565 = true;
     const bool scaleSet = BlendSetIsScale(&is565);
-    uint8_t* rowDst = Bytes(dst);
-    for (int32_t i = 0; i < rowCount; ++i, rowDst += dstPitch) {
-        AlphaCursor cursor(alpha.data + Rd32(alpha.offsets + 4 * i), imageWidth);
-        const RleRows one{rows.data, rows.offsets + 4 * i};
-        WalkRle(rowDst, one, widthBytes, 1, dstPitch, skipBytes,
-                [&](uint8_t* d, const uint8_t* s, int32_t n, int32_t pos) {
-                    const int32_t first = pos / 2, count = n / 2;
-                    int32_t k = 0;
-                    while (k < count) {
-                        const int32_t px = first + k;
-                        cursor.Seek(px);
-                        if (cursor.Start() > px) {
-                            if (cursor.Start() == INT_MAX) break;
-                            k = std::min(count, cursor.Start() - first);
-                            continue;
-                        }
-                        const int32_t spanEnd = std::min(count, cursor.End() - first);
-                        AlphaSpan(d + 2 * k, s + 2 * k, cursor.Bytes() + (px - cursor.Start()), spanEnd - k, fade,
-                                  scaleSet, is565, T);
-                        k = spanEnd;
-                    }
-                });
-    }
+    rle::WalkRleAlpha(Bytes(dst), rows, alpha, widthBytes, rowCount, dstPitch, imageWidth, skipBytes,
+                      [&](uint8_t* d, const uint8_t* s, const uint8_t* al, int32_t n) {
+                          AlphaSpan(d, s, al, n, fade, scaleSet, is565, T);
+                      });
 }
 
 // Blend of a row: d = dt[d] + st[s] where s != key.

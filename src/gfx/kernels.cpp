@@ -146,41 +146,19 @@ void ShadeRect_565(void* dst, const uint8_t* mask, int32_t dstPitch, int32_t w, 
 
 namespace {
 
-using rle::AlphaCursor;
-
 void RleAlphaImpl(void* dst, const RleRows& rows, const RleRows& alpha, int32_t widthBytes, int32_t rowCount,
                   int32_t dstPitch, int32_t imageWidth, int32_t skipBytes, int32_t fade) {
-    if (!g_BlendTables || widthBytes <= 0 || rowCount <= 0) return;
+    if (!g_BlendTables) return;
     uint16_t* const* T = g_BlendTables;
-    uint8_t* rowDst = Bytes(dst);
-    for (int32_t i = 0; i < rowCount; ++i, rowDst += dstPitch) {
-        AlphaCursor cursor(alpha.data + Rd32(alpha.offsets + 4 * i), imageWidth);
-        const RleRows one{rows.data, rows.offsets + 4 * i};
-        WalkRle(rowDst, one, widthBytes, 1, dstPitch, skipBytes,
-                [&](uint8_t* d, const uint8_t* s, int32_t n, int32_t pos) {
-                    // Walk the run piece in spans that lie wholly inside or
-                    // wholly outside one alpha run.
-                    const int32_t first = pos / 2, count = n / 2;
-                    int32_t k = 0;
-                    while (k < count) {
-                        const int32_t px = first + k;
-                        cursor.Seek(px);
-                        if (cursor.Start() > px) {
-                            if (cursor.Start() == INT_MAX) break;
-                            k = std::min(count, cursor.Start() - first);
-                            continue;
-                        }
-                        const int32_t spanEnd = std::min(count, cursor.End() - first);
-                        const uint8_t* al = cursor.Bytes() + (px - cursor.Start());
-                        for (; k < spanEnd; ++k, ++al) {
-                            const int32_t a = (*al >> 4) - fade;
-                            if (a <= 1) continue;
-                            U16* dp = Px(d + 2 * k);
-                            *dp = static_cast<uint16_t>(T[a][*Px(s + 2 * k)] + T[15 - a][*dp]);
-                        }
-                    }
-                });
-    }
+    rle::WalkRleAlpha(Bytes(dst), rows, alpha, widthBytes, rowCount, dstPitch, imageWidth, skipBytes,
+                      [&](uint8_t* d, const uint8_t* s, const uint8_t* al, int32_t n) {
+                          for (int32_t k = 0; k < n; ++k) {
+                              const int32_t a = (al[k] >> 4) - fade;
+                              if (a <= 1) continue;
+                              U16* dp = Px(d + 2 * k);
+                              *dp = static_cast<uint16_t>(T[a][*Px(s + 2 * k)] + T[15 - a][*dp]);
+                          }
+                      });
 }
 
 } // namespace

@@ -116,4 +116,34 @@ private:
     bool done_ = false;
 };
 
+// Walks the visible window of RLE rows with their compressed alpha rows
+// and calls span(dst, src, alphaBytes, pixels) for every visible piece that
+// lies wholly inside one alpha run (pieces under alpha gaps are skipped).
+template <class SpanFn>
+void WalkRleAlpha(uint8_t* dst, const RleRows& rows, const RleRows& alpha, int32_t widthBytes, int32_t rowCount,
+                  int32_t dstPitch, int32_t imageWidth, int32_t skipBytes, SpanFn&& span) {
+    if (widthBytes <= 0 || rowCount <= 0) return;
+    for (int32_t i = 0; i < rowCount; ++i, dst += dstPitch) {
+        AlphaCursor cursor(alpha.data + Rd32(alpha.offsets + 4 * i), imageWidth);
+        const RleRows one{rows.data, rows.offsets + 4 * i};
+        WalkRle(dst, one, widthBytes, 1, dstPitch, skipBytes,
+                [&](uint8_t* d, const uint8_t* s, int32_t n, int32_t pos) {
+                    const int32_t first = pos / 2, count = n / 2;
+                    int32_t k = 0;
+                    while (k < count) {
+                        const int32_t px = first + k;
+                        cursor.Seek(px);
+                        if (cursor.Start() > px) {
+                            if (cursor.Start() == INT_MAX) break;
+                            k = std::min(count, cursor.Start() - first);
+                            continue;
+                        }
+                        const int32_t spanEnd = std::min(count, cursor.End() - first);
+                        span(d + 2 * k, s + 2 * k, cursor.Bytes() + (px - cursor.Start()), spanEnd - k);
+                        k = spanEnd;
+                    }
+                });
+    }
+}
+
 } // namespace rle

@@ -202,6 +202,14 @@ DDResult DDSurface::CheckUsable() const {
     return DD_OK;
 }
 
+DDResult DDSurface::CheckSource(const DDSurface* src, const Rect* srcRect, Rect* sr) const {
+    if (src != this) {
+        if (const DDResult r = src->CheckUsable(); r != DD_OK) return r;
+    }
+    *sr = srcRect ? *srcRect : Rect{0, 0, src->width_, src->height_};
+    return ValidRect(*sr, src->width_, src->height_) ? DD_OK : DDERR_INVALIDRECT;
+}
+
 uint16_t DDSurface::PixelAt(int32_t x, int32_t y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
     return Load16(mem_ + static_cast<size_t>(y) * pitch_ + x * 2);
@@ -335,13 +343,8 @@ DDResult DDSurface::Blt(const Rect* dstRect, DDSurface* src, const Rect* srcRect
         return DD_OK;
     }
     if (!src) return DDERR_INVALIDPARAMS;
-    if (src != this) {
-        if (src->lost_) return DDERR_SURFACELOST;
-        if (src->locked_ || src->dc_) return DDERR_SURFACEBUSY;
-    }
-    const Rect swhole{0, 0, src->width_, src->height_};
-    const Rect sr = srcRect ? *srcRect : swhole;
-    if (!ValidRect(sr, src->width_, src->height_)) return DDERR_INVALIDRECT;
+    Rect sr;
+    if (const DDResult r = CheckSource(src, srcRect, &sr); r != DD_OK) return r;
     const bool keyed = (flags & DDBLT_KEYSRC) && src->hasKey_;
     CopyPixels(this, dr, vis, src, sr, keyed, src->key_.low);
     Present();
@@ -352,13 +355,8 @@ DDResult DDSurface::BltFast(int32_t x, int32_t y, DDSurface* src, const Rect* sr
     DD_FAULT(BltFast);
     if (!src) return DDERR_INVALIDPARAMS;
     if (const DDResult r = CheckUsable(); r != DD_OK) return r;
-    if (src != this) {
-        if (src->lost_) return DDERR_SURFACELOST;
-        if (src->locked_ || src->dc_) return DDERR_SURFACEBUSY;
-    }
-    const Rect swhole{0, 0, src->width_, src->height_};
-    const Rect sr = srcRect ? *srcRect : swhole;
-    if (!ValidRect(sr, src->width_, src->height_)) return DDERR_INVALIDRECT;
+    Rect sr;
+    if (const DDResult r = CheckSource(src, srcRect, &sr); r != DD_OK) return r;
     const Rect dr{x, y, x + (sr.right - sr.left), y + (sr.bottom - sr.top)};
     if (!ValidRect(dr, width_, height_)) return DDERR_INVALIDRECT;
     const bool keyed = (flags & DDBLTFAST_SRCCOLORKEY) && src->hasKey_;

@@ -258,6 +258,9 @@ private:
     DDSurface(DisplayDevice* device, int32_t w, int32_t h, uint32_t caps, PixelLayout layout);
     ~DDSurface();
     DDResult CheckUsable() const;
+    // A copy's source: usable (unless it is this surface) and srcRect (null:
+    // all of it) inside it, given back in *sr.
+    DDResult CheckSource(const DDSurface* src, const Rect* srcRect, Rect* sr) const;
     void Present();
 
     DisplayDevice* device_;

@@ -14,6 +14,7 @@
 
 namespace animtest {
 
+using imgtest::Ref;
 using imgtest::RefPic;
 
 // A w x h picture: a pattern seeded by `seed`, with keyed pixels on the
@@ -32,17 +33,6 @@ inline datagen::ImageFrame Picture(int32_t w, int32_t h, int seed, bool rle = fa
         f.compressAlpha = true;
     }
     return f;
-}
-
-inline RefPic Ref(const datagen::ImageFrame& f) {
-    RefPic r;
-    r.w = f.width;
-    r.h = f.height;
-    r.px = f.pixels;
-    r.alpha = f.alpha;
-    r.compressedAlpha = f.compressAlpha;
-    r.rle = f.rle;
-    return r;
 }
 
 inline datagen::AnimFrameSpec Frame(uint32_t resId, uint32_t delay, int32_t x = 0, int32_t y = 0, int32_t hx = 0,
@@ -67,16 +57,6 @@ inline datagen::AnimFrameSpec EmptyFrame() {
 
 class AnimTest : public imgtest::ImageTest {
 protected:
-    // Writes libraries into Zy/ and the list naming them; inits g_ResList.
-    int InitLibs(const std::vector<std::pair<std::string, std::vector<std::string>>>& libs) {
-        std::vector<std::string> names;
-        for (const auto& l : libs) {
-            names.push_back(l.first);
-            EXPECT_TRUE(datagen::WriteLib(Dir() + "Zy/" + l.first + ".lib", l.second));
-        }
-        EXPECT_TRUE(datagen::WriteIdxLib(Dir() + "Zy/idx.lib", names));
-        return g_ResList.Init("Zy\\idx.lib");
-    }
     static int32_t Refs(int lib, uint32_t entry) {
         const CLibEntry* e = g_ResList.GetLib(lib)->FindEntry(entry);
         return e ? e->m_RefCount : -1;

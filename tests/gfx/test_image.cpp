@@ -38,17 +38,6 @@ datagen::ImageFrame Sample(bool rle, bool alpha) {
     return f;
 }
 
-RefPic Ref(const datagen::ImageFrame& f) {
-    RefPic r;
-    r.w = f.width;
-    r.h = f.height;
-    r.px = f.pixels;
-    r.alpha = f.alpha;
-    r.compressedAlpha = f.compressAlpha;
-    r.rle = f.rle;
-    return r;
-}
-
 class ImageFrames : public ImageTest {};
 
 TEST_F(ImageFrames, DivisorTablesOfReaderAndWriterAgree) {

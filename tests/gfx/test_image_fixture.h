@@ -7,8 +7,12 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "datagen/image_encoder.h"
+#include "datagen/lib_writer.h"
 #include "gfx/color_tables.h"
 #include "gfx/image.h"
 #include "gfx/pixel_format.h"
@@ -21,6 +25,19 @@
 #include "support/test_env.h"
 
 namespace imgtest {
+
+// A surface's pixels row by row, without the pitch's padding.
+inline std::vector<uint16_t> ReadSurface(CSurface& s) {
+    std::vector<uint16_t> v(static_cast<size_t>(s.m_Width) * s.m_Height);
+    uint8_t* p = s.Lock(nullptr);
+    EXPECT_NE(p, nullptr);
+    if (!p) return v;
+    for (int32_t y = 0; y < s.m_Height; ++y)
+        std::memcpy(&v[static_cast<size_t>(y) * s.m_Width], p + static_cast<size_t>(y) * s.m_Pitch,
+                    2 * static_cast<size_t>(s.m_Width));
+    s.Unlock();
+    return v;
+}
 
 class ImageTest : public vtest::TempDirTest {
 protected:
@@ -54,6 +71,17 @@ protected:
     std::unique_ptr<CSurface> display_;
     std::unique_ptr<CSurface> keeper_;
 
+    // Writes libraries into Zy/ and the list naming them; inits g_ResList.
+    int InitLibs(const std::vector<std::pair<std::string, std::vector<std::string>>>& libs) {
+        std::vector<std::string> names;
+        for (const auto& l : libs) {
+            names.push_back(l.first);
+            EXPECT_TRUE(datagen::WriteLib(Dir() + "Zy/" + l.first + ".lib", l.second));
+        }
+        EXPECT_TRUE(datagen::WriteIdxLib(Dir() + "Zy/idx.lib", names));
+        return g_ResList.Init("Zy\\idx.lib");
+    }
+
     static uint16_t Pattern(int32_t x, int32_t y) { return static_cast<uint16_t>(0x1234 + x * 0x0841 + y * 0x2107); }
 
     // A 16-bit off-screen surface holding Pattern.
@@ -68,17 +96,7 @@ protected:
             for (int32_t x = 0; x < w; ++x) v[static_cast<size_t>(y) * w + x] = Pattern(x, y);
         return v;
     }
-    static std::vector<uint16_t> Read(CSurface& s) {
-        std::vector<uint16_t> v(static_cast<size_t>(s.m_Width) * s.m_Height);
-        uint8_t* p = s.Lock(nullptr);
-        EXPECT_NE(p, nullptr);
-        if (!p) return v;
-        for (int32_t y = 0; y < s.m_Height; ++y)
-            std::memcpy(&v[static_cast<size_t>(y) * s.m_Width], p + static_cast<size_t>(y) * s.m_Pitch,
-                        2 * static_cast<size_t>(s.m_Width));
-        s.Unlock();
-        return v;
-    }
+    static std::vector<uint16_t> Read(CSurface& s) { return ReadSurface(s); }
     static void Write(CSurface& s, const std::vector<uint16_t>& v) {
         uint8_t* p = s.Lock(nullptr);
         ASSERT_NE(p, nullptr);
@@ -98,6 +116,17 @@ struct RefPic {
     uint16_t key = kColorKey565;
     bool rle = false;
 };
+
+inline RefPic Ref(const datagen::ImageFrame& f) {
+    RefPic r;
+    r.w = f.width;
+    r.h = f.height;
+    r.px = f.pixels;
+    r.alpha = f.alpha;
+    r.compressedAlpha = f.compressAlpha;
+    r.rle = f.rle;
+    return r;
+}
 
 // The surface `dst` (dw x dh) after drawing the part (srcX, srcY, w, h) of
 // p at (x, y) with mode and level, clipped to clip and the surface.

@@ -14,6 +14,7 @@
 #include "platform/display.h"
 #include "platform/window.h"
 #include "support/test_env.h"
+#include "test_image_fixture.h"
 
 namespace {
 
@@ -70,17 +71,7 @@ protected:
         FreeColorTables();
         BuildColorTables(format);
     }
-    static std::vector<uint16_t> Read(CSurface& s) {
-        std::vector<uint16_t> v(static_cast<size_t>(s.m_Width) * s.m_Height);
-        uint8_t* p = s.Lock(nullptr);
-        EXPECT_NE(p, nullptr);
-        if (!p) return v;
-        for (int32_t y = 0; y < s.m_Height; ++y)
-            std::memcpy(&v[static_cast<size_t>(y) * s.m_Width], p + static_cast<size_t>(y) * s.m_Pitch,
-                        2 * static_cast<size_t>(s.m_Width));
-        s.Unlock();
-        return v;
-    }
+    static std::vector<uint16_t> Read(CSurface& s) { return imgtest::ReadSurface(s); }
     static std::unique_ptr<CSurface> Surface(int32_t w, int32_t h, uint16_t (*fill)(int32_t, int32_t)) {
         auto s = std::make_unique<CSurface>(w, h, 1);
         uint8_t* p = s->Lock(nullptr);

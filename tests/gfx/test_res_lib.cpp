@@ -41,19 +41,7 @@ std::vector<std::string> Names(const CLibFile& lib) {
     return v;
 }
 
-class ResLibTest : public ImageTest {
-protected:
-    // Writes libraries into Zy/ and the list naming them; inits g_ResList.
-    int InitLibs(const std::vector<std::pair<std::string, std::vector<std::string>>>& libs) {
-        std::vector<std::string> names;
-        for (const auto& l : libs) {
-            names.push_back(l.first);
-            EXPECT_TRUE(datagen::WriteLib(Dir() + "Zy/" + l.first + ".lib", l.second));
-        }
-        EXPECT_TRUE(datagen::WriteIdxLib(Dir() + "Zy/idx.lib", names));
-        return g_ResList.Init("Zy\\idx.lib");
-    }
-};
+class ResLibTest : public ImageTest {};
 
 TEST_F(ResLibTest, InitOpensListedLibrariesAndLogsMemory) {
     ASSERT_EQ(InitLibs({{"a", {Frame(2, 2, 1, false)}}, {"b", {}}, {"c", {Frame(3, 3, 2, true)}}}), 1);
