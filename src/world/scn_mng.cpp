@@ -11,26 +11,7 @@ int g_InServerStep = 0;
 int g_LastCommandSender = 0;
 CScnMng* g_LiveScnMng = nullptr;
 
-namespace {
-CGameClock g_Clock;
-} // namespace
-
 void SetCurrentScene(CScene* scene) { g_CurScene = scene; }
-
-CGameClock* GetGameClock() { return &g_Clock; }
-
-void ResetGameClock() {
-    g_Clock = CGameClock{};
-    g_Clock.hour = 20;
-}
-
-void TickGameClock() {
-    ++g_Clock.totalTicks;
-    if (++g_Clock.tick >= 1501) {
-        g_Clock.tick = 0;
-        g_Clock.hour = (g_Clock.hour + 1) % 24;
-    }
-}
 
 // ------------------------------------------------------------------ scene
 
@@ -73,14 +54,8 @@ void CScene::CreateClient(int clientId) {
     join[3] = 1;
     PutU16(join + 4, static_cast<uint16_t>(m_Id & 0xFFFF));
     Send(join, clientId);
-    const CGameClock* c = GetGameClock();
-    uint8_t clock[8] = {};
-    clock[0] = kPacketClock;
-    PutU16(clock + 1, static_cast<uint16_t>(c->year));
-    clock[3] = static_cast<uint8_t>(c->month);
-    clock[4] = static_cast<uint8_t>(c->day);
-    clock[5] = static_cast<uint8_t>(c->hour);
-    PutU16(clock + 6, static_cast<uint16_t>(c->tick));
+    uint8_t clock[kClockPacketSize] = {};
+    BuildClockPacket(*GetGameClock(), clock);
     Send(clock, clientId);
 }
 

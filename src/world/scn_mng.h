@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/msg_endpoint.h"
+#include "world/game_clock.h"
 
 class CScene : public CMsgEndpoint {
 public:
@@ -85,16 +86,4 @@ extern int g_LastCommandSender;
 // its scene through it.
 extern CScnMng* g_LiveScnMng;
 
-// The game calendar. PLACEHOLDER until the calendar is built: an hour and a
-// tick count, 1501 ticks an hour.
-struct CGameClock {
-    int32_t year = 0;
-    int32_t month = 0;
-    int32_t day = 0;
-    int32_t hour = 20;
-    int32_t tick = 0;
-    int32_t totalTicks = 0;  // ticks since the last reset
-};
-CGameClock* GetGameClock();
-void ResetGameClock();
-void TickGameClock();
+// The calendar lives in world/game_clock.h.
