@@ -1,0 +1,4 @@
+#include "world/weather_fx.h"
+#include "world/world_hooks.h"
+CWorldHooks g_WorldHooks;
+void MakeRainSplash(int32_t, int32_t, int32_t) {}
