@@ -28,6 +28,7 @@
 #include "sound/sound_play.h"
 #include "ui/jm_mng.h"
 #include "world/iso_grid.h"
+#include "world/world_hooks.h"
 
 int g_IntroMoviePending = 1;
 CImageRef g_UiImages[kUiImageCount];
@@ -147,6 +148,9 @@ int CGameMain::StartApp() {
     timer.LogElapsed("  SoundInitEnd\n");
     // Trails and positional sounds convert world points through the view.
     InstallIsoGrid();
+    // The world reads the display option and whether a client part runs.
+    g_WorldHooks.getDisplayOption = [] { return static_cast<int>(g_GameMain.m_DisplayOption); };
+    g_WorldHooks.hostHasClient = [] { return g_GameHost.m_pClient ? 1 : 0; };
 
     // The one thread already runs at normal priority.
     LoadMethodPoints();

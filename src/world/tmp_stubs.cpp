@@ -1,4 +1,3 @@
 #include "world/weather_fx.h"
 #include "world/world_hooks.h"
-CWorldHooks g_WorldHooks;
 void MakeRainSplash(int32_t, int32_t, int32_t) {}
