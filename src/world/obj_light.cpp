@@ -27,14 +27,8 @@ int CObjLight::Update() {
         m_Counter = 0;
         return 1;
     }
-    if (obj->m_Kind >= 10 && obj->m_Kind <= 20) {
-        const CGamePoint p = GetBldLightPos(obj);
-        m_X = p.x;
-        m_Y = p.y;
-    } else {
-        m_X = obj->m_X;
-        m_Y = obj->m_Y;
-    }
+    m_X = obj->m_X;
+    m_Y = obj->m_Y;
     if (++m_Counter % 6 == 1) m_pCurrent = m_pCurrent != m_pSpot1 ? m_pSpot1 : m_pSpot2;
     return 1;
 }

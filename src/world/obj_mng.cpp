@@ -11,6 +11,7 @@
 #include "platform/random.h"
 #include "platform/text.h"
 #include "sound/sound_mng.h"
+#include "world/map_prop.h"
 #include "world/scn_mng.h"
 #include "world/world_globals.h"
 #include "world/world_hooks.h"
@@ -22,8 +23,6 @@ CGameObj* AsObj(CObjNode* n) { return static_cast<CGameObj*>(n); }
 bool SameName(const char* a, const char* b) { return a && b && plat::EqualsNoCase(a, b); }
 
 } // namespace
-
-void SetMapPropCount(CGameObj*, int32_t) {}
 
 int IsBeastieLive(const CGameObj*) { return 1; }
 
@@ -59,7 +58,8 @@ CGameObj* CObjMng::MakeObj(CObjDesc* desc, int kind, int32_t id, const void** mo
         role->Register(id);
         return role;
     }
-    // Kinds 22 and 23 come with their classes.
+    if (kind == 23) return MakeMapProp(desc, id, model);
+    // Kind 22 comes with the creatures.
     return nullptr;
 }
 
@@ -260,6 +260,7 @@ void CObjMng::ResetCorpses() {
 void CObjMng::PlaceAll() {
     for (CObjNode* n = m_Roles.Head(); n; n = n->Next())
         if (g_WorldHooks.roleEnterCell) g_WorldHooks.roleEnterCell(AsObj(n), 1);
+    PlacePropMarks(m_Props);
 }
 
 void CObjMng::Clear() {

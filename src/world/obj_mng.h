@@ -161,8 +161,7 @@ private:
     CDropEntry* FindDrop(const char* name, ObjHandle handle, int byName);
 };
 
-// Sets the count of a kind-23 prop. PLACEHOLDER until items on the map are
-// built: does nothing.
+// Sets the count of a kind-23 prop (world/map_prop.cpp).
 void SetMapPropCount(CGameObj* prop, int32_t count);
 // A kind-27 creature that counts as alive (flag word clear, state not 3).
 // PLACEHOLDER until the creatures are built: 1.

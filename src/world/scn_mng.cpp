@@ -41,6 +41,7 @@ void CScene::Broadcast(const uint8_t* packet) {
 }
 
 void CScene::SendInView(const uint8_t*, int, int) {}
+void CScene::TrackObjectAll(uint32_t, int) {}
 
 void CScene::SetId(int id) {
     m_Id = id;

@@ -30,6 +30,8 @@ public:
     // To every client whose view holds (x, y); the pending lines are
     // cleared after. PLACEHOLDER until client views are tracked: nothing.
     void SendInView(const uint8_t* packet, int x, int y);
+    // Every client view of the scene tracks the object (on) or forgets it.
+    void TrackObjectAll(uint32_t handle, int on);
     void SetId(int id);
     void Tick();
     // Joins a client: the join packet, then the clock packet.

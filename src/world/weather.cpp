@@ -10,9 +10,10 @@
 #include "world/game_clock.h"
 #include "world/scn_mng.h"
 #include "world/world_hooks.h"
+#include "world/world_sound.h"
 
 CWeather* g_Weather = nullptr;
-CWeatherSoundCalls g_WeatherSound = {&PlayEffect, &StopEffect, &PlayMusicSound};
+CWorldSoundCalls g_WorldSound = {&PlayEffect, &StopEffect, &PlayMusicSound, &PlayEffectAt};
 
 namespace {
 
@@ -118,7 +119,7 @@ CWeather::~CWeather() {
 
 void CWeather::ClearAmbientSounds() {
     for (const CAmbientSound& s : m_Sounds)
-        if (s.period == -1) g_WeatherSound.stopEffect(s.id);
+        if (s.period == -1) g_WorldSound.stopEffect(s.id);
     m_Sounds.clear();
 }
 
@@ -140,7 +141,7 @@ void CWeather::OnRecordLoaded() {
         if (id == kTxtEmptyInt) break;
         CAmbientSound s{id, m_pSoundRow->GetInt(col + 1)};
         m_Sounds.push_back(s);
-        if (s.period == -1) g_WeatherSound.playMusicSound(s.id, 1);
+        if (s.period == -1) g_WorldSound.playMusicSound(s.id, 1);
     }
 }
 
@@ -187,9 +188,9 @@ void CWeather::ApplyAmbientMode() { g_LightGrid.SetAmbientMode(m_Kind == 3 ? 2 :
 
 void CWeather::EndKind(int32_t kind) {
     if (IsRainKind(kind)) {
-        g_WeatherSound.stopEffect(kSoundRain);
+        g_WorldSound.stopEffect(kSoundRain);
     } else if (kind == 9) {
-        g_WeatherSound.stopEffect(kSoundWind);
+        g_WorldSound.stopEffect(kSoundWind);
     } else if (IsFlakeKind(kind)) {
         m_Flakes.m_FullDensity = kind == 4 ? 1 : 0;
         m_Flakes.SetActive(0);
@@ -210,7 +211,7 @@ void CWeather::BeginKind(int32_t kind) {
         m_Flakes.SetActive(1);
     } else if (kind == 9) {
         if (m_Wind.Count() == 0) m_Wind.Create(m_Default);
-        g_WeatherSound.playEffect(kSoundWind, 1, 90, 0);
+        g_WorldSound.playEffect(kSoundWind, 1, 90, 0);
     }
 }
 
@@ -225,7 +226,7 @@ void CWeather::SetWeather(int32_t kind, int32_t duration) {
 void CWeather::StartEffect() {
     if (IsRainKind(m_Kind)) {
         m_Phase = 2;
-        g_WeatherSound.playEffect(kSoundRain, 1, 100, 0);
+        g_WorldSound.playEffect(kSoundRain, 1, 100, 0);
         m_Rain.SetLightning(m_Kind == 3 ? 1 : 0);
         if (m_Kind == 3) m_Rain.SetLevel(m_Default);
         m_Rain.Reset(0);
@@ -254,7 +255,7 @@ void CWeather::TickFlashes() {
             SetLightLevel(m_Light == m_FlashLevel ? m_Default : m_FlashLevel);
         }
     }
-    if (m_Thunder > 0 && --m_Thunder == 0) g_WeatherSound.playEffect(kSoundThunder, 0, 100, 0);
+    if (m_Thunder > 0 && --m_Thunder == 0) g_WorldSound.playEffect(kSoundThunder, 0, 100, 0);
 }
 
 void CWeather::Tick() {
@@ -263,7 +264,7 @@ void CWeather::Tick() {
         if (s.period <= 2) continue;
         if (Rnd() % s.period == 1) {
             const int volume = 10 + Rnd() % 80;
-            g_WeatherSound.playEffect(s.id, 0, volume, 0);
+            g_WorldSound.playEffect(s.id, 0, volume, 0);
         }
     }
     if (IsRainKind(m_Kind)) {
@@ -280,7 +281,7 @@ void CWeather::Tick() {
                 m_Rain.StartRain(lightning);
                 if (lightning) m_Rain.SetLevel(m_Default);
                 m_Phase = 2;
-                g_WeatherSound.playEffect(kSoundRain, 1, 100, 0);
+                g_WorldSound.playEffect(kSoundRain, 1, 100, 0);
             }
             break;
         case 2:

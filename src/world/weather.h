@@ -123,12 +123,3 @@ private:
 
 // The client's weather (null without a client).
 extern CWeather* g_Weather;
-
-// The sound calls of the weather, the sound layer's own unless a test
-// records them.
-struct CWeatherSoundCalls {
-    void (*playEffect)(int id, int loop, int percent, int pan);
-    void (*stopEffect)(int id);
-    void (*playMusicSound)(int id, int loop);
-};
-extern CWeatherSoundCalls g_WeatherSound;

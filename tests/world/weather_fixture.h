@@ -24,6 +24,7 @@
 #include "world/game_clock.h"
 #include "world/weather.h"
 #include "world/world_hooks.h"
+#include "world/world_sound.h"
 
 namespace wxtest {
 
@@ -37,7 +38,7 @@ struct Lcg {
 };
 
 struct SoundCall {
-    char what;  // 'p' effect, 's' stop, 'm' music track
+    char what;  // 'p' effect, 's' stop, 'm' music track, 'a' effect at a world point
     int id;
     int loop;
     int percent;
@@ -47,6 +48,10 @@ struct SoundCall {
 inline std::vector<SoundCall>& Sounds() {
     static std::vector<SoundCall> calls;
     return calls;
+}
+inline std::vector<CGamePoint>& SoundPoints() {
+    static std::vector<CGamePoint> points;
+    return points;
 }
 inline int& DisplayOptionValue() {
     static int v = 2;
@@ -82,14 +87,19 @@ protected:
         keeper_ = std::make_unique<CSurface>(1, 1, 1);
         SetView(640, 480);
         Sounds().clear();
+        SoundPoints().clear();
         ViewRedraws() = 0;
         DisplayOptionValue() = 2;
-        savedSound_ = g_WeatherSound;
-        g_WeatherSound.playEffect = [](int id, int loop, int percent, int) {
+        savedSound_ = g_WorldSound;
+        g_WorldSound.playEffect = [](int id, int loop, int percent, int) {
             Sounds().push_back({'p', id, loop, percent});
         };
-        g_WeatherSound.stopEffect = [](int id) { Sounds().push_back({'s', id, 0, 0}); };
-        g_WeatherSound.playMusicSound = [](int id, int loop) { Sounds().push_back({'m', id, loop, 0}); };
+        g_WorldSound.stopEffect = [](int id) { Sounds().push_back({'s', id, 0, 0}); };
+        g_WorldSound.playMusicSound = [](int id, int loop) { Sounds().push_back({'m', id, loop, 0}); };
+        g_WorldSound.playEffectAt = [](int id, const CGamePoint& p, int loop) {
+            Sounds().push_back({'a', id, loop, 0});
+            SoundPoints().push_back(p);
+        };
         savedHooks_ = g_WorldHooks;
         g_WorldHooks.getDisplayOption = [] { return DisplayOptionValue(); };
         g_WorldHooks.invalidateView = [] { ++ViewRedraws(); };
@@ -100,7 +110,7 @@ protected:
     void TearDown() override {
         g_ScnSoundMdl.Clear();
         scnInfo_.Clear();
-        g_WeatherSound = savedSound_;
+        g_WorldSound = savedSound_;
         g_WorldHooks = savedHooks_;
         keeper_.reset();
         display_.reset();
@@ -131,7 +141,7 @@ protected:
     std::unique_ptr<CSurface> display_;
     std::unique_ptr<CSurface> keeper_;
     CTxtTable scnInfo_;
-    CWeatherSoundCalls savedSound_{};
+    CWorldSoundCalls savedSound_{};
     CWorldHooks savedHooks_{};
 };
 
