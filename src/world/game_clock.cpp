@@ -4,6 +4,7 @@
 
 namespace {
 CGameClock g_Clock;
+int32_t g_TickCount = 0;
 } // namespace
 
 int32_t CGameClock::Tick() {
@@ -21,9 +22,15 @@ int32_t CGameClock::Tick() {
 void ResetGameClock() {
     g_Clock = CGameClock{};
     g_Clock.hour = 20;
+    g_TickCount = 0;
 }
 
-void TickGameClock() { g_Clock.Tick(); }
+void TickGameClock() {
+    ++g_TickCount;
+    g_Clock.Tick();
+}
+
+int32_t GetGameTickCount() { return g_TickCount; }
 
 CGameClock* GetGameClock() { return &g_Clock; }
 

@@ -22,6 +22,10 @@ struct CGameClock {
 // 20:00 of day 0, month 0, year 0 (when the game host starts).
 void ResetGameClock();
 void TickGameClock();
+// Calendar ticks since the last reset: the logic tick counter that
+// buildings pace their flashing and script notes by (kept outside the
+// five-field record).
+int32_t GetGameTickCount();
 // The one record, read-write.
 CGameClock* GetGameClock();
 void SetGameClock(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t tick);

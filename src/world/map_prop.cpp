@@ -110,7 +110,7 @@ void CMapProp::SetPropInfo(const char* text, int32_t a, int32_t b) {
 
 void CMapProp::SetHover(uint32_t on) {
     m_Hover = on;
-    if (!on || !g_WorldHooks.addMessageLine) return;
+    if (!on || !g_WorldHooks.addFloatingLine) return;
     std::string label = m_pRow ? m_pRow->GetString(0) : "";
     if (m_Count > 1) {
         const char* what = g_TextTable.GetCell(3, 1);
@@ -119,7 +119,7 @@ void CMapProp::SetHover(uint32_t on) {
         label += "\n";
         label += line;
     }
-    g_WorldHooks.addMessageLine(label.c_str(), m_ScreenX, m_ScreenY - 35, 0, 0, 0);
+    g_WorldHooks.addFloatingLine(label.c_str(), m_ScreenX, m_ScreenY - 35);
 }
 
 int CMapProp::Remove() {

@@ -1,6 +1,7 @@
 #include "world/obj_light.h"
 
 #include "gfx/light_grid.h"
+#include "world/bld.h"
 #include "world/game_obj.h"
 #include "world/iso_grid.h"
 #include "world/weather.h"
@@ -27,8 +28,15 @@ int CObjLight::Update() {
         m_Counter = 0;
         return 1;
     }
-    m_X = obj->m_X;
-    m_Y = obj->m_Y;
+    const CBld* bld = obj->m_Kind >= 10 && obj->m_Kind <= 20 ? dynamic_cast<const CBld*>(obj) : nullptr;
+    if (bld) {
+        const CGamePoint p = bld->GetLightPos();
+        m_X = p.x;
+        m_Y = p.y;
+    } else {
+        m_X = obj->m_X;
+        m_Y = obj->m_Y;
+    }
     if (++m_Counter % 6 == 1) m_pCurrent = m_pCurrent != m_pSpot1 ? m_pSpot1 : m_pSpot2;
     return 1;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/geometry.h"
+#include "world/handle_table.h"
 
 class CGameObj;
 class CScene;
@@ -81,18 +82,37 @@ struct CWorldHooks {
     // The display option of the game object: 0 plain, 1 lit, 2 lit with
     // every object light.
     int (*getDisplayOption)() = nullptr;
-
-    // ---- client: the view port of the game host's client
-    // CPainter::InvalidateRect of a screen rectangle; nothing without a
-    // client or view port.
-    void (*invalidateRect)(const CGameRect& rect) = nullptr;
-    // The whole view marked for redraw.
+    // The client's painter marks the whole view for redraw.
     void (*invalidateView)() = nullptr;
 
-    // ---- panels
-    // CJMMsgList::AddMessageLine (text, x, y, a, b, c) when the on-screen
-    // message list exists.
-    void (*addMessageLine)(const char* text, int32_t x, int32_t y, int32_t a, int32_t b, int32_t c) = nullptr;
+    // ---- buildings
+    // 1 while the game draws with lighting (the display option).
+    int (*isLightingOn)() = nullptr;
+    // The client's painter: 0 when there is no client or painter; else its
+    // view origin in *origin.
+    int (*getViewOrigin)(CGamePoint* origin) = nullptr;
+    // CPainter::InvalidateRect (screen rectangle); nothing without a painter.
+    void (*invalidateRect)(const CGameRect& rect) = nullptr;
+    // CPainter::GetCenterCell: 0 without a painter.
+    int (*getCenterCell)(CGamePoint* cell) = nullptr;
+    // Takes the object out of the client's object list.
+    void (*clientRemoveObject)(CGameObj* obj) = nullptr;
+    // CJMMsgList::AddMessageLine at a screen point: 0 when the panel is missing.
+    int (*addFloatingLine)(const char* text, int32_t x, int32_t y) = nullptr;
+    // CJMNotice: a centre-screen notice.
+    void (*showNotice)(const char* text) = nullptr;
+    // GenerateDrops (table id, world position, flag).
+    void (*generateDrops)(int32_t id, int32_t x, int32_t y, int32_t flag) = nullptr;
+    // The scene's level offset (drop tables of buildings without a picture).
+    int32_t (*getSceneLevelOffset)(CScene* scene) = nullptr;
+    // CTriggerMgr: NoteBldStatusChange (name, tick) and the weighted action step.
+    void (*noteBldStatusChange)(CScene* scene, const char* name, int32_t tick) = nullptr;
+    void (*runWeightedAction)(CScene* scene) = nullptr;
+    // A magic object's owner handle and the kind of its skill.
+    ObjHandle (*getMagicOwner)(const CGameObj* magic) = nullptr;
+    int32_t (*getMagicSkillKind)(const CGameObj* magic) = nullptr;
+    // The first value of a role's data record (0 without one) and its camp.
+    uint32_t (*getRoleSheetValue)(const CGameObj* role) = nullptr;
 };
 
 extern CWorldHooks g_WorldHooks;

@@ -66,8 +66,9 @@ protected:
         g_IsoGrid.SetView(0, 0, 0, 0);
         g_WorldHooks.getDisplayOption = [] { return DisplayOptionValue(); };
         g_WorldHooks.invalidateRect = [](const CGameRect& r) { Invalidated().push_back(r); };
-        g_WorldHooks.addMessageLine = [](const char* t, int32_t x, int32_t y, int32_t, int32_t, int32_t) {
+        g_WorldHooks.addFloatingLine = [](const char* t, int32_t x, int32_t y) {
             Lines().push_back(std::string(t) + "@" + std::to_string(x) + "," + std::to_string(y));
+            return 1;
         };
         g_WorldHooks.getRoleCamp = [](const CGameObj* role) { return role->m_DataId; };
         Invalidated().clear();
