@@ -17,11 +17,11 @@
 #include "world/iso_grid.h"
 #include "world/map_grid.h"
 #include "world/obj_desc.h"
+#include "world/obj_light.h"
 #include "world/obj_mng.h"
 #include "world/scn_mng.h"
 #include "world/world_globals.h"
 #include "world/world_hooks.h"
-#include "world/obj_light.h"
 
 namespace {
 
