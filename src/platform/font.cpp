@@ -274,6 +274,11 @@ const std::u32string& ConvertCached(std::string_view textGbk) {
 
 TextSize Font::MeasureGbk(std::string_view textGbk) const { return Measure(ConvertCached(textGbk)); }
 
+bool Font::HasGlyph(char32_t c) const {
+    FontCore* core = CoreFor(size_);
+    return core && core->mono && FT_Get_Char_Index(core->mono, c) != 0;
+}
+
 int32_t Font::AverageCharWidth() const {
     const int32_t w = Measure(U"x").cx;
     return w > 0 ? w : (size_ + 1) / 2;
@@ -366,6 +371,9 @@ std::vector<std::string> WrapTextGbk(const Font& font, std::string_view textGbk,
         }
     }
     if (!line.empty()) emit();
+    // Blanks alone still take a line, as an empty paragraph drawn as two
+    // spaces does.
+    if (lines.empty()) lines.emplace_back();
     return lines;
 }
 

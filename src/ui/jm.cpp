@@ -81,7 +81,11 @@ CJM::~CJM() {
 }
 
 int CJM::Col(int col) const { return m_pRow ? m_pRow->GetInt(col) : kJMNone; }
-int CJM::ColItem(int col, int i) const { return m_pRow ? m_pRow->GetIntItem(col, i) : kJMNone; }
+int CJM::ColItem(int col, int i) const {
+    if (!m_pRow) return kJMNone;
+    // The first item as the row's integer: an empty cell reads 65535 there.
+    return i == 0 ? m_pRow->GetInt(col) : m_pRow->GetIntItem(col, i);
+}
 
 void CJM::SetId(int rowId) {
     m_RowId = rowId;
@@ -131,7 +135,7 @@ CGameRect CJM::GetHitRect() const {
 }
 
 CJM* CJM::AddChild(int rowId) {
-    CJM* child = CreateJMControl(g_JMMdl.GetRow(rowId) ? g_JMMdl.GetRow(rowId)->GetIntItem(2, 0) : 0);
+    CJM* child = CreateJMControl(g_JMMdl.GetRow(rowId) ? g_JMMdl.GetRow(rowId)->GetInt(2) : 0);
     child->m_pParent = this;
     child->Init(rowId);
     m_Children.AddTail(child);
