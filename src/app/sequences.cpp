@@ -22,11 +22,13 @@
 #include "gfx/mouse_cursor.h"
 #include "gfx/res_lib.h"
 #include "host/game_host.h"
+#include "platform/input.h"
 #include "platform/window.h"
 #include "sound/media_mng.h"
 #include "sound/sound_mng.h"
 #include "sound/sound_play.h"
 #include "ui/jm_mng.h"
+#include "world/iso_grid.h"
 
 int g_IntroMoviePending = 1;
 CImageRef g_UiImages[kUiImageCount];
@@ -111,6 +113,7 @@ int InitGameResources() {
     g_MarkerAnims[1].Bind(145);
     // The system cursor is never shown over the game's window; the game
     // draws its own.
+    plat::ShowCursor(false);
     g_MouseCursor.SetAnim(28);
     if (g_MouseCursor.m_Shape < 2) {
         g_MouseCursor.m_Frame = 0;
@@ -144,6 +147,8 @@ int CGameMain::StartApp() {
         WriteLog(kLogFile, line.c_str());
     }
     timer.LogElapsed("  SoundInitEnd\n");
+    // Trails and positional sounds convert world points through the view.
+    InstallIsoGrid();
 
     // The one thread already runs at normal priority.
     LoadMethodPoints();
