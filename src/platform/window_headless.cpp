@@ -38,6 +38,10 @@ protected:
     void OnIdlePass() override {
         if (advanceClock_) SleepMs(timeline_.stepMs);
     }
+    // Only a run on the real clock sleeps; a fake clock moves by the script.
+    void Idle(uint32_t maxMs) override {
+        if (!advanceClock_ && ClockIsReal()) SleepMs(maxMs);
+    }
 
 private:
     void Apply(const TimelineEvent& e) {
