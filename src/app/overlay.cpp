@@ -7,6 +7,7 @@
 #include "gfx/surface.h"
 #include "host/game_host.h"
 #include "platform/input.h"
+#include "world/iso_grid.h"
 #include "world/scn_mng.h"
 
 int g_DevOverlayOn = 0;
@@ -52,11 +53,14 @@ void DrawDevOverlay(CSurface* display) {
 
     plat::Point cursor;
     plat::GetCursorPos(&cursor);
-    // The player's role, the view port and the isometric grid belong to
-    // the client and world subsystems, not built yet: their figures are 0.
+    // The player's role and the view port belong to the client, not built
+    // yet: their figures are 0.
     const int roleX = 0, roleY = 0, cellX = 0, cellY = 0;
     const int buildings = 0, viewX = 0, viewY = 0, viewA = 0, viewB = 0;
-    const int cursorCellX = 0, cursorCellY = 0, cursorWorldX = 0, cursorWorldY = 0;
+    const CGamePoint cursorCell = g_IsoGrid.ScreenToCell(cursor.x, cursor.y);
+    const CGamePoint cursorWorld = g_IsoGrid.ScreenToWorld(cursor.x, cursor.y);
+    const int cursorCellX = cursorCell.x, cursorCellY = cursorCell.y;
+    const int cursorWorldX = cursorWorld.x, cursorWorldY = cursorWorld.y;
     const int recordCounter = 0, deathCount = 0;
     const int hour = GetGameClock()->hour;
     // The current stroke's points come from the gesture input once it

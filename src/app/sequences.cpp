@@ -27,6 +27,7 @@
 #include "sound/sound_mng.h"
 #include "sound/sound_play.h"
 #include "ui/jm_mng.h"
+#include "world/iso_grid.h"
 
 int g_IntroMoviePending = 1;
 CImageRef g_UiImages[kUiImageCount];
@@ -144,6 +145,8 @@ int CGameMain::StartApp() {
         WriteLog(kLogFile, line.c_str());
     }
     timer.LogElapsed("  SoundInitEnd\n");
+    // Trails and positional sounds convert world points through the view.
+    InstallIsoGrid();
 
     // The one thread already runs at normal priority.
     LoadMethodPoints();

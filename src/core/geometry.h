@@ -13,6 +13,8 @@ struct CGamePoint {
     int32_t y = 0;
 
     CGamePoint Add(const CGamePoint& other) const { return {x + other.x, y + other.y}; }
+    // out = a - b.
+    static void Sub(const CGamePoint& a, const CGamePoint& b, CGamePoint* out) { *out = {a.x - b.x, a.y - b.y}; }
     bool operator==(const CGamePoint&) const = default;
 };
 
@@ -27,6 +29,14 @@ struct CGameRect {
     void Union(const CGameRect& other);
     bool operator==(const CGameRect&) const = default;
 };
+
+// 1 when x <= px <= x + width - 1 and y <= py <= y + height - 1 (a rectangle
+// of width or height 0 holds nothing), else 0. Differences are taken in 64
+// bits: the map grid's bounds test feeds it any cell a caller computes.
+inline int RectContains(const CGameRect& r, int32_t px, int32_t py) {
+    const int64_t dx = int64_t(px) - r.x, dy = int64_t(py) - r.y;
+    return dx >= 0 && dx < r.width && dy >= 0 && dy < r.height ? 1 : 0;
+}
 
 // Unit step of each of the eight directions.
 extern const CGamePoint kDir8Step[8];

@@ -11,7 +11,9 @@ CGamePoint WorldToScreen(int32_t worldX, int32_t worldY) {
 }
 
 CGamePoint DefaultWorldToScreen(int32_t worldX, int32_t worldY) {
-    const int32_t cx = worldX / 64, cy = worldY / 64;
-    const int32_t a = worldX % 64, b = worldY % 64;
+    // Floor division and modulo: a negative position (a body part flung off
+    // the grid) continues the pattern instead of indexing backwards.
+    const int32_t cx = worldX >> 6, cy = worldY >> 6;
+    const int32_t a = worldX & 63, b = worldY & 63;
     return CGamePoint{32 * (cx - cy) + (a - b) / 2 + 32, 16 * (cx + cy) + (a + b) / 4};
 }

@@ -14,5 +14,6 @@ using WorldToScreenFn = CGamePoint (*)(int32_t worldX, int32_t worldY);
 void SetWorldToScreen(WorldToScreenFn fn);
 CGamePoint WorldToScreen(int32_t worldX, int32_t worldY);
 // The default: cell (x / 64, y / 64) at (32 (cx - cy), 16 (cx + cy)) plus
-// ((a - b) / 2 + 32, (a + b) / 4) for the position (a, b) inside the cell.
+// ((a - b) / 2 + 32, (a + b) / 4) for the position (a, b) inside the cell,
+// both by floor division and modulo.
 CGamePoint DefaultWorldToScreen(int32_t worldX, int32_t worldY);

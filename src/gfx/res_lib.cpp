@@ -342,7 +342,9 @@ int CResList::Init(const char* listPath) {
         plat::MessageBox(listPath, "", plat::MB_OK);
         return 0;
     }
-    char dir[256];
+    // A list named without a folder leaves GetDirPart's buffer alone: the
+    // folder part is then empty, not whatever the stack held.
+    char dir[256] = {};
     GetDirPart(listPath, dir, sizeof dir);
     int count = 0;
     ini.ReadInt("num", &count);

@@ -340,6 +340,17 @@ TEST_F(ResLibTest, MalformedEntriesAreRefused) {
     b.Close();
 }
 
+// A list named without a folder: its libraries are looked up beside it
+// (the folder part is empty), not under a path made of stack bytes.
+TEST_F(ResLibTest, ListNamedWithoutAFolder) {
+    ASSERT_TRUE(datagen::WriteLib(Dir() + "a.lib", {Frame(2, 2, 1, false)}));
+    ASSERT_TRUE(datagen::WriteIdxLib(Dir() + "idx.lib", {"a"}));
+    ASSERT_EQ(g_ResList.Init("idx.lib"), 1);
+    ASSERT_EQ(g_ResList.Count(), 1);
+    EXPECT_TRUE(g_ResList.GetLib(0)->IsOpen());
+    EXPECT_EQ(g_ResList.GetLib(0)->FileName(), "a.lib");
+}
+
 TEST_F(ResLibTest, DemoLibrariesLoadAndDraw) {
     ASSERT_TRUE(datagen::WriteDemoLibraries(Dir()));
     SetProgramDirectory(0);

@@ -6,6 +6,7 @@
 #include "datagen/demo_role_sprite.h"
 #include "datagen/ini_writer.h"
 #include "datagen/lib_writer.h"
+#include "datagen/map_writer.h"
 #include "datagen/media_writer.h"
 #include "datagen/sound_table_writer.h"
 #include "datagen/table_writer.h"
@@ -77,6 +78,7 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
 
     if (options.libraries && !WriteDemoLibraries(root)) return fail("Zy/ libraries");
     if (options.libraries && !WriteDemoRoleSprite(root)) return fail("slr/ role sprite");
+    if (options.libraries && !WriteDemoMap(root)) return fail("Zy/maptile.lib, cj/Start.map");
     if (options.sounds && !WriteDemoSounds(root + "SY")) return fail("SY/ sounds");
     if (options.music && !WriteDemoMusic(root)) return fail("yy/ music");
     return true;
