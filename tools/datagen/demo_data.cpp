@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "datagen/demo_bld.h"
 #include "datagen/demo_role_sprite.h"
 #include "datagen/demo_ui.h"
 #include "datagen/ini_writer.h"
@@ -81,6 +82,7 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
     if (options.libraries && !WriteDemoLibraries(root)) return fail("Zy/ libraries");
     if (options.libraries && !WriteDemoRoleSprite(root)) return fail("slr/ role sprite");
     if (options.libraries && !WriteDemoMap(root)) return fail("Zy/maptile.lib, cj/Start.map");
+    if (options.libraries && !WriteDemoBuildings(root)) return fail("Zy/bld.lib, mb/Start.mdl, cj/Start.int");
     if (options.sounds && !WriteDemoSounds(root + "SY")) return fail("SY/ sounds");
     if (options.music && !WriteDemoMusic(root)) return fail("yy/ music");
     return true;
