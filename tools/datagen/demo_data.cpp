@@ -5,6 +5,7 @@
 
 #include "datagen/demo_bld.h"
 #include "datagen/demo_role_sprite.h"
+#include "datagen/demo_ui.h"
 #include "datagen/ini_writer.h"
 #include "datagen/lib_writer.h"
 #include "datagen/map_writer.h"
@@ -74,6 +75,7 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
         text.push_back({std::to_string(i), i == kDemoTextOldDirectXRow ? kDemoOldDirectXText : "Text" + std::to_string(i)});
     if (!WriteTable(root + "mb/Text.txt", text)) return fail("mb/Text.txt");
 
+    if (!WriteDemoUiTables(root)) return fail("mb/ panel and font tables");
     for (const TableFile& t : StartupTables())
         if (!WriteTable(root + "mb/" + t.path, t.rows)) return fail(std::string("mb/") + t.path);
 
