@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "datagen/demo_ui.h"
 #include "support/run_program.h"
 #include "support/test_env.h"
 
@@ -18,6 +19,8 @@ protected:
     // returns the exit status (-1 when it did not exit normally).
     int Run(const std::string& script) {
         WriteFile(Dir() + "script.txt", script);
+        // The panel tables every start needs.
+        EXPECT_TRUE(datagen::WriteDemoUiTables(Dir()));
         return vtest::RunProgram(VANTREL_EXE, {"VANTREL_HOME=" + Dir(), "VANTREL_SCRIPT=" + Dir() + "script.txt"});
     }
 };
