@@ -21,6 +21,7 @@
 #include "gfx/mouse_cursor.h"
 #include "host/game_host.h"
 #include "platform/clock.h"
+#include "platform/debug.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/window.h"
@@ -91,6 +92,27 @@ int CGameMain::Step() {
         return 1;
     default:
         return 1;
+    }
+}
+
+uint32_t CGameMain::MsUntilDue() {
+    if (m_Finished || m_ReqState != m_CurState || m_ReqDisplayMode != m_CurDisplayMode) return 0;
+    switch (m_CurState) {
+    case GS_RUNNING:
+    case GS_TITLE:
+    case GS_INGAME:
+    case GS_DEAD: {
+        if (!m_LogicTimeSet || g_TickMs <= 0) return 0;
+        const int64_t left = static_cast<int64_t>(m_LogicTimeDone) + g_TickMs - FrameClockNow();
+        if (left <= 0) return 0;
+        return static_cast<uint32_t>(left > g_TickMs ? g_TickMs : left);
+    }
+    case GS_MOVIE:
+        // Video frames come from the media pump, whose next frame time the
+        // loop does not know: short waits keep them on time.
+        return 5;
+    default:
+        return 0;
     }
 }
 
@@ -286,6 +308,11 @@ void CGameMain::ProcessInput() {
     m.rightVk = swapped ? plat::VK_LBUTTON : plat::VK_RBUTTON;
 
     const bool leftNow = (plat::GetAsyncKeyState(m.leftVk) & 0x8000) != 0;
+    const bool rightNow = (plat::GetAsyncKeyState(m.rightVk) & 0x8000) != 0;
+    // Each button edge as the game sees it, with its back-buffer point, so a
+    // test can tell where a click landed.
+    if (leftNow != (m.leftDown != 0)) plat::DebugPrintf("input: %s %d %d\n", leftNow ? "ldown" : "lup", x, y);
+    if (rightNow != (m.rightDown != 0)) plat::DebugPrintf("input: %s %d %d\n", rightNow ? "rdown" : "rup", x, y);
     if (m.leftDown && !leftNow) {
         m.leftDown = 0;
         if (!g_JMMng.OnLButtonUp(1, x, y) && g_PlayerControl) g_PlayerControl->OnLButtonUp(1, x, y);
@@ -303,7 +330,6 @@ void CGameMain::ProcessInput() {
 
     if (!g_JMMng.OnMouseMove(1, x, y) && g_PlayerControl) g_PlayerControl->OnMouseMove(1, x, y);
 
-    const bool rightNow = (plat::GetAsyncKeyState(m.rightVk) & 0x8000) != 0;
     if (m.rightDown && !rightNow) {
         m.rightDown = 0;
         if (!g_JMMng.OnRButtonUp(1, x, y) && g_PlayerControl) g_PlayerControl->OnRButtonUp(1, x, y);

@@ -22,6 +22,7 @@
 #include "gfx/mouse_cursor.h"
 #include "gfx/res_lib.h"
 #include "host/game_host.h"
+#include "platform/input.h"
 #include "platform/window.h"
 #include "sound/media_mng.h"
 #include "sound/sound_mng.h"
@@ -121,6 +122,7 @@ int InitGameResources() {
     g_MarkerAnims[1].Bind(145);
     // The system cursor is never shown over the game's window; the game
     // draws its own.
+    plat::ShowCursor(false);
     g_MouseCursor.SetAnim(28);
     if (g_MouseCursor.m_Shape < 2) {
         g_MouseCursor.m_Frame = 0;
@@ -183,7 +185,11 @@ int CGameMain::StartApp() {
     g_Effect3D.Init(g_Screen.m_pDisplay);
     timer.LogElapsed("  3DEffect Init End\n");
 
-    InitJM();
+    if (!InitJM()) {
+        // A panel table without the rows the panels read: end in order.
+        g_GameMain.m_ErrorCode = 2;
+        return 0;
+    }
     timer.LogElapsed("  StartAppEnd()\n");
 
     g_MediaMng.Init(plat::GetMainWindow(), plat::GetMainWindow());
@@ -207,10 +213,12 @@ void CGameMain::Shutdown() {
     ReleaseSound();
 }
 
-void InitJM() {
+int InitJM() {
+    InstallUiHooks();
     WriteLog(kLogFile, "Begin InitJM()\n");
-    g_JMMng.CreatePanels();
+    const int made = g_JMMng.CreatePanels();
     WriteLog(kLogFile, "End InitJM()\n");
+    return made;
 }
 
 void JM_BeginOut() {
@@ -231,7 +239,7 @@ void JM_BeginOut() {
     WriteLog(kLogFile, "Begin JM_BeginOut()\n");
     g_GameMain.PlayMusic("25_HERO", 1);
     g_JMMng.ShowAll(0);
-    if (g_JMVersionPanel) g_JMVersionPanel->Show(1, 0);
+    if (g_JMTitleMenu) g_JMTitleMenu->Show(1, 0);
     g_GameHost.Shutdown();
     WriteLog(kLogFile, "End JM_BeginOut()\n");
 }
