@@ -12,6 +12,7 @@
 #include "datagen/image_encoder.h"
 #include "datagen/ini_writer.h"
 #include "datagen/lib_writer.h"
+#include "datagen/map_writer.h"
 #include "datagen/pack_writer.h"
 #include "datagen/pli_writer.h"
 #include "datagen/sound_table_writer.h"
@@ -235,6 +236,23 @@ void PliSeeds() {
     Put("pli", "older_main_b.pli", datagen::BuildOlderPli(older));
 }
 
+// Maps name the harness's tile library "maptile.lib" (the demo tiles).
+void MapSeeds() {
+    Put("map", "demo.map", datagen::BuildMap(datagen::BuildMapFromAscii(datagen::DemoMapArt())));
+    datagen::MapSpec all = datagen::BuildMapFromAscii({"..,,~~##", ".2345678", "abcABC..", "~~~.....", "#...,,,,"});
+    all.cells[9].tile1 = datagen::kTileRoad;
+    all.cells[10].tile0 = 7;  // past the tile count: no tile
+    all.cells[11].tile0 = 65535;
+    all.cells[12].special = 2;
+    all.cells[13].word = 0xBEEF;
+    Put("map", "kinds.map", datagen::BuildMap(all));
+    datagen::MapSpec narrow = datagen::BuildMapFromAscii({"..", "..", ".."});
+    narrow.ids = {3, 2, 1, 0, 0, 9};  // entry 9 is not in the library
+    narrow.cells[0].tile0 = 5;
+    Put("map", "narrow.map", datagen::BuildMap(narrow));
+    Put("map", "empty.map", datagen::BuildMap(datagen::BuildMapFromAscii({})));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -253,6 +271,7 @@ int main(int argc, char** argv) {
     LibSeeds();
     AnimTableSeeds();
     PliSeeds();
+    MapSeeds();
     if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
     return g_ok ? 0 : 1;
 }

@@ -159,12 +159,14 @@ int CMapGrid::LoadMap(const char* path) {
         c.m_Surface = p[7];
         c.m_FileWord = U16At(p + 8);
     }
-    // No walker ever stands on the border.
-    for (int32_t x = 0; x < m_Width; ++x) {
+    // No walker ever stands on the border. A map 0 cells wide (or high) has
+    // no cells, and no border to mark.
+    const int32_t rows = m_CellCount > 0 ? m_Height : 0;
+    for (int32_t x = 0; x < m_Width && rows > 0; ++x) {
         m_pCells[size_t(x)].m_Walkable = 0;
         m_pCells[size_t(m_Height - 1) * size_t(m_Width) + size_t(x)].m_Walkable = 0;
     }
-    for (int32_t y = 0; y < m_Height; ++y) {
+    for (int32_t y = 0; y < rows; ++y) {
         m_pCells[size_t(y) * size_t(m_Width)].m_Walkable = 0;
         m_pCells[size_t(y) * size_t(m_Width) + size_t(m_Width - 1)].m_Walkable = 0;
     }
