@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "datagen/bld_writer.h"
 #include "datagen/bytes.h"
 #include "datagen/define_writer.h"
 #include "datagen/image_encoder.h"
@@ -253,6 +254,47 @@ void MapSeeds() {
     Put("map", "empty.map", datagen::BuildMap(datagen::BuildMapFromAscii({})));
 }
 
+datagen::BldPartSpec SeedPart(uint16_t id, uint16_t kind, int32_t subs) {
+    datagen::BldPartSpec p;
+    p.name = "seed";
+    p.partKind = kind;
+    p.partId = id;
+    p.gridW = 3;
+    p.gridH = 2;
+    p.middleStart = 1;
+    p.topCount = subs > 2 ? 1 : 0;
+    p.labelEnable = 1;
+    p.anchorX = 1, p.anchorY = 1;
+    p.lineDx = 0, p.lineDy = 1;
+    p.rectX = -40, p.rectY = -60, p.rectW = 80, p.rectH = 70;
+    p.lightKind = static_cast<uint8_t>(id % 5);
+    p.mask = {128 | 8 | 1, 128 | 1, 0, 128, 128 | 2, 128 | 1};
+    for (int32_t i = 0; i < subs; ++i)
+        p.subs.push_back({"f", static_cast<uint8_t>(i == subs - 1), static_cast<uint32_t>(i), -20 + i, -30 - 4 * i});
+    return p;
+}
+
+// Model files with plain, mechanism and portal parts (ids 0-4), records of
+// other kinds and an id taken twice.
+void BldModelSeeds() {
+    datagen::BldModelSpec m;
+    m.records = {{3, SeedPart(1, 11, 3)}, {3, SeedPart(2, 128, 3)}, {5, {}}, {3, SeedPart(0, 130, 2)},
+                 {3, SeedPart(3, 150, 1)}, {3, SeedPart(2, 11, 1)}};
+    Put("bld_model", "town.mdl", datagen::BuildBldModel(m));
+    datagen::BldModelSpec empty;
+    empty.records = {{1, {}}, {2, {}}};
+    Put("bld_model", "no_parts.mdl", datagen::BuildBldModel(empty));
+    datagen::BldModelSpec one;
+    datagen::BldPartSpec wide = SeedPart(4, 12, 2);
+    wide.gridW = 5;
+    wide.gridH = 4;
+    wide.mask.assign(20, 128 | 1);
+    wide.mask[7] = 128 | 2;
+    wide.lineDx = 2, wide.lineDy = 0;
+    one.records = {{3, wide}};
+    Put("bld_model", "wide.mdl", datagen::BuildBldModel(one));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -272,6 +314,7 @@ int main(int argc, char** argv) {
     AnimTableSeeds();
     PliSeeds();
     MapSeeds();
+    BldModelSeeds();
     if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
     return g_ok ? 0 : 1;
 }

@@ -17,6 +17,8 @@ CTxtTable g_ScnInfoMdl;
 CTxtTable g_ScnSoundMdl;
 CTxtTable g_RandPropTable;
 CTxtTable g_PropMdlTable;
+CTxtTable g_RoleMdlTable;
+CTxtTable g_BeastieMdlTable;
 CTxtTable g_PropGemFuncTable;
 CTxtTable g_ActMdlTable;
 CTxtTable g_RolePrivateTable;

@@ -127,6 +127,9 @@ extern CTxtTable g_ScnInfoMdl;
 extern CTxtTable g_ScnSoundMdl;
 extern CTxtTable g_RandPropTable;
 extern CTxtTable g_PropMdlTable;
+// "Role.txt" and "BeastieMdl.txt" (one header row, key column 1).
+extern CTxtTable g_RoleMdlTable;
+extern CTxtTable g_BeastieMdlTable;
 extern CTxtTable g_PropGemFuncTable;
 extern CTxtTable g_ActMdlTable;
 extern CTxtTable g_RolePrivateTable;

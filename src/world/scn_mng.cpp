@@ -59,6 +59,8 @@ void CScene::Broadcast(const uint8_t* packet) {
     ClearTextLines();
 }
 
+void CScene::SendInView(const uint8_t*, int, int) {}
+
 void CScene::SetId(int id) {
     m_Id = id;
     SetCurrentScene(this);

@@ -26,6 +26,9 @@ public:
     // GetPacketLength), onto the client message list. Lines stay pending.
     void SendTo(const uint8_t* packet, int clientId);
     void Broadcast(const uint8_t* packet);
+    // To every client whose view holds (x, y); the pending lines are
+    // cleared after. PLACEHOLDER until client views are tracked: nothing.
+    void SendInView(const uint8_t* packet, int x, int y);
     void SetId(int id);
     void Tick();
     // Joins a client: the join packet, then the clock packet.
