@@ -12,6 +12,9 @@
 #include "gfx/image_ref.h"
 #include "gfx/res_lib.h"
 #include "platform/window.h"
+#include "world/game_obj.h"
+#include "world/handle_table.h"
+#include "world/world_hooks.h"
 
 const char kMapMagic[12] = "QuorMap1.50";
 
@@ -28,6 +31,34 @@ uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8
 bool ReadAll(CPackFile& f, void* buffer, int n) { return n == 0 || f.Read(buffer, 1, n) == n; }
 
 } // namespace
+
+// ------------------------------------------------------------------ cells
+
+namespace {
+int32_t g_PathCamp = 0;
+} // namespace
+
+void SetPathCamp(int32_t camp) { g_PathCamp = camp; }
+int32_t GetPathCamp() { return g_PathCamp; }
+
+CGameObj* CMapCell::GetRole() const {
+    CGameObj* obj = ResolveHandle16(m_Occupant);
+    return obj && obj->IsRole() ? obj : nullptr;
+}
+
+int CMapCell::Passable(int32_t walkClass) const {
+    if (!AllowsWalkClass(walkClass)) return kPassBlocked;
+    if (m_Occupant == 0 || m_Occupant == kNoObj) return kPassFree;
+    const CGameObj* role = GetRole();
+    if (!role) return kPassBlocked;
+    const int32_t camp = g_WorldHooks.getRoleCamp ? g_WorldHooks.getRoleCamp(role) : 0;
+    return camp == g_PathCamp ? kPassOwnCamp : kPassBlocked;
+}
+
+int CMapCell::PassableForCamp(int32_t walkClass, int32_t camp) const {
+    SetPathCamp(camp);
+    return Passable(walkClass);
+}
 
 // ------------------------------------------------------------------ tiles
 
@@ -172,6 +203,11 @@ int CMapGrid::LoadMap(const char* path) {
     }
     f.Close();
     return 1;
+}
+
+CGameObj* CMapGrid::GetRoleAt(const CGamePoint& world) const {
+    const CMapCell* c = GetCell(world.x / 64, world.y / 64);
+    return c ? c->GetRole() : nullptr;
 }
 
 int CMapGrid::FindNearestFree(CGamePoint* cell, int32_t walkClass, int32_t maxRadius) const {
