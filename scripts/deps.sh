@@ -8,6 +8,7 @@ PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev fonts-wqy-zenhei libpng-dev
   libavformat-dev libavcodec-dev libswresample-dev libswscale-dev libavutil-dev
+  xvfb xdotool x11-apps
 )
 
 missing=()

@@ -14,6 +14,7 @@
 #include "platform/present.h"
 #include "platform/present_sdl.h"
 #include "platform/random.h"
+#include "platform/recorder.h"
 #include "platform/sysinfo.h"
 #include "platform/window.h"
 #include "sound/media_mng.h"
@@ -118,7 +119,10 @@ int CGameApp::InitInstance() {
 
     // No component model to start on this platform.
 
-    plat::SRand(static_cast<uint32_t>(std::time(nullptr)));
+    // A scripted run takes its seed from the script, so it repeats exactly.
+    plat::SRand(plat::RunSeed(static_cast<uint32_t>(std::time(nullptr))));
+    // Replays land their input on the logic tick it came in on.
+    plat::SetTickSource([] { return static_cast<int64_t>(g_GameMain.m_TickCount); });
 
     m_pMainWnd = new CMainWnd();
     plat::ShowWindow(m_pMainWnd->GetWindow(), plat::SW_SHOW);

@@ -21,6 +21,7 @@
 #include "gfx/mouse_cursor.h"
 #include "host/game_host.h"
 #include "platform/clock.h"
+#include "platform/debug.h"
 #include "platform/display.h"
 #include "platform/input.h"
 #include "platform/window.h"
@@ -286,6 +287,11 @@ void CGameMain::ProcessInput() {
     m.rightVk = swapped ? plat::VK_LBUTTON : plat::VK_RBUTTON;
 
     const bool leftNow = (plat::GetAsyncKeyState(m.leftVk) & 0x8000) != 0;
+    const bool rightNow = (plat::GetAsyncKeyState(m.rightVk) & 0x8000) != 0;
+    // Each button edge as the game sees it, with its back-buffer point, so a
+    // test can tell where a click landed.
+    if (leftNow != (m.leftDown != 0)) plat::DebugPrintf("input: %s %d %d\n", leftNow ? "ldown" : "lup", x, y);
+    if (rightNow != (m.rightDown != 0)) plat::DebugPrintf("input: %s %d %d\n", rightNow ? "rdown" : "rup", x, y);
     if (m.leftDown && !leftNow) {
         m.leftDown = 0;
         if (!g_JMMng.OnLButtonUp(1, x, y) && g_PlayerControl) g_PlayerControl->OnLButtonUp(1, x, y);
@@ -303,7 +309,6 @@ void CGameMain::ProcessInput() {
 
     if (!g_JMMng.OnMouseMove(1, x, y) && g_PlayerControl) g_PlayerControl->OnMouseMove(1, x, y);
 
-    const bool rightNow = (plat::GetAsyncKeyState(m.rightVk) & 0x8000) != 0;
     if (m.rightDown && !rightNow) {
         m.rightDown = 0;
         if (!g_JMMng.OnRButtonUp(1, x, y) && g_PlayerControl) g_PlayerControl->OnRButtonUp(1, x, y);

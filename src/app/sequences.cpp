@@ -22,6 +22,7 @@
 #include "gfx/mouse_cursor.h"
 #include "gfx/res_lib.h"
 #include "host/game_host.h"
+#include "platform/input.h"
 #include "platform/window.h"
 #include "sound/media_mng.h"
 #include "sound/sound_mng.h"
@@ -112,6 +113,7 @@ int InitGameResources() {
     g_MarkerAnims[1].Bind(145);
     // The system cursor is never shown over the game's window; the game
     // draws its own.
+    plat::ShowCursor(false);
     g_MouseCursor.SetAnim(28);
     if (g_MouseCursor.m_Shape < 2) {
         g_MouseCursor.m_Frame = 0;

@@ -1,5 +1,7 @@
 #include "platform/input.h"
 
+#include <SDL.h>
+
 #include <cstring>
 
 namespace plat {
@@ -51,6 +53,19 @@ bool GetCursorPos(Point* out) {
 }
 
 bool MouseButtonsSwapped() { return false; }
+
+namespace {
+int g_cursorCount = 0;
+} // namespace
+
+int ShowCursor(bool show) {
+    g_cursorCount += show ? 1 : -1;
+    // Only where a real window may exist: SDL's cursor calls need video.
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(g_cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return g_cursorCount;
+}
+
+bool SystemCursorShown() { return g_cursorCount >= 0; }
 
 void SetKeyDown(int vk, bool down) {
     if (vk < 0 || vk > 255) return;

@@ -38,6 +38,13 @@ bool GetCursorPos(Point* out);
 // platform; kept so callers read the buttons the way the game expects.
 bool MouseButtonsSwapped();
 
+// The system cursor over the game's window, as ShowCursor: each call adds
+// one (show) or takes one away (hide) from a display count that starts at
+// 0; the cursor shows while the count is 0 or more. Returns the new count.
+// The SDL backend hides its cursor accordingly; the game draws its own.
+int ShowCursor(bool show);
+bool SystemCursorShown();
+
 // Feeding the state (backends, tests). A left or right Shift, Ctrl or Alt
 // also drives the side-neutral code.
 void SetKeyDown(int vk, bool down);

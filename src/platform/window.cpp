@@ -9,6 +9,7 @@
 
 #include "platform/debug.h"
 #include "platform/input.h"
+#include "platform/recorder.h"
 #include "platform/text.h"
 #include "platform/window_backend.h"
 
@@ -37,6 +38,7 @@ void PumpSignals() {
     const std::sig_atomic_t now = g_signalCount;
     while (g_signalsSeen < now) {
         ++g_signalsSeen;
+        detail::RecordClose();
         PostMessage(GetMainWindow(), WM_CLOSE, 0, 0);
     }
 }
@@ -69,6 +71,7 @@ BackendConfig& Config() {
 
 void QueueKey(Window* w, int vk, bool down, bool repeat, int scancode) {
     if (vk <= 0 || vk > 255) return;
+    RecordKey(vk, down);
     SetKeyDown(vk, down);
     // lParam as the system builds it: repeat count 1, scan code, previous
     // state (bit 30) and transition (bit 31).
@@ -79,16 +82,19 @@ void QueueKey(Window* w, int vk, bool down, bool repeat, int scancode) {
 }
 
 void QueueText(Window* w, const std::string& utf8) {
+    RecordText(utf8);
     const std::string gbk = Utf8ToGbk(utf8);
     for (unsigned char c : gbk) PostMessage(w, WM_CHAR, c, 1);
 }
 
 void QueueMouseMove(Window* w, int x, int y) {
+    RecordMove(x, y);
     SetCursorPos(x, y);
     PostMessage(w, WM_MOUSEMOVE, 0, MakeLParam(x, y));
 }
 
 void QueueMouseButton(Window* w, int vk, bool down, int x, int y) {
+    RecordButton(vk, down, x, y);
     SetCursorPos(x, y);
     SetKeyDown(vk, down);
     uint32_t msg = 0;
@@ -98,11 +104,15 @@ void QueueMouseButton(Window* w, int vk, bool down, int x, int y) {
 }
 
 void QueueActivate(Window* w, bool active) {
+    RecordActivate(active);
     PostMessage(w, WM_ACTIVATEAPP, active ? 1u : 0u, 0);
     PostMessage(w, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
 }
 
-void QueueClose(Window* w) { PostMessage(w, WM_CLOSE, 0, 0); }
+void QueueClose(Window* w) {
+    RecordClose();
+    PostMessage(w, WM_CLOSE, 0, 0);
+}
 
 } // namespace detail
 
@@ -173,6 +183,7 @@ Window* CreateMainWindow(const WindowDesc& desc, WndProc proc) {
     w->SetWndProc(std::move(proc));
     MainWindowSlot() = std::move(w);
     InstallQuitSignals();
+    StartRecordingFromEnvironment();
     if (!detail::Config().scriptError.empty()) detail::QueueClose(MainWindowSlot().get());
     return MainWindowSlot().get();
 }
@@ -184,7 +195,10 @@ void DestroyWindow(Window* window) {
     for (auto it = q.begin(); it != q.end();) {
         it = it->window == window ? q.erase(it) : it + 1;
     }
-    if (MainWindowSlot().get() == window) MainWindowSlot().reset();
+    if (MainWindowSlot().get() == window) {
+        StopRecording();
+        MainWindowSlot().reset();
+    }
     else delete window;
 }
 
@@ -237,6 +251,7 @@ int GetSystemMetrics(int index) {
 }
 
 bool PeekMessage(Msg* out) {
+    detail::WatchTick();
     PumpSignals();
     if (Window* w = GetMainWindow()) w->Pump();
     auto& q = Queue();
@@ -251,6 +266,7 @@ bool PeekMessage(Msg* out) {
 bool GetMessage(Msg* out) {
     auto& q = Queue();
     if (q.empty()) {
+        detail::WatchTick();
         PumpSignals();
         if (Window* w = GetMainWindow()) w->Pump();
     }

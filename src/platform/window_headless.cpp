@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/clock.h"
-#include "platform/input.h"
+#include "platform/timeline_player.h"
 #include "platform/window_backend.h"
 
 namespace plat::detail {
@@ -17,60 +17,16 @@ FakeClock g_scriptClock(0);
 
 class HeadlessWindow final : public Window {
 public:
-    explicit HeadlessWindow(const WindowDesc& desc) : Window(desc) {
-        const BackendConfig& c = Config();
-        timeline_ = c.timeline;
-        advanceClock_ = c.advanceClock;
-    }
+    explicit HeadlessWindow(const WindowDesc& desc)
+        : Window(desc), player_(Config().timeline, Config().advanceClock) {}
     Backend GetBackend() const override { return Backend::Headless; }
 
 protected:
-    void Pump() override {
-        const uint32_t now = TimeGetTime();
-        while (next_ < timeline_.events.size() && timeline_.events[next_].timeMs <= now) {
-            Apply(timeline_.events[next_++]);
-        }
-        if (timeline_.limitMs != 0 && !limitHit_ && now >= timeline_.limitMs) {
-            limitHit_ = true;
-            QueueClose(this);
-        }
-    }
-    void OnIdlePass() override {
-        if (advanceClock_) SleepMs(timeline_.stepMs);
-    }
+    void Pump() override { player_.Pump(this); }
+    void OnIdlePass() override { player_.IdlePass(); }
 
 private:
-    void Apply(const TimelineEvent& e) {
-        using K = TimelineEvent::Kind;
-        Point p;
-        GetCursorPos(&p);
-        if (e.hasPos) p = Point{e.a, e.b};
-        switch (e.kind) {
-        case K::KeyDown: QueueKey(this, e.a, true, false, 0); break;
-        case K::KeyUp: QueueKey(this, e.a, false, false, 0); break;
-        case K::Key:
-            QueueKey(this, e.a, true, false, 0);
-            QueueKey(this, e.a, false, false, 0);
-            break;
-        case K::Text: QueueText(this, e.text); break;
-        case K::Move: QueueMouseMove(this, e.a, e.b); break;
-        case K::LDown: QueueMouseButton(this, VK_LBUTTON, true, p.x, p.y); break;
-        case K::LUp: QueueMouseButton(this, VK_LBUTTON, false, p.x, p.y); break;
-        case K::RDown: QueueMouseButton(this, VK_RBUTTON, true, p.x, p.y); break;
-        case K::RUp: QueueMouseButton(this, VK_RBUTTON, false, p.x, p.y); break;
-        case K::Activate: QueueActivate(this, e.a != 0); break;
-        case K::Command: PostMessage(this, WM_COMMAND, static_cast<uint32_t>(e.a), 0); break;
-        case K::Close: QueueClose(this); break;
-        case K::Jump:
-            if (advanceClock_) SleepMs(static_cast<uint32_t>(e.a));
-            break;
-        }
-    }
-
-    Timeline timeline_;
-    size_t next_ = 0;
-    bool advanceClock_ = false;
-    bool limitHit_ = false;
+    TimelinePlayer player_;
 };
 
 } // namespace

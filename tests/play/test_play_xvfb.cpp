@@ -1,0 +1,95 @@
+// The real window under a virtual X display, driven like a player drives
+// it: the window covers the screen, a click at the screen's centre reaches
+// the frame's centre, the game's own cursor is drawn there, and SIGTERM
+// ends the run in order.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "support/image_check.h"
+#include "support/play.h"
+#include "support/process.h"
+#include "support/test_env.h"
+#include "support/xdisplay.h"
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+class XPlay : public vtest::TempDirTest {
+protected:
+    void SetUp() override {
+        vtest::TempDirTest::SetUp();
+        std::string error;
+        ASSERT_TRUE(vtest::WriteDemoFolder(Dir(), &error)) << error;
+    }
+    std::string Log() { return ReadFile(Dir() + "BugLog.ini"); }
+    std::string Err() { return ReadFile(Dir() + "stderr.txt"); }
+};
+
+TEST_F(XPlay, ScreenSizedWindowTakesAClickAtTheFrameCentreAndEndsOnSigterm) {
+    VTEST_VIRTUAL_DISPLAY(x, 1024, 768);
+    vtest::ChildProcess game;
+    ASSERT_TRUE(game.Start({VANTREL_EXE},
+                           vtest::ChildEnvironment({x->DisplayEnv(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                                                    "VANTREL_AUDIO=null", "VANTREL_DEBUG=1", "VANTREL_HOME=" + Dir()}),
+                           "/dev/null", Dir() + "stderr.txt"));
+    const std::string window = x->WaitForWindow("^vantrel$", 30000);
+    ASSERT_FALSE(window.empty()) << Err();
+    ASSERT_TRUE(WaitFor([&] { return Log().find("End JM_BeginOut()\n") != std::string::npos; }, 30000)) << Log();
+
+    std::string geometry;
+    ASSERT_TRUE(x->Xdotool({"getwindowgeometry", window}, &geometry));
+    int wx = 0, wy = 0, ww = 0, wh = 0;
+    ASSERT_EQ(std::sscanf(geometry.c_str() + geometry.find("Position:"), "Position: %d,%d", &wx, &wy), 2) << geometry;
+    ASSERT_EQ(std::sscanf(geometry.c_str() + geometry.find("Geometry:"), "Geometry: %dx%d", &ww, &wh), 2) << geometry;
+    // The 640 x 480 title frame fills the window with its aspect kept.
+    const double scale = std::min(ww / 640.0, wh / 480.0);
+    const int left = wx + static_cast<int>((ww - 640 * scale) / 2), top = wy + static_cast<int>((wh - 480 * scale) / 2);
+    const int fx = static_cast<int>((512 - left) / scale), fy = static_cast<int>((384 - top) / scale);
+    const std::string point = std::to_string(fx) + " " + std::to_string(fy);
+
+    // Held over a few logic ticks: the input pass polls the button.
+    ASSERT_TRUE(x->Xdotool({"mousemove", "512", "384"}));
+    ASSERT_TRUE(x->Xdotool({"mousedown", "1"}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(x->Xdotool({"mouseup", "1"}));
+    EXPECT_TRUE(WaitFor([&] { return Err().find("input: ldown " + point + "\n") != std::string::npos; }, 10000))
+        << Err();
+    EXPECT_TRUE(WaitFor([&] { return Err().find("input: lup " + point + "\n") != std::string::npos; }, 10000))
+        << Err();
+
+    // The game's cursor (a yellow triangle below and right of its point),
+    // scaled with the frame; the system cursor is hidden.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    vtest::RgbImage screen;
+    std::string why;
+    ASSERT_TRUE(x->Screenshot(&screen, &why)) << why;
+    ASSERT_EQ(screen.width, 1024);
+    ASSERT_EQ(screen.height, 768);
+    for (auto [dx, dy] : {std::pair{2, 9}, {4, 11}, {6, 13}}) {
+        vtest::ExpectPixelNear(screen, left + static_cast<int>((fx + dx + 0.5) * scale),
+                               top + static_cast<int>((fy + dy + 0.5) * scale), vtest::Rgb{255, 200, 0}, 40);
+    }
+
+    game.Signal(SIGTERM);
+    EXPECT_EQ(game.Wait(30000), 0) << Err();
+    const std::string log = Log();
+    ASSERT_GE(log.size(), 11u);
+    EXPECT_EQ(log.substr(log.size() - 11), "tamiro end\n") << log;
+}
+
+} // namespace
