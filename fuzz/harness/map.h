@@ -1,5 +1,5 @@
 #pragma once
-// Map files ("QuorMap1.50"): the input is "cj\fuzz.map", on disk or in
+// Map files ("QuorMap1.50"): the input is "cj\fuzz.map", loose or in
 // "cj.fol". An accepted map is walked cell by cell (border unwalkable,
 // tile numbers below the tile count or none, every tile picture fetched),
 // searched with FindNearestFree and the walk-class rule around random
@@ -28,7 +28,7 @@ inline bool PrepareMapTiles() {
     const fuzzenv::Home& home = fuzzenv::ProgramHome();
     SetProgramDirectory(0);
     g_LibMemBudget = 0;
-    return datagen::WriteLib(home.native + "Zy/maptile.lib", datagen::DemoTileEntries());
+    return fuzzenv::PutFile(home.native + "Zy/maptile.lib", datagen::BuildLib(datagen::DemoTileEntries()));
 }
 
 inline void CheckCell(const CMapGrid& grid, int32_t x, int32_t y) {

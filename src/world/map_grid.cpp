@@ -46,9 +46,7 @@ CGameObj* CMapCell::GetRole() const {
     return obj && obj->IsRole() ? obj : nullptr;
 }
 
-int CMapCell::Passable(int32_t walkClass) const {
-    if (!AllowsWalkClass(walkClass)) return kPassBlocked;
-    if (m_Occupant == 0 || m_Occupant == kNoObj) return kPassFree;
+int CMapCell::OccupiedPassable() const {
     const CGameObj* role = GetRole();
     if (!role) return kPassBlocked;
     const int32_t camp = g_WorldHooks.getRoleCamp ? g_WorldHooks.getRoleCamp(role) : 0;

@@ -89,9 +89,16 @@ struct CMapCell {
     // 3 when the cell fails the walk-class rule; else 1 with no occupant (0
     // or 65535), 2 when the occupant is a role of the path camp, 3 for any
     // other occupant (another camp's role, a stale handle, not a role).
-    int Passable(int32_t walkClass) const;
+    int Passable(int32_t walkClass) const {
+        if (!AllowsWalkClass(walkClass)) return kPassBlocked;
+        if (m_Occupant == 0 || m_Occupant == kNoObj) return kPassFree;
+        return OccupiedPassable();
+    }
     // SetPathCamp(camp), then Passable.
     int PassableForCamp(int32_t walkClass, int32_t camp) const;
+
+private:
+    int OccupiedPassable() const;
 };
 
 // Part 0.4's name for the walk-class rule.
