@@ -16,7 +16,8 @@ namespace fuzzharness {
 inline constexpr char kFuzzBldModel[] = "fuzz.mdl";
 
 inline bool WriteFixedBldModel() {
-    return datagen::WriteBldModel(fuzzenv::ProgramHome().native + "mb/" + kFuzzBldModel, datagen::BuildDemoBldModel(0));
+    return fuzzenv::PutFile(fuzzenv::ProgramHome().native + "mb/" + kFuzzBldModel,
+                            datagen::BuildBldModel(datagen::BuildDemoBldModel(0)));
 }
 
 inline int RunBldInit(const uint8_t* data, size_t size) {

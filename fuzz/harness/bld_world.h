@@ -26,8 +26,8 @@ namespace fuzzharness {
 inline bool PrepareBldPictures() {
     const fuzzenv::Home& home = fuzzenv::ProgramHome();
     SetProgramDirectory(0);
-    if (!datagen::WriteLib(home.native + "Zy/bld.lib", datagen::BuildBldLibEntries(0)) ||
-        !datagen::WriteIdxLib(home.native + "Zy/idx.lib", {"bld"}))
+    if (!fuzzenv::PutFile(home.native + "Zy/bld.lib", datagen::BuildLib(datagen::BuildBldLibEntries(0))) ||
+        !fuzzenv::PutFile(home.native + "Zy/idx.lib", datagen::BuildIdxLib({"bld"})))
         return false;
     if (!g_ResList.Init((home.win + "Zy\\idx.lib").c_str()) || !g_ResList.GetLib(0) || !g_ResList.GetLib(0)->IsOpen())
         return false;
