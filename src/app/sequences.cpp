@@ -22,6 +22,7 @@
 #include "gfx/mouse_cursor.h"
 #include "gfx/res_lib.h"
 #include "host/game_host.h"
+#include "platform/audio.h"
 #include "platform/input.h"
 #include "platform/window.h"
 #include "sound/media_mng.h"
@@ -42,14 +43,23 @@ std::unique_ptr<CLogTimer> g_LoadTotalTimer;
 // ---- PLACEHOLDER seams of subsystems not built yet (roles, client, role
 // sprites, animation resources). Each stands for the named call.
 
-// CSkillTable::Load ("Skill.ini"), CSkillChildTable::Load ("SkillChild.ini"),
-// CModelTables::Load ("Role.txt", "BeastieMdl.txt", "PropMdl.txt").
+// CSkillTable::Load ("Skill.ini"), CSkillChildTable::Load ("SkillChild.ini").
 void LoadSkillTables() {}
-void LoadModelTables() {}
+// CModelTables::Load ("Role.txt", "BeastieMdl.txt", "PropMdl.txt"): the role
+// and creature rows go into the core tables the world reads until the
+// role code's model tables take them over.
+void LoadTable(CTxtTable& table, const char* file, int keyCol, int headerRows);
+void LoadModelTables() {
+    LoadTable(g_RoleMdlTable, "Role.txt", 1, 1);
+    LoadTable(g_BeastieMdlTable, "BeastieMdl.txt", 1, 1);
+}
 // CSkillGopTable::Load ("Skill.gop").
 void LoadSkillGopTable() {}
 // Clearing g_SkillTable, g_SkillChildTable, g_SkillGopTable, g_ModelTables.
-void ClearRoleTables() {}
+void ClearRoleTables() {
+    g_RoleMdlTable.Clear();
+    g_BeastieMdlTable.Clear();
+}
 // LoadMethodPoints ("MethodPoint.txt"): the client installs the loader in
 // the effect layer's hook.
 void LoadMethodPoints() {
@@ -142,7 +152,11 @@ int CGameMain::StartApp() {
     InitGameResources();
 
     const std::string soundDir = std::string(GetProgramDirectory()) + "SY\\";
-    if (!InitSound(soundDir.c_str(), plat::GetMainWindow())) {
+    // Without a sound device the silent mixer stands in, so music and sound
+    // timing still run; the log still records that the sound device failed.
+    const bool soundOk = InitSound(soundDir.c_str(), plat::GetMainWindow()) != 0;
+    const plat::AudioDevice* device = g_SoundMng.GetDevice().GetDevice();
+    if (!soundOk || (device && std::string(device->Name()) == "silent")) {
         const std::string line = soundDir + "\t\tSoundInit Fail\n";
         WriteLog(kLogFile, line.c_str());
     }

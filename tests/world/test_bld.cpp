@@ -344,6 +344,21 @@ TEST_F(BldTest, LightPositionAndTileToCell) {
 
 namespace {
 
+TEST_F(BldTest, ShapeComesFromTheOwnBlockOrElseThePartName) {
+    AddPart(bldtest::SamplePart(4, 11));
+    CBld* fromPart = Make(4, 3, 3);  // data length -1
+    EXPECT_STREQ(fromPart->GetPictureName(), "House");
+    auto* rec = new CBldRec;
+    rec->m_ModelId = 4;
+    rec->SetData(nullptr, 0);  // length 0: its own (empty) block
+    CGameObj* own = Mng().CreateBld(rec);
+    EXPECT_EQ(static_cast<const CBldRec*>(own->GetDesc())->m_DataLen, 0);
+    EXPECT_EQ(own->GetPictureName(), nullptr);
+    Mng().m_pBldMdl = nullptr;
+    EXPECT_EQ(fromPart->GetPictureName(), nullptr);
+    Mng().m_pBldMdl = &m_Mdl;
+}
+
 TEST_F(BldTest, PlaceAllStampsEveryBuilding) {
     AddPart(bldtest::SamplePart(4, 11));
     CBld* a = Make(4, 3, 3);
@@ -427,6 +442,30 @@ TEST_F(BldFileTest, InitFileFailures) {
     EXPECT_EQ(LoadInt((std::string(GetCjDirectory()) + "bad.int").c_str()), 0);
     EXPECT_EQ(plat::RecordedMessageBoxes().size(), 1u);  // quietly
     EXPECT_EQ(Mng().m_SceneObjs.Head(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BldTest, FarOffsetsAndCellsStayInRange) {
+    datagen::BldPartSpec spec = bldtest::SamplePart(4, 11);
+    spec.anchorX = INT32_MIN + 5, spec.anchorY = INT32_MAX - 5;
+    spec.lightX = INT32_MAX, spec.lightY = INT32_MIN;
+    spec.lineDx = INT32_MAX, spec.lineDy = -3;
+    for (auto& sub : spec.subs) sub.x = INT32_MAX - 1, sub.y = INT32_MIN + 1;
+    AddPart(spec);
+    EXPECT_EQ(Make(4, 1 << 25, 3), nullptr);  // refused: centre pixel past an i32
+    CBld* b = Make(4, 3, 3);
+    ASSERT_NE(b, nullptr);
+    b->m_ScreenX = INT32_MAX / 2;
+    b->StampFootprint();
+    b->ClearFootprint();
+    CGameRect r;
+    b->GetBoundingRect(&r);
+    b->GetLightPos();
+    EXPECT_EQ(b->m_Orientation, 2);
+    EXPECT_FALSE(b->IsEntranceCell({3, 3}));
 }
 
 } // namespace
