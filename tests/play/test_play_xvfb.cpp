@@ -45,7 +45,8 @@ TEST_F(XPlay, ScreenSizedWindowTakesAClickAtTheFrameCentreAndEndsOnSigterm) {
     vtest::ChildProcess game;
     ASSERT_TRUE(game.Start({VANTREL_EXE},
                            vtest::ChildEnvironment({x->DisplayEnv(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
-                                                    "VANTREL_AUDIO=null", "VANTREL_DEBUG=1", "VANTREL_HOME=" + Dir()}),
+                                                    "VANTREL_AUDIO=null", "VANTREL_DEBUG=1", "VANTREL_HOME=" + Dir(),
+                                                    "VANTREL_RECORD=" + Dir() + "rec.txt"}),
                            "/dev/null", Dir() + "stderr.txt"));
     const std::string window = x->WaitForWindow("^vantrel$", 30000);
     ASSERT_FALSE(window.empty()) << Err();
@@ -90,6 +91,16 @@ TEST_F(XPlay, ScreenSizedWindowTakesAClickAtTheFrameCentreAndEndsOnSigterm) {
     const std::string log = Log();
     ASSERT_GE(log.size(), 11u);
     EXPECT_EQ(log.substr(log.size() - 11), "tamiro end\n") << log;
+
+    // What was played by hand replays headless: the click lands on the
+    // same point and the close (the signal) ends the replay.
+    const std::string rec = ReadFile(Dir() + "rec.txt");
+    EXPECT_TRUE(vtest::LinesInOrder(rec, {"seed ", "screen 1024 768\n", " ldown " + point + "\n",
+                                          " lup " + point + "\n", " close\n"}));
+    const vtest::GameRun replay = vtest::RunGame(VANTREL_EXE, Dir(), rec);
+    EXPECT_EQ(replay.exitCode, 0) << replay.err;
+    EXPECT_EQ(replay.ErrLines("input: "),
+              (std::vector<std::string>{"input: ldown " + point, "input: lup " + point}));
 }
 
 } // namespace
