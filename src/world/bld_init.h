@@ -36,3 +36,15 @@ struct BldInitFile {
 // leaves `complete` false). Every data length is checked against the bytes
 // left before anything is allocated.
 int ParseBldInit(const uint8_t* data, size_t size, BldInitFile* out);
+
+class CBldRec;
+// A CBldRec for type 3, a CBldTextRec for type 4 (null otherwise), with the
+// model id and cell set.
+CBldRec* MakeBldRec(uint16_t modelId, int type, int32_t x, int32_t y);
+// Reads an init file (a path the game opens as it is): the model it names
+// becomes the current manager's building model through the model cache,
+// then every record becomes a building through CObjMng::CreateBld, in file
+// order. A missing file shows "LoadInt文件:" with the name; another magic
+// gives no buildings and no message. 0 when the file is missing, refused,
+// or cut short (the buildings before the cut stand).
+int LoadInt(const char* name);

@@ -1,5 +1,6 @@
 #include "world/bld_mdl.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "core/directories.h"
@@ -60,6 +61,10 @@ bool ReadWholeSharedFile(std::vector<uint8_t>* out) {
 } // namespace
 
 CBldPart::CBldPart() { std::memcpy(m_Name, "????", 5); }
+
+static_assert(offsetof(CBldPart, m_Name) == offsetof(CBldPart, m_Kind) + 2, "the shape field is {kind, name}");
+
+const uint8_t* CBldPart::ShapeField() const { return reinterpret_cast<const uint8_t*>(&m_Kind); }
 
 uint16_t CBldPart::MaskAt(int32_t x, int32_t y) const {
     if (x < 0 || y < 0 || x >= m_GridW || y >= m_GridH) return 0;

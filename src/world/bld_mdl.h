@@ -73,6 +73,8 @@ struct CBldPart {
     uint8_t m_LabelColour = 0;
     std::vector<CBldPartItem> m_Items;  // m_SubCount of them
 
+    // {u16 kind, name}: the part's shape field, read by ResolveTextRef.
+    const uint8_t* ShapeField() const;
     // Mask of footprint cell (x, y) (0 outside the footprint).
     uint16_t MaskAt(int32_t x, int32_t y) const;
 };

@@ -5,6 +5,9 @@
 #include <string>
 
 #include "core/txt_table.h"
+#include "world/bld_mdl.h"
+#include "world/obj_mng.h"
+#include "world/world_globals.h"
 
 namespace {
 
@@ -117,7 +120,10 @@ void CBldTextRec::Assign(const CObjDesc& other) {
     CopyText(m_Text, o->m_Text);
 }
 
-const uint8_t* GetBldPartShape(uint16_t) { return nullptr; }
+const uint8_t* GetBldPartShape(uint16_t modelId) {
+    const CBldPart* part = g_CurObjMng && g_CurObjMng->m_pBldMdl ? g_CurObjMng->m_pBldMdl->GetPart(modelId) : nullptr;
+    return part ? part->ShapeField() : nullptr;
+}
 
 const char* ResolveTextRef(const uint8_t* field) {
     if (!field) return nullptr;

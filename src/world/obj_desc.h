@@ -116,8 +116,7 @@ public:
 };
 
 // The part record (from its u16 kind on) of a model id in the current
-// building model, or null. PLACEHOLDER until the building model cache is
-// built: always null.
+// building model, or null.
 const uint8_t* GetBldPartShape(uint16_t modelId);
 
 // A text field {u16 tag, zero-terminated text}: tag 7 with a text starting

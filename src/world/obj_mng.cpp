@@ -11,6 +11,7 @@
 #include "platform/random.h"
 #include "platform/text.h"
 #include "sound/sound_mng.h"
+#include "world/bld.h"
 #include "world/scn_mng.h"
 #include "world/world_globals.h"
 #include "world/world_hooks.h"
@@ -258,6 +259,8 @@ void CObjMng::ResetCorpses() {
 }
 
 void CObjMng::PlaceAll() {
+    for (CObjNode* n = m_SceneObjs.Head(); n; n = n->Next())
+        if (auto* b = dynamic_cast<CBld*>(AsObj(n))) b->StampFootprint();
     for (CObjNode* n = m_Roles.Head(); n; n = n->Next())
         if (g_WorldHooks.roleEnterCell) g_WorldHooks.roleEnterCell(AsObj(n), 1);
 }

@@ -33,6 +33,9 @@ public:
     void Tick();
     // Joins a client: the join packet, then the clock packet.
     void CreateClient(int clientId);
+    // Tells every client view tracker that this object changed.
+    // PLACEHOLDER until view tracking is built: does nothing.
+    void TrackBuildingAll(uint32_t handle) { (void)handle; }
     int HasClients() const { return m_Clients.empty() ? 0 : 1; }
 
     std::string m_Name;

@@ -5,6 +5,9 @@
 // 0, null). Later work adds members here under the names its callers use.
 #include <cstdint>
 
+#include "core/geometry.h"
+#include "world/handle_table.h"
+
 class CGameObj;
 class CScene;
 class CTxtRow;
@@ -76,6 +79,35 @@ struct CWorldHooks {
     void (*logLoading)(int progress, const char* name, const char* step) = nullptr;
     // CGameMain::DrawLoadingProgress (n).
     void (*drawLoadingProgress)(int n) = nullptr;
+
+    // ---- buildings
+    // 1 while the game draws with lighting (the display option).
+    int (*isLightingOn)() = nullptr;
+    // The client's painter: 0 when there is no client or painter; else its
+    // view origin in *origin.
+    int (*getViewOrigin)(CGamePoint* origin) = nullptr;
+    // CPainter::InvalidateRect (screen rectangle); nothing without a painter.
+    void (*invalidateRect)(const CGameRect& rect) = nullptr;
+    // CPainter::GetCenterCell: 0 without a painter.
+    int (*getCenterCell)(CGamePoint* cell) = nullptr;
+    // Takes the object out of the client's object list.
+    void (*clientRemoveObject)(CGameObj* obj) = nullptr;
+    // CJMMsgList::AddMessageLine at a screen point: 0 when the panel is missing.
+    int (*addFloatingLine)(const char* text, int32_t x, int32_t y) = nullptr;
+    // CJMNotice: a centre-screen notice.
+    void (*showNotice)(const char* text) = nullptr;
+    // GenerateDrops (table id, world position, flag).
+    void (*generateDrops)(int32_t id, int32_t x, int32_t y, int32_t flag) = nullptr;
+    // The scene's level offset (drop tables of buildings without a picture).
+    int32_t (*getSceneLevelOffset)(CScene* scene) = nullptr;
+    // CTriggerMgr: NoteBldStatusChange (name, tick) and the weighted action step.
+    void (*noteBldStatusChange)(CScene* scene, const char* name, int32_t tick) = nullptr;
+    void (*runWeightedAction)(CScene* scene) = nullptr;
+    // A magic object's owner handle and the kind of its skill.
+    ObjHandle (*getMagicOwner)(const CGameObj* magic) = nullptr;
+    int32_t (*getMagicSkillKind)(const CGameObj* magic) = nullptr;
+    // The first value of a role's data record (0 without one) and its camp.
+    uint32_t (*getRoleSheetValue)(const CGameObj* role) = nullptr;
 };
 
 extern CWorldHooks g_WorldHooks;
