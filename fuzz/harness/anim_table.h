@@ -77,9 +77,9 @@ inline bool PrepareAnimLibs() {
     const fuzzenv::Home& home = fuzzenv::ProgramHome();
     std::vector<std::string> ui = {std::string()};
     ui.insert(ui.end(), animfix::UiEntries().begin(), animfix::UiEntries().end());
-    if (!datagen::WriteIdxLib(home.native + "Zy/idx.lib", {"ui", "pics"}) ||
-        !datagen::WriteLib(home.native + "Zy/ui.lib", ui) ||
-        !datagen::WriteLib(home.native + "Zy/pics.lib", animfix::PicsEntries()))
+    if (!fuzzenv::PutFile(home.native + "Zy/idx.lib", datagen::BuildIdxLib({"ui", "pics"})) ||
+        !fuzzenv::PutFile(home.native + "Zy/ui.lib", datagen::BuildLib(ui)) ||
+        !fuzzenv::PutFile(home.native + "Zy/pics.lib", datagen::BuildLib(animfix::PicsEntries())))
         return false;
     if (!g_ResList.Init((home.win + "Zy\\idx.lib").c_str()) || !g_ResList.GetLib(0) || !g_ResList.GetLib(1) ||
         !g_ResList.GetLib(1)->IsOpen())

@@ -4,11 +4,16 @@
 // test program can include a harness without linking anything from fuzz/.
 //
 // An input is a file. It is put where the game would find it, under the
-// program folder (a scratch folder: VANTREL_HOME), either on disk or as an entry
-// of a mounted pack (plain or scrambled), so the pack layer serves it the
-// way it serves the game's data. Which of the three is decided by a hash of
-// the bytes themselves: a saved input replays exactly, without a side
-// channel.
+// program folder (a scratch folder: VANTREL_HOME), either as a loose file or
+// as an entry of a mounted pack (plain or scrambled), so the pack layer
+// serves it the way it serves the game's data. Which of the three is decided
+// by a hash of the bytes themselves: a saved input replays exactly, without
+// a side channel.
+//
+// The fuzz targets install the platform's file overlay (UseFileOverlay):
+// files then live in memory, and every open, read and seek still goes
+// through the game's path translation, pack code and stdio streams. The
+// regression tests replay the same inputs from the disk.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -81,13 +86,34 @@ inline const Home& ProgramHome() {
     return s_home;
 }
 
+// The overlay the fuzz targets read from, made and installed once.
+inline plat::FileOverlay& Overlay() {
+    static plat::FileOverlay s_overlay;
+    return s_overlay;
+}
+inline void UseFileOverlay() { plat::InstallFileOverlay(&Overlay()); }
+
+// A file at a native path: in the overlay when one is installed, else on
+// disk (folders made as needed).
+inline bool PutFile(const std::string& nativePath, std::string bytes) {
+    if (plat::FileOverlay* ov = plat::InstalledFileOverlay()) {
+        ov->Put(nativePath, std::move(bytes));
+        return true;
+    }
+    return datagen::WriteBytes(nativePath, bytes);
+}
+inline void RemoveFile(const std::string& nativePath) {
+    if (plat::FileOverlay* ov = plat::InstalledFileOverlay()) ov->Remove(nativePath);
+    else std::remove(nativePath.c_str());
+}
+
 struct File {
     std::string name;  // within the folder, e.g. "a.sy"
     std::string bytes;
 };
 
 // Puts files into "<program folder>\<folder>\" for the lifetime of the
-// object: on disk, or as the entries of "<program folder>\<folder>.fol"
+// object: loose (PutFile), or as the entries of "<program folder>\<folder>.fol"
 // mounted as the only pack, as the game mounts its packs. Everything is
 // removed and unmounted again on destruction, so one input never sees the
 // files of another.
@@ -96,13 +122,13 @@ public:
     PlacedFiles(std::string folder, std::vector<File> files, Place place)
         : folder_(std::move(folder)), files_(std::move(files)), place_(place), home_(ProgramHome()) {
         if (place_ == Place::Disk) {
-            for (const File& f : files_) datagen::WriteBytes(home_.native + folder_ + "/" + f.name, f.bytes);
+            for (const File& f : files_) PutFile(home_.native + folder_ + "/" + f.name, f.bytes);
             return;
         }
         std::vector<datagen::PackItem> items;
         for (const File& f : files_) items.push_back({f.name, f.bytes});
         packPath_ = home_.native + folder_ + ".fol";
-        datagen::WriteBytes(packPath_, datagen::BuildPack(items, place_ == Place::ScrambledPack));
+        PutFile(packPath_, datagen::BuildPack(items, place_ == Place::ScrambledPack));
         g_PackRoot = home_.win;
         g_PackExt = "fol";
         g_PackNames = {folder_};
@@ -110,11 +136,11 @@ public:
     }
     ~PlacedFiles() {
         if (place_ == Place::Disk) {
-            for (const File& f : files_) std::remove((home_.native + folder_ + "/" + f.name).c_str());
+            for (const File& f : files_) RemoveFile(home_.native + folder_ + "/" + f.name);
         } else {
             UnmountPackLibraries();
             g_PackNames.clear();
-            std::remove(packPath_.c_str());
+            RemoveFile(packPath_);
         }
     }
     PlacedFiles(const PlacedFiles&) = delete;
@@ -148,9 +174,12 @@ inline void ResetProcessState() {
 }
 
 // Fuzz targets only: a fresh scratch folder (in memory when /dev/shm
-// exists) made the program folder. The current directory stays where it
-// is: libFuzzer writes corpus entries and crash files relative to it.
+// exists) made the program folder, and the file overlay installed, so
+// nothing a target reads or writes reaches the disk. The current directory
+// stays where it is: libFuzzer writes corpus entries and crash files
+// relative to it.
 inline void EnterScratchFolder() {
+    UseFileOverlay();
     std::string base = "/dev/shm";
     if (!plat::IsDirectory(base)) {
         const char* t = std::getenv("TMPDIR");

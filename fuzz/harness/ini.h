@@ -80,7 +80,7 @@ inline int RunIni(const uint8_t* data, size_t size) {
             if (!(scrambled && endsInCr) && v.text != buf) fuzzenv::Fail("a written value reads back changed");
         }
     }
-    std::remove((fuzzenv::ProgramHome().native + "cfg_out.ini").c_str());
+    fuzzenv::RemoveFile(fuzzenv::ProgramHome().native + "cfg_out.ini");
     return 1;
 }
 

@@ -19,7 +19,7 @@ namespace fuzzharness {
 inline int RunPack(const uint8_t* data, size_t size) {
     fuzzenv::ResetProcessState();
     const fuzzenv::Home& home = fuzzenv::ProgramHome();
-    datagen::WriteBytes(home.native + "mb.fol", std::string(reinterpret_cast<const char*>(data), size));
+    fuzzenv::PutFile(home.native + "mb.fol", std::string(reinterpret_cast<const char*>(data), size));
     g_PackRoot = home.win;
     g_PackExt = "fol";
     g_PackNames = {"mb"};
@@ -69,7 +69,7 @@ inline int RunPack(const uint8_t* data, size_t size) {
     }
     UnmountPackLibraries();
     g_PackNames.clear();
-    std::remove((home.native + "mb.fol").c_str());
+    fuzzenv::RemoveFile(home.native + "mb.fol");
     return mounted;
 }
 

@@ -66,7 +66,8 @@ inline bool PreparePliRoles() {
                                                       {kPliRole, "D", "001", missingLib, "LOST"},
                                                       {kPliRole, "E", "001", pastEnd, "GONE"},
                                                       {"R2", "X", "001", a, ""}});
-    if (!datagen::WriteLib(home.native + "Zy/role.lib", e) || !datagen::WriteIdxLib(home.native + "Zy/idx.lib", {"role"}))
+    if (!fuzzenv::PutFile(home.native + "Zy/role.lib", datagen::BuildLib(e)) ||
+        !fuzzenv::PutFile(home.native + "Zy/idx.lib", datagen::BuildIdxLib({"role"})))
         return false;
     if (!g_ResList.Init((home.win + "Zy\\idx.lib").c_str()) || !g_ResList.GetLib(0) || !g_ResList.GetLib(0)->IsOpen())
         return false;

@@ -27,7 +27,8 @@ namespace fuzzharness {
 // The caller provides the display (a CSurface of the display must live).
 inline bool PrepareResLibs() {
     const fuzzenv::Home& home = fuzzenv::ProgramHome();
-    if (!datagen::WriteIdxLib(home.native + "Zy/idx.lib", {"ui"}) || !datagen::WriteLib(home.native + "Zy/ui.lib", {}))
+    if (!fuzzenv::PutFile(home.native + "Zy/idx.lib", datagen::BuildIdxLib({"ui"})) ||
+        !fuzzenv::PutFile(home.native + "Zy/ui.lib", datagen::BuildLib({})))
         return false;
     if (!g_ResList.Init((home.win + "Zy\\idx.lib").c_str()) || !g_ResList.GetLib(0)) return false;
     g_LibMemBudget = 0;  // a purge drops every unreferenced entry

@@ -24,22 +24,32 @@ inline const std::vector<std::string>& SoundNames() {
     return names;
 }
 
+// The sounds, made once: they do not depend on the input.
+inline const std::vector<fuzzenv::File>& SoundWaves() {
+    static const std::vector<fuzzenv::File> s_waves = [] {
+        std::vector<fuzzenv::File> waves;
+        uint32_t frames = 40;
+        for (const std::string& n : SoundNames()) {
+            datagen::WaveSpec spec;
+            if (n == "hit") {
+                spec.bits = 8;
+                spec.channels = 2;
+                spec.rate = 11025;
+            }
+            const std::vector<uint8_t> w =
+                datagen::WaveBytes(spec, datagen::Pcm16Bytes(datagen::SineWave(spec.rate, frames, 440.0, 8000)));
+            waves.push_back({n + ".sy", std::string(w.begin(), w.end())});
+            frames += 30;
+        }
+        return waves;
+    }();
+    return s_waves;
+}
+
 inline std::vector<fuzzenv::File> SoundFiles(std::string table) {
     std::vector<fuzzenv::File> files;
     files.push_back({"SoundMdl.sy", std::move(table)});
-    uint32_t frames = 40;
-    for (const std::string& n : SoundNames()) {
-        datagen::WaveSpec spec;
-        if (n == "hit") {
-            spec.bits = 8;
-            spec.channels = 2;
-            spec.rate = 11025;
-        }
-        const std::vector<uint8_t> w =
-            datagen::WaveBytes(spec, datagen::Pcm16Bytes(datagen::SineWave(spec.rate, frames, 440.0, 8000)));
-        files.push_back({n + ".sy", std::string(w.begin(), w.end())});
-        frames += 30;
-    }
+    files.insert(files.end(), SoundWaves().begin(), SoundWaves().end());
     return files;
 }
 

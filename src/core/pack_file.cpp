@@ -1,7 +1,5 @@
 #include "core/pack_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -28,12 +26,6 @@ void PutU32(uint8_t* p, uint32_t v) {
     p[1] = uint8_t(v >> 8);
     p[2] = uint8_t(v >> 16);
     p[3] = uint8_t(v >> 24);
-}
-
-int64_t StreamLength(FILE* f) {
-    struct stat st;
-    if (fstat(fileno(f), &st) != 0) return -1;
-    return int64_t(st.st_size);
 }
 
 bool ReadAt(FILE* f, int64_t offset, void* out, size_t n) {
@@ -84,7 +76,7 @@ int ReadPackIndex(FILE* stream, int* count, int* scrambled, std::vector<CPackEnt
         return 0;
     };
     if (!stream || !count || !scrambled || !entries || !keys) return fail("no stream");
-    const int64_t length = StreamLength(stream);
+    const int64_t length = plat::StreamLength(stream);
     if (length < kPackHeaderSize) return fail("shorter than its header");
 
     uint8_t head[4];
@@ -175,7 +167,7 @@ int InitGameFileProperty() {
             result = 0;
             continue;
         }
-        pack->length = StreamLength(pack->stream);
+        pack->length = plat::StreamLength(pack->stream);
         pack->folder = PackFolder(*pack);
         pack->lookup.reserve(pack->entries.size());
         for (size_t i = 0; i < pack->entries.size(); ++i)
@@ -216,8 +208,7 @@ int CPackFile::Close() {
 int CPackFile::OpenOnDisk(const char* path, const char* mode) {
     FILE* f = plat::OpenFile(path, mode);
     if (!f) return -2;
-    struct stat st;
-    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (plat::StreamLength(f) < 0) {  // a folder, or nothing that can be read
         fclose(f);
         return -2;
     }
@@ -347,7 +338,7 @@ int CPackFile::GetLength() {
         len = int64_t(ftello(stream_));
         fseeko(stream_, cur, SEEK_SET);
     } else {
-        len = StreamLength(stream_);
+        len = plat::StreamLength(stream_);
     }
     return (len < 0 || len > INT_MAX) ? -1 : int(len);
 }

@@ -7,8 +7,12 @@
 // directory.
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace plat {
@@ -54,5 +58,68 @@ std::string GetCurrentDir();  // native, no trailing '/'
 // Writes `data` to a temporary file beside `path` and renames it over
 // `path`, so a crash mid-write never destroys the old file.
 bool WriteFileAtomic(std::string_view path, const void* data, size_t size);
+
+// Length of an open stream, from the disk or from the file overlay; -1 for
+// a folder or when it cannot be told. Buffered writes are not counted.
+int64_t StreamLength(FILE* f);
+
+// In-memory files in front of the disk, for the fuzz targets and tests: a
+// table of translated path -> bytes. While one is installed every function
+// above looks there first, after the same translation (backslashes, doubled
+// separators, relative to the current directory, ASCII case ignored), so
+// loaders still go through their own path and pack code; what it does not
+// hold comes from the disk. The folders of its files exist; a pack file in
+// it mounts as on disk.
+//
+// Every open for writing ("w", "a", "r+", ...) and WriteFileAtomic go to the
+// overlay (an append or update of a disk file starts from a copy of it);
+// deleting and renaming act on the overlay's own files, on the disk
+// otherwise. The overlay itself never touches the disk. A stream keeps the
+// bytes it opened even when the file is replaced or removed meanwhile.
+class FileOverlay {
+public:
+    // Adds or replaces a file; `path` in the game's form or natively.
+    void Put(std::string_view path, std::string bytes);
+    bool Remove(std::string_view path);  // false when it holds no such file
+    // A copy of the file's current bytes; false when it holds no such file.
+    bool Get(std::string_view path, std::string* bytes) const;
+    bool Contains(std::string_view path) const;
+    void Clear();
+    size_t FileCount() const;
+
+    // A path made absolute and native, "." and ".." folded away; its key
+    // (the look-up) is the same upper-cased.
+    static std::string Normal(std::string_view path);
+    static std::string Key(std::string_view path);
+
+    // Used by the file functions; the key is Key(path).
+    struct File {
+        std::string path;  // Normal(), as first put (listings show its name)
+        std::shared_ptr<std::string> bytes;
+    };
+    std::shared_ptr<std::string> FindKey(const std::string& key) const;
+    bool IsFolderKey(const std::string& key) const;
+    // Creates or replaces the file of `key`, empty, and returns its bytes.
+    std::shared_ptr<std::string> CreateKey(const std::string& key, const std::string& normal);
+    void PutKey(const std::string& key, const std::string& normal, std::shared_ptr<std::string> bytes);
+    bool RemoveKey(const std::string& key);
+    bool AddFolderKey(const std::string& key, const std::string& normal);  // false when it exists
+    bool RemoveFolderKey(const std::string& key);  // only an empty one it made
+    // Files and folders directly inside the folder of `key`.
+    std::vector<FindEntry> List(const std::string& key) const;
+
+private:
+    void AddParents(const std::string& key, int delta);
+
+    mutable std::mutex mutex_;
+    std::unordered_map<std::string, File> files_;
+    std::unordered_map<std::string, int> parents_;  // folder key -> files below it
+    std::unordered_map<std::string, std::string> folders_;  // key -> Normal(), made by CreateDirectory
+};
+
+// Installs `overlay` (null removes it); the caller keeps it alive while
+// installed. Without one the file functions are the disk's alone.
+void InstallFileOverlay(FileOverlay* overlay);
+FileOverlay* InstalledFileOverlay();
 
 } // namespace plat
