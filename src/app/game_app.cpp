@@ -150,7 +150,9 @@ int CGameApp::Run() {
             ExitInstance();
             return g_GameMain.m_ErrorCode;
         }
-        if (g_GameMain.m_TickCount == ticksBefore) plat::IdleWait();
+        // Nothing ticked: wait for input or the next tick instead of
+        // spinning.
+        if (g_GameMain.m_TickCount == ticksBefore) plat::IdleWait(g_GameMain.MsUntilDue());
     }
 }
 

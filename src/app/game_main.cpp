@@ -95,6 +95,27 @@ int CGameMain::Step() {
     }
 }
 
+uint32_t CGameMain::MsUntilDue() {
+    if (m_Finished || m_ReqState != m_CurState || m_ReqDisplayMode != m_CurDisplayMode) return 0;
+    switch (m_CurState) {
+    case GS_RUNNING:
+    case GS_TITLE:
+    case GS_INGAME:
+    case GS_DEAD: {
+        if (!m_LogicTimeSet || g_TickMs <= 0) return 0;
+        const int64_t left = static_cast<int64_t>(m_LogicTimeDone) + g_TickMs - FrameClockNow();
+        if (left <= 0) return 0;
+        return static_cast<uint32_t>(left > g_TickMs ? g_TickMs : left);
+    }
+    case GS_MOVIE:
+        // Video frames come from the media pump, whose next frame time the
+        // loop does not know: short waits keep them on time.
+        return 5;
+    default:
+        return 0;
+    }
+}
+
 void CGameMain::ChangeState(int newState) {
     LeaveState(m_CurState, newState);
     m_CurState = newState;

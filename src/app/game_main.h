@@ -35,6 +35,9 @@ public:
 
     // One pass of the main loop; 0 ends the program.
     int Step();
+    // Milliseconds the loop may wait for input before the next Step has
+    // work due (the next logic tick); 0 when something is due now.
+    uint32_t MsUntilDue();
     void ChangeState(int newState);
     int TickAndDraw();
     void StrategyTick();

@@ -20,6 +20,8 @@ Clock* g_clock = &g_realClock;
 Clock& GetClock() { return *g_clock; }
 void SetClock(Clock* clock) { g_clock = clock ? clock : &g_realClock; }
 
+bool ClockIsReal() { return g_clock == &g_realClock; }
+
 uint32_t TimeGetTime() { return g_clock->NowMs(); }
 void SleepMs(uint32_t ms) { g_clock->SleepMs(ms); }
 

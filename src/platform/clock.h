@@ -39,6 +39,9 @@ private:
 Clock& GetClock();
 void SetClock(Clock* clock);
 
+// True while the process clock is the real one (nothing installed).
+bool ClockIsReal();
+
 // Shorthands for GetClock().NowMs() / SleepMs().
 uint32_t TimeGetTime();
 void SleepMs(uint32_t ms);

@@ -8,6 +8,42 @@
 
 namespace plat {
 
+FrameFit FitFrame(int32_t outW, int32_t outH, int32_t frameW, int32_t frameH) {
+    FrameFit f;
+    if (outW <= 0 || outH <= 0 || frameW <= 0 || frameH <= 0) return f;
+    // Compare outW/outH with frameW/frameH without rounding.
+    if (static_cast<int64_t>(outW) * frameH <= static_cast<int64_t>(outH) * frameW) {
+        f.w = outW;
+        f.h = static_cast<int32_t>((static_cast<int64_t>(outW) * frameH + frameW / 2) / frameW);
+    } else {
+        f.h = outH;
+        f.w = static_cast<int32_t>((static_cast<int64_t>(outH) * frameW + frameH / 2) / frameH);
+    }
+    if (f.w < 1) f.w = 1;
+    if (f.h < 1) f.h = 1;
+    f.x = (outW - f.w) / 2;
+    f.y = (outH - f.h) / 2;
+    f.whole = f.w % frameW == 0 && f.h % frameH == 0 && f.w / frameW == f.h / frameH;
+    return f;
+}
+
+bool OutputToFrame(int32_t outW, int32_t outH, int32_t frameW, int32_t frameH, int32_t outX, int32_t outY,
+                   int32_t* frameX, int32_t* frameY) {
+    const FrameFit f = FitFrame(outW, outH, frameW, frameH);
+    if (f.w <= 0 || f.h <= 0) return false;
+    // The frame pixel under the output pixel's centre, as the scaled
+    // picture samples it.
+    auto map = [](int32_t p, int32_t origin, int32_t size, int32_t frame) {
+        const int64_t rel = static_cast<int64_t>(p) - origin;
+        if (rel <= 0) return 0;
+        const int64_t v = (2 * rel + 1) * frame / (2 * static_cast<int64_t>(size));
+        return static_cast<int32_t>(v >= frame ? frame - 1 : v);
+    };
+    if (frameX) *frameX = map(outX, f.x, f.w, frameW);
+    if (frameY) *frameY = map(outY, f.y, f.h, frameH);
+    return true;
+}
+
 std::vector<uint8_t> FrameToRgb(const Frame& frame) {
     std::vector<uint8_t> out;
     if (frame.width <= 0 || frame.height <= 0 || frame.pixels == nullptr) return out;

@@ -26,6 +26,25 @@ public:
     virtual bool Present(const Frame& frame) = 0;
 };
 
+// Where a frame lands in an output area (a window or a screen): the largest
+// rectangle with the frame's aspect that fits, centred, black bars around
+// it. A frame scaled by a whole number is drawn nearest-neighbour (sharp
+// pixels); any other scale is filtered linearly.
+struct FrameFit {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t w = 0;
+    int32_t h = 0;
+    bool whole = false;
+};
+FrameFit FitFrame(int32_t outW, int32_t outH, int32_t frameW, int32_t frameH);
+
+// A point of the output area in frame coordinates. A point in a bar (or
+// outside the area) clamps to the frame's nearest edge. False when either
+// size is empty.
+bool OutputToFrame(int32_t outW, int32_t outH, int32_t frameW, int32_t frameH, int32_t outX, int32_t outY,
+                   int32_t* frameX, int32_t* frameY);
+
 // RGB bytes (3 per pixel, rows packed) of a frame, each field widened to 8
 // bits by repeating its top bits, then passed through the gamma ramp.
 std::vector<uint8_t> FrameToRgb(const Frame& frame);

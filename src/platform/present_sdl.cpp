@@ -8,8 +8,24 @@
 
 namespace plat {
 
+namespace {
+// A window the system uncovered or resized needs the last frame again even
+// when the game's next frame is the same.
+int OnWindowEvent(void* user, SDL_Event* e) {
+    auto* self = static_cast<SdlPresenter*>(user);
+    if (e->type == SDL_WINDOWEVENT && e->window.windowID == self->WindowId() &&
+        (e->window.event == SDL_WINDOWEVENT_EXPOSED || e->window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+         e->window.event == SDL_WINDOWEVENT_RESTORED || e->window.event == SDL_WINDOWEVENT_SHOWN)) {
+        self->Invalidate();
+    }
+    return 1;
+}
+} // namespace
+
 SdlPresenter::SdlPresenter(SDL_Window* window, bool vsync, bool software) : window_(window) {
     if (!window_) return;
+    windowId_ = SDL_GetWindowID(window_);
+    SDL_AddEventWatch(&OnWindowEvent, this);
     uint32_t flags = software ? SDL_RENDERER_SOFTWARE : SDL_RENDERER_ACCELERATED;
     if (vsync) flags |= SDL_RENDERER_PRESENTVSYNC;
     renderer_ = SDL_CreateRenderer(window_, -1, flags);
@@ -19,10 +35,11 @@ SdlPresenter::SdlPresenter(SDL_Window* window, bool vsync, bool software) : wind
         DebugPrintf("SdlPresenter: no renderer: %s\n", SDL_GetError());
         return;
     }
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
 }
 
 SdlPresenter::~SdlPresenter() {
+    if (renderer_) DebugPrintf("SdlPresenter: %d frames presented, %d of them unchanged\n", presented_, unchanged_);
+    if (window_) SDL_DelEventWatch(&OnWindowEvent, this);
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
 }
@@ -39,13 +56,45 @@ bool SdlPresenter::EnsureTexture(const Frame& frame) {
     texW_ = frame.width;
     texH_ = frame.height;
     texLayout_ = frame.layout;
-    // The game's frame fills the window; keep its aspect with black bars.
-    SDL_RenderSetLogicalSize(renderer_, frame.width, frame.height);
+    scaleWhole_ = -1;
     return true;
 }
 
+bool SdlPresenter::SameAsShown(const Frame& frame, int outW, int outH) const {
+    if (!shownValid_ || frame.width != shownW_ || frame.height != shownH_ || frame.layout != shownLayout_ ||
+        outW != shownOutW_ || outH != shownOutH_ || (frame.gamma != nullptr) != shownHasGamma_) {
+        return false;
+    }
+    if (frame.gamma && std::memcmp(frame.gamma, &shownGamma_, sizeof(GammaRamp)) != 0) return false;
+    const size_t rowBytes = static_cast<size_t>(frame.width) * 2;
+    for (int32_t y = 0; y < frame.height; ++y) {
+        if (std::memcmp(frame.pixels + static_cast<size_t>(y) * frame.pitch, shown_.data() + y * rowBytes, rowBytes) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void SdlPresenter::KeepShown(const Frame& frame, int outW, int outH) {
+    const size_t rowBytes = static_cast<size_t>(frame.width) * 2;
+    shown_.resize(rowBytes * frame.height);
+    for (int32_t y = 0; y < frame.height; ++y) {
+        std::memcpy(shown_.data() + y * rowBytes, frame.pixels + static_cast<size_t>(y) * frame.pitch, rowBytes);
+    }
+    shownW_ = frame.width;
+    shownH_ = frame.height;
+    shownLayout_ = frame.layout;
+    shownOutW_ = outW;
+    shownOutH_ = outH;
+    shownHasGamma_ = frame.gamma != nullptr;
+    if (frame.gamma) shownGamma_ = *frame.gamma;
+    shownValid_ = true;
+}
+
 bool SdlPresenter::Present(const Frame& frame) {
-    if (!renderer_ || frame.width <= 0 || frame.height <= 0 || frame.pixels == nullptr) return false;
+    if (!renderer_ || frame.width <= 0 || frame.height <= 0 || frame.pixels == nullptr || frame.pitch < frame.width * 2) {
+        return false;
+    }
     if (!EnsureTexture(frame)) return false;
 
     const GammaRamp* ramp = frame.gamma;
@@ -56,6 +105,18 @@ bool SdlPresenter::Present(const Frame& frame) {
         tableValid_ = true;
     }
 
+    // The same frame on an unchanged window is not drawn again: an idle
+    // screen then costs no scaling.
+    int outW = 0, outH = 0;
+    if (SDL_GetRendererOutputSize(renderer_, &outW, &outH) != 0 || outW <= 0 || outH <= 0) {
+        outW = frame.width;
+        outH = frame.height;
+    }
+    if (SameAsShown(frame, outW, outH)) {
+        ++presented_;
+        ++unchanged_;
+        return true;
+    }
     void* dst = nullptr;
     int dstPitch = 0;
     if (SDL_LockTexture(texture_, nullptr, &dst, &dstPitch) != 0) {
@@ -77,10 +138,20 @@ bool SdlPresenter::Present(const Frame& frame) {
         }
     }
     SDL_UnlockTexture(texture_);
+    // The frame fills the output with its aspect kept; the rest stays black.
+    // No renderer logical size: mouse events keep window coordinates and
+    // the window maps them with the same fit.
+    fit_ = FitFrame(outW, outH, frame.width, frame.height);
+    if (scaleWhole_ != (fit_.whole ? 1 : 0)) {
+        scaleWhole_ = fit_.whole ? 1 : 0;
+        SDL_SetTextureScaleMode(texture_, fit_.whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    }
+    const SDL_Rect dstRect{fit_.x, fit_.y, fit_.w, fit_.h};
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderCopy(renderer_, texture_, nullptr, &dstRect);
     SDL_RenderPresent(renderer_);
+    KeepShown(frame, outW, outH);
     ++presented_;
     return true;
 }

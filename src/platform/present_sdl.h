@@ -1,7 +1,7 @@
 #pragma once
 // Shows frames in an SDL window through a streaming 16-bit texture (565 or
-// 555 as the frame says), scaled to the window with the aspect kept, with
-// vsync when the renderer offers it.
+// 555 as the frame says), scaled to the window with the aspect kept and
+// black bars (FitFrame), with vsync when the renderer offers it.
 #include <cstdint>
 #include <vector>
 
@@ -27,9 +27,19 @@ public:
     bool Present(const Frame& frame) override;
     SDL_Renderer* Renderer() const { return renderer_; }
     int PresentedCount() const { return presented_; }
+    // Where the last frame went in the renderer's output.
+    const FrameFit& LastFit() const { return fit_; }
+    // Frames that matched the one on screen and were not drawn again.
+    int UnchangedCount() const { return unchanged_; }
+    // The next frame is drawn even when it matches (the window was
+    // uncovered or resized).
+    void Invalidate() { shownValid_ = false; }
+    uint32_t WindowId() const { return windowId_; }
 
 private:
     bool EnsureTexture(const Frame& frame);
+    bool SameAsShown(const Frame& frame, int outW, int outH) const;
+    void KeepShown(const Frame& frame, int outW, int outH);
 
     SDL_Window* window_;
     SDL_Renderer* renderer_ = nullptr;
@@ -41,6 +51,18 @@ private:
     bool tableValid_ = false;
     PixelLayout tableLayout_ = PixelLayout::k565;
     int presented_ = 0;
+    FrameFit fit_;
+    int scaleWhole_ = -1;  // scale mode set on the texture: 1 nearest, 0 linear, -1 none yet
+    uint32_t windowId_ = 0;
+    int unchanged_ = 0;
+    // The frame on screen, to skip drawing it again.
+    std::vector<uint8_t> shown_;
+    bool shownValid_ = false;
+    int32_t shownW_ = 0, shownH_ = 0;
+    int shownOutW_ = 0, shownOutH_ = 0;
+    PixelLayout shownLayout_ = PixelLayout::k565;
+    bool shownHasGamma_ = false;
+    GammaRamp shownGamma_;
 };
 
 } // namespace plat

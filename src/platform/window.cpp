@@ -317,8 +317,9 @@ intptr_t DefWindowProc(Window*, uint32_t, uint32_t, uint32_t) {
 size_t QueuedMessageCount() { return Queue().size(); }
 void ClearMessageQueue() { Queue().clear(); }
 
-void IdleWait() {
-    if (Window* w = GetMainWindow()) w->Idle();
+void IdleWait(uint32_t maxMs) {
+    if (maxMs == 0) return;
+    if (Window* w = GetMainWindow()) w->Idle(maxMs);
 }
 
 void InstallQuitSignals() {

@@ -9,8 +9,8 @@
 //   VANTREL_HEADLESS=1      headless backend
 //   VANTREL_SCRIPT=<file>   headless backend on a fake clock, events from
 //                           the timeline file (see timeline.h)
-//   VANTREL_WINDOWED=1      SDL: a decorated 640x480 window instead of the
-//                           borderless screen-sized one (or =WxH)
+//   VANTREL_WINDOWED=1      SDL: a decorated, resizable 640x480 window (or
+//                           =WxH) instead of one covering the desktop
 //   VANTREL_FRAME_PNG=<file> headless: the program writes its last shown
 //                           frame there as a PNG when its window closes
 //   otherwise SDL2; when SDL has no usable video the headless backend.
@@ -87,7 +87,7 @@ struct WindowDesc {
     int y = 0;
     int width = 0;   // 0: the screen's width
     int height = 0;  // 0: the screen's height
-    bool topmost = true;
+    bool topmost = true;  // the game's style; SDL covers the desktop without staying on top
     uint32_t style = WS_POPUP | WS_CLIPCHILDREN;  // WS_VISIBLE follows ShowWindow
 };
 
@@ -122,14 +122,14 @@ protected:
     friend uint32_t SetWindowLong(Window*, int, uint32_t);
     friend bool PeekMessage(Msg*);
     friend bool GetMessage(Msg*);
-    friend void IdleWait();
+    friend void IdleWait(uint32_t);
     virtual void OnShow(bool) {}
     virtual void OnMove() {}
     // Turns backend events into queued messages (and input state).
     virtual void Pump() = 0;
     // Called once per loop pass that found nothing queued.
     virtual void OnIdlePass() {}
-    virtual void Idle() {}
+    virtual void Idle(uint32_t) {}
 
     int x_ = 0, y_ = 0, width_ = 0, height_ = 0;
     bool shown_ = false;
@@ -187,9 +187,11 @@ intptr_t DefWindowProc(Window* window, uint32_t message, uint32_t wParam, uint32
 size_t QueuedMessageCount();
 void ClearMessageQueue();
 
-// A loop pass found no work due: the SDL backend yields the processor
-// briefly; the headless backend does nothing.
-void IdleWait();
+// A loop pass found no work due for up to `maxMs`: the SDL backend waits
+// for the next event or the time, whichever comes first; the headless
+// backend sleeps the time on the real clock and does nothing on a fake one
+// (a scripted run advances its clock per idle pass instead).
+void IdleWait(uint32_t maxMs);
 
 // SIGINT and SIGTERM post WM_CLOSE to the main window (at the next pump).
 // The first signal of each kind is handled; a second one ends the process

@@ -24,6 +24,10 @@ public:
 protected:
     void Pump() override { player_.Pump(this); }
     void OnIdlePass() override { player_.IdlePass(); }
+    // Only a run on the real clock sleeps; a fake clock moves by the script.
+    void Idle(uint32_t maxMs) override {
+        if (!Config().advanceClock && ClockIsReal()) SleepMs(maxMs);
+    }
 
 private:
     TimelinePlayer player_;

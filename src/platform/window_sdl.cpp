@@ -1,11 +1,15 @@
-// SDL2 backend: a borderless, screen-sized window (or a decorated one for
-// development), SDL events turned into the window messages the game reads.
+// SDL2 backend: a window covering the desktop (SDL's desktop full screen;
+// or a decorated one for development), SDL events turned into the window
+// messages the game reads. The game's frame (its display mode's size) is
+// scaled into the window by the presenter; mouse positions are mapped back
+// into frame coordinates with the same fit.
 #include <SDL.h>
 
 #include <memory>
 
 #include "platform/debug.h"
 #include "platform/input.h"
+#include "platform/present.h"
 #include "platform/text.h"
 #include "platform/window_backend.h"
 
@@ -22,6 +26,9 @@ bool InitVideo() {
         // The platform layer turns SIGINT and SIGTERM into a close message
         // itself.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        // Losing focus makes the game inactive (its activation messages);
+        // the window stays where it is instead of minimising.
+        SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
         g_videoOk = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
         if (!g_videoOk) OutputDebugString(std::string("SDL video unavailable: ") + SDL_GetError() + "\n");
     }
@@ -113,12 +120,12 @@ protected:
             SDL_HideWindow(window_);
         }
     }
-    void OnMove() override {
-        if (Config().windowed) return;  // the development window keeps its frame
-        SDL_SetWindowPosition(window_, x_, y_);
-        SDL_SetWindowSize(window_, width_, height_);
-    }
-    void Idle() override { SDL_Delay(1); }
+    // The game's MoveWindow sets the frame the window shows (a mode change
+    // resizes the frame); the native window keeps covering the desktop.
+    void OnMove() override {}
+    // Any event (input, close, a window change) ends the wait early; it
+    // stays queued for the next pump.
+    void Idle(uint32_t maxMs) override { SDL_WaitEventTimeout(nullptr, static_cast<int>(maxMs)); }
 
     void Pump() override {
         SDL_Event e;
@@ -148,15 +155,18 @@ protected:
             case SDL_TEXTINPUT:
                 QueueText(this, e.text.text);
                 break;
-            case SDL_MOUSEMOTION:
-                QueueMouseMove(this, e.motion.x, e.motion.y);
+            case SDL_MOUSEMOTION: {
+                const Point p = ToFrame(e.motion.x, e.motion.y);
+                QueueMouseMove(this, p.x, p.y);
                 break;
+            }
             case SDL_MOUSEBUTTONDOWN:
             case SDL_MOUSEBUTTONUP: {
                 int vk = e.button.button == SDL_BUTTON_LEFT ? VK_LBUTTON
                        : e.button.button == SDL_BUTTON_RIGHT ? VK_RBUTTON
                        : e.button.button == SDL_BUTTON_MIDDLE ? VK_MBUTTON : 0;
-                if (vk) QueueMouseButton(this, vk, e.type == SDL_MOUSEBUTTONDOWN, e.button.x, e.button.y);
+                const Point p = ToFrame(e.button.x, e.button.y);
+                if (vk) QueueMouseButton(this, vk, e.type == SDL_MOUSEBUTTONDOWN, p.x, p.y);
                 break;
             }
             default:
@@ -166,6 +176,16 @@ protected:
     }
 
 private:
+    // A window point in the frame the game draws (the window's own size as
+    // the game set it), bars clamped to the frame's edge.
+    Point ToFrame(int x, int y) const {
+        int ww = 0, wh = 0;
+        SDL_GetWindowSize(window_, &ww, &wh);
+        Point p{x, y};
+        OutputToFrame(ww, wh, width_, height_, x, y, &p.x, &p.y);
+        return p;
+    }
+
     SDL_Window* window_ = nullptr;
     uint32_t id_ = 0;
 };
@@ -202,9 +222,15 @@ std::unique_ptr<Window> MakeSdlWindow(const WindowDesc& desc) {
         h = c.windowedHeight;
         d.width = w;
         d.height = h;
+        flags |= SDL_WINDOW_RESIZABLE;
     } else {
-        flags |= SDL_WINDOW_BORDERLESS;
-        if (d.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+        // Covers the desktop without changing its mode and without staying
+        // on top of other programs (the top-most style is the game's
+        // exclusive screen, which the desktop full screen stands for).
+        x = y = 0;
+        w = sw;
+        h = sh;
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     }
     SDL_Window* win = SDL_CreateWindow(GbkToUtf8(d.titleGbk).c_str(), x, y, w, h, flags);
     if (!win) {

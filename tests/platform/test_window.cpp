@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/input.h"
+#include "platform/present.h"
 #include "platform/timeline.h"
 #include "platform/window.h"
 #include "support/test_env.h"
@@ -202,7 +203,10 @@ TEST_F(WindowTest, SdlBackendMapsEventsToWindowMessages) {
     SDL_Window* sw = window_->GetSdlWindow();
     ASSERT_NE(sw, nullptr);
     EXPECT_STREQ(SDL_GetWindowTitle(sw), "vantrel");
-    EXPECT_TRUE(SDL_GetWindowFlags(sw) & SDL_WINDOW_BORDERLESS);
+    // Covers the desktop without changing its mode and without staying on
+    // top of other programs.
+    EXPECT_EQ(SDL_GetWindowFlags(sw) & SDL_WINDOW_FULLSCREEN_DESKTOP, static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP));
+    EXPECT_FALSE(SDL_GetWindowFlags(sw) & SDL_WINDOW_ALWAYS_ON_TOP);
     EXPECT_TRUE(SDL_GetWindowFlags(sw) & SDL_WINDOW_HIDDEN);
     plat::ShowWindow(window_, plat::SW_SHOW);
     EXPECT_TRUE(window_->IsShown());
@@ -232,6 +236,60 @@ TEST_F(WindowTest, SdlBackendMapsEventsToWindowMessages) {
     EXPECT_EQ(keys[1].wParam, static_cast<uint32_t>(plat::VK_LSHIFT));
     EXPECT_EQ(keys[1].lParam & 0xC0000000u, 0xC0000000u);
     EXPECT_EQ(keys[2].message, plat::WM_CLOSE);
+}
+
+} // namespace
+
+namespace {
+
+// The game sets a 640x480 frame (its display mode) on a window covering the
+// desktop: pointer positions reach it in frame coordinates, bars clamped.
+TEST_F(WindowTest, SdlBackendMapsPointerPositionsIntoTheFrame) {
+    if (!std::getenv("SDL_VIDEODRIVER")) setenv("SDL_VIDEODRIVER", "dummy", 1);
+    unsetenv("VANTREL_SCRIPT");
+    unsetenv("VANTREL_HEADLESS");
+    unsetenv("VANTREL_WINDOWED");
+    plat::ResetBackendConfiguration();
+    if (plat::ConfigureFromEnvironment() != plat::Backend::Sdl) GTEST_SKIP() << "no SDL video driver";
+    Open();
+    SDL_Window* sw = window_->GetSdlWindow();
+    ASSERT_NE(sw, nullptr);
+    plat::ShowWindow(window_, plat::SW_SHOW);
+    plat::MoveWindow(window_, 0, 0, 640, 480);
+    int ww = 0, wh = 0;
+    SDL_GetWindowSize(sw, &ww, &wh);
+    ASSERT_GT(ww, 0);
+    ASSERT_GT(wh, 0);
+    const plat::FrameFit fit = plat::FitFrame(ww, wh, 640, 480);
+
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = SDL_GetWindowID(sw);
+    e.motion.x = ww / 2;
+    e.motion.y = wh / 2;
+    SDL_PushEvent(&e);
+    SDL_Event b{};
+    b.type = SDL_MOUSEBUTTONDOWN;
+    b.button.windowID = SDL_GetWindowID(sw);
+    b.button.button = SDL_BUTTON_LEFT;
+    b.button.state = SDL_PRESSED;
+    b.button.x = fit.x + fit.w + 3 < ww ? fit.x + fit.w + 3 : ww - 1;  // a right bar when there is one
+    b.button.y = wh - 1;
+    SDL_PushEvent(&b);
+    seen_.clear();
+    Drain();
+    std::vector<Seen> mouse;
+    for (const Seen& s : seen_) {
+        if (s.message == plat::WM_MOUSEMOVE || s.message == plat::WM_LBUTTONDOWN) mouse.push_back(s);
+    }
+    ASSERT_EQ(mouse.size(), 2u);
+    EXPECT_EQ(mouse[0].lParam, plat::MakeLParam(320, 240)) << ww << "x" << wh;
+    EXPECT_EQ(mouse[1].message, static_cast<uint32_t>(plat::WM_LBUTTONDOWN));
+    EXPECT_EQ(mouse[1].lParam, plat::MakeLParam(639, 479));
+    plat::Point p;
+    plat::GetCursorPos(&p);
+    EXPECT_EQ(p.x, 639);
+    EXPECT_EQ(p.y, 479);
 }
 
 } // namespace
