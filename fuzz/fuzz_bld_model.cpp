@@ -1,8 +1,10 @@
 // libFuzzer target; the work is in harness/bld_model.h, shared with the regression test.
 #include "harness/bld_model.h"
+#include "harness/drawing_setup.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzenv::EnterScratchFolder();
+    fuzzharness::InitDrawingTarget(fuzzharness::PrepareBldPictures, "fuzz_bld_model: cannot prepare the pictures");
     return 0;
 }
 

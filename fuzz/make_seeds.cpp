@@ -9,6 +9,7 @@
 
 #include "datagen/bld_writer.h"
 #include "datagen/bytes.h"
+#include "datagen/demo_bld.h"
 #include "datagen/define_writer.h"
 #include "datagen/image_encoder.h"
 #include "datagen/ini_writer.h"
@@ -278,6 +279,19 @@ void BldModelSeeds() {
     Put("bld_model", "wide.mdl", datagen::BuildBldModel(one));
 }
 
+// Init files against the harness's fixed model (the demo's parts).
+void BldInitSeeds() {
+    Put("bld_init", "demo.int", datagen::BuildBldInit(datagen::BuildDemoBldInit("fuzz.mdl", 6, 6)));
+    datagen::BldInitSpec s;
+    s.modelFile = "FUZZ.MDL";
+    s.records = {{4, datagen::kDemoDoorPart, 3, 3, 7, "", -1, "SetFlag 1 1"},
+                 {3, datagen::kDemoChestPart, 8, 4, 0, std::string("\x07\x00%12\0", 6), -1, ""},
+                 {2, 9, 0, 0, 0, "passed over", -1, ""},
+                 {3, 77, 5, 5, 0, "", -1, ""},
+                 {3, datagen::kDemoPortalPart, 11, 11, 0, "", 0xFFFFFFFF, ""}};
+    Put("bld_init", "mixed.int", datagen::BuildBldInit(s));
+}
+
 } // namespace
 
 plat::TimelineEvent Event(plat::TimelineEvent::Kind kind, int a = 0, int b = 0, bool pos = false,
@@ -350,6 +364,7 @@ int main(int argc, char** argv) {
     AnimTableSeeds();
     PliSeeds();
     BldModelSeeds();
+    BldInitSeeds();
     TimelineSeeds();
     if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
     return g_ok ? 0 : 1;

@@ -176,7 +176,11 @@ int CGameMain::StartApp() {
     g_Effect3D.Init(g_Screen.m_pDisplay);
     timer.LogElapsed("  3DEffect Init End\n");
 
-    InitJM();
+    if (!InitJM()) {
+        // A panel table without the rows the panels read: end in order.
+        g_GameMain.m_ErrorCode = 2;
+        return 0;
+    }
     timer.LogElapsed("  StartAppEnd()\n");
 
     g_MediaMng.Init(plat::GetMainWindow(), plat::GetMainWindow());
@@ -200,10 +204,12 @@ void CGameMain::Shutdown() {
     ReleaseSound();
 }
 
-void InitJM() {
+int InitJM() {
+    InstallUiHooks();
     WriteLog(kLogFile, "Begin InitJM()\n");
-    g_JMMng.CreatePanels();
+    const int made = g_JMMng.CreatePanels();
     WriteLog(kLogFile, "End InitJM()\n");
+    return made;
 }
 
 void JM_BeginOut() {
@@ -224,7 +230,7 @@ void JM_BeginOut() {
     WriteLog(kLogFile, "Begin JM_BeginOut()\n");
     g_GameMain.PlayMusic("25_HERO", 1);
     g_JMMng.ShowAll(0);
-    if (g_JMVersionPanel) g_JMVersionPanel->Show(1, 0);
+    if (g_JMTitleMenu) g_JMTitleMenu->Show(1, 0);
     g_GameHost.Shutdown();
     WriteLog(kLogFile, "End JM_BeginOut()\n");
 }

@@ -16,7 +16,10 @@ void LogLoading(int progress, const char* name1 = nullptr, const char* name2 = n
 int InitGameResources();
 int ReleaseGameResources();
 
-void InitJM();
+// 0 when the panels cannot be made.
+int InitJM();
+// The panels' calls into the game object and the game host.
+void InstallUiHooks();
 void JM_BeginOut();
 void JM_EndOut();
 void JM_BeginIn();

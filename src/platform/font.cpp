@@ -274,6 +274,109 @@ const std::u32string& ConvertCached(std::string_view textGbk) {
 
 TextSize Font::MeasureGbk(std::string_view textGbk) const { return Measure(ConvertCached(textGbk)); }
 
+bool Font::HasGlyph(char32_t c) const {
+    FontCore* core = CoreFor(size_);
+    return core && core->mono && FT_Get_Char_Index(core->mono, c) != 0;
+}
+
+int32_t Font::AverageCharWidth() const {
+    const int32_t w = Measure(U"x").cx;
+    return w > 0 ? w : (size_ + 1) / 2;
+}
+
+namespace {
+
+// One unit of wrapping: a double-byte character, a Latin word, a run of
+// blanks or a line end.
+struct WrapToken {
+    enum Kind { Wide, Word, Blank, Newline } kind;
+    std::string_view text;
+};
+
+std::vector<WrapToken> Tokenise(std::string_view s) {
+    std::vector<WrapToken> out;
+    size_t i = 0;
+    while (i < s.size()) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c == '\n') {
+            out.push_back({WrapToken::Newline, s.substr(i, 1)});
+            ++i;
+        } else if (c == '\r') {
+            ++i;
+        } else if (IsGbkLead(c) && i + 1 < s.size()) {
+            out.push_back({WrapToken::Wide, s.substr(i, 2)});
+            i += 2;
+        } else if (c == ' ' || c == '\t') {
+            size_t j = i;
+            while (j < s.size() && (s[j] == ' ' || s[j] == '\t')) ++j;
+            out.push_back({WrapToken::Blank, s.substr(i, j - i)});
+            i = j;
+        } else {
+            size_t j = i;
+            while (j < s.size()) {
+                const unsigned char d = static_cast<unsigned char>(s[j]);
+                if (d == ' ' || d == '\t' || d == '\n' || d == '\r' || (IsGbkLead(d) && j + 1 < s.size())) break;
+                ++j;
+            }
+            out.push_back({WrapToken::Word, s.substr(i, j - i)});
+            i = j;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<std::string> WrapTextGbk(const Font& font, std::string_view textGbk, int32_t maxWidth) {
+    std::vector<std::string> lines;
+    if (textGbk.empty()) return lines;
+    std::string line;
+    int32_t width = 0;
+    auto emit = [&] {
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
+        lines.push_back(line);
+        line.clear();
+        width = 0;
+    };
+    auto place = [&](std::string_view piece, int32_t w) {
+        if (!line.empty() && width + w > maxWidth) emit();
+        line.append(piece);
+        width += w;
+    };
+    for (const WrapToken& t : Tokenise(textGbk)) {
+        switch (t.kind) {
+        case WrapToken::Newline:
+            emit();
+            break;
+        case WrapToken::Blank:
+            // Blanks never start a wrapped line; at its end they are trimmed.
+            if (!line.empty()) {
+                line.append(t.text);
+                width += font.MeasureGbk(t.text).cx;
+            }
+            break;
+        case WrapToken::Wide:
+            place(t.text, font.MeasureGbk(t.text).cx);
+            break;
+        case WrapToken::Word: {
+            const int32_t w = font.MeasureGbk(t.text).cx;
+            if (w <= maxWidth || (line.empty() && t.text.size() == 1)) {
+                place(t.text, w);
+                break;
+            }
+            // Too wide for any line: break between its characters.
+            for (size_t k = 0; k < t.text.size(); ++k) place(t.text.substr(k, 1), font.MeasureGbk(t.text.substr(k, 1)).cx);
+            break;
+        }
+        }
+    }
+    if (!line.empty()) emit();
+    // Blanks alone still take a line, as an empty paragraph drawn as two
+    // spaces does.
+    if (lines.empty()) lines.emplace_back();
+    return lines;
+}
+
 bool Font::Draw(uint8_t* pixels, int32_t pitch, int32_t width, int32_t height, int32_t x, int32_t y,
                 std::u32string_view text, uint16_t colour) const {
     FontCore* core = CoreFor(size_);

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/display.h"
 
@@ -43,6 +44,14 @@ public:
     // False when no font file was found (text then draws nothing).
     bool IsUsable() const;
 
+    // Average width of a Latin character (the text metrics' average
+    // character width; the edit box sizes its byte limit by it).
+    int32_t AverageCharWidth() const;
+
+    // The font file has a glyph for the character (text without one would
+    // draw as boxes or nothing).
+    bool HasGlyph(char32_t c) const;
+
     TextSize MeasureGbk(std::string_view textGbk) const;
     TextSize Measure(std::u32string_view text) const;
 
@@ -65,6 +74,15 @@ private:
     std::string faceGbk_;
     FontCore* core_;  // shared, cached per size
 };
+
+// Word-wrapped lines as a text box with word breaking lays them out: a line
+// may break between any two double-byte characters, Latin text at blanks
+// (blanks at a break are dropped); '\n' ends a line, '\r' is ignored;
+// blanks alone make one empty line. A Latin word wider than the width is
+// broken between characters, so no line is wider than maxWidth unless one
+// character is. A double-byte character is never split. An empty text
+// gives no lines.
+std::vector<std::string> WrapTextGbk(const Font& font, std::string_view textGbk, int32_t maxWidth);
 
 // The font file in use ("" when none); found on first use.
 std::string FindFontFile();

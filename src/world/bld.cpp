@@ -454,8 +454,9 @@ CGameObj* CBld::GetLinkedObj() const { return ResolveHandle(m_Linked); }
 
 const char* CBld::GetLabelText() const {
     if (!m_Name.empty()) return m_Name.c_str();
-    if (m_NameTextId != 0) return g_TextTable.GetCell(m_NameTextId, 1);
-    return nullptr;
+    if (m_NameTextId == 0) return nullptr;
+    const char* text = g_TextTable.GetCell(m_NameTextId, 1);
+    return text && *text ? text : nullptr;
 }
 
 void CBld::SetHover(const void* hover) {

@@ -31,7 +31,8 @@ constexpr int kBldMdlHeaderSize = 64;
 constexpr int kBldPartFixedSize = 165;  // up to the footprint mask
 constexpr int kBldPartItemSize = 21;
 
-struct CBldPartItem {
+class CBldPartItem {
+public:
     char m_Name[8] = {};  // NUL-terminated within the 8 bytes
     CDrawable* m_pObj = nullptr;  // not owned by the item; null after loading
     uint8_t m_Animated = 0;
@@ -40,7 +41,8 @@ struct CBldPartItem {
     int32_t m_Y = 0;
 };
 
-struct CBldPart {
+class CBldPart {
+public:
     CBldPart();
 
     uint16_t m_Kind = 3;

@@ -117,6 +117,24 @@ public:
     int CampListHas(int32_t camp, int32_t other);
     CCampRecord* AddCampRecord(int32_t camp);
     void PreloadRoleFrames(CGameObj* role);
+
+    // ---- proximity (proximity.cpp): roles and magic within r + 1 (+ a
+    // role's body radius, + 32 for magic) of (x, y), by list; marked cells
+    // by a spiral of the map cells. Each First starts a walk its Next goes on.
+    CGameObj* FindFirstRoleNear(int32_t x, int32_t y, int32_t r);
+    CGameObj* FindNextRoleNear();
+    CGameObj* FindFirstRoleInCone(int32_t x, int32_t y, int32_t dir, int32_t r, int32_t spread);
+    CGameObj* FindNextRoleInCone();
+    CGameObj* FindFirstMagicNear(int32_t x, int32_t y, int32_t r);
+    CGameObj* FindNextMagicNear();
+    CGameObj* FindFirstMagicInCone(int32_t x, int32_t y, int32_t dir, int32_t r, int32_t spread);
+    CGameObj* FindNextMagicInCone();
+    CGameObj* FindFirstMarkedNear(int32_t x, int32_t y, int32_t r);
+    CGameObj* FindNextMarkedNear();
+    CGameObj* FindFirstMarkedInCone(int32_t x, int32_t y, int32_t dir, int32_t r, int32_t spread);
+    CGameObj* FindNextMarkedInCone();
+    CObjNode* m_FindNode = nullptr;     // the list walk's position
+    CObjNode* m_FindListCursor = nullptr;  // the list's own cursor, restored at the end
     int IsPreloaded(int32_t modelId) const;
 
     CObjList m_Roles;

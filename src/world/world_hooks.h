@@ -108,6 +108,21 @@ struct CWorldHooks {
     int32_t (*getMagicSkillKind)(const CGameObj* magic) = nullptr;
     // The first value of a role's data record (0 without one) and its camp.
     uint32_t (*getRoleSheetValue)(const CGameObj* role) = nullptr;
+
+    // ---- proximity queries
+    // A role's body radius.
+    int32_t (*getBodyRadius)(const CGameObj* role) = nullptr;
+    // Role operation 20: sets (on 1) or clears role state flag `flag`.
+    void (*setRoleFlag)(CGameObj* role, int32_t flag, int on) = nullptr;
+    // CActor::FaceTo (other).
+    void (*faceTo)(CGameObj* role, CGameObj* other) = nullptr;
+    // A magic object's active flag (the object's own flag when unset).
+    int (*isMagicActive)(const CGameObj* magic) = nullptr;
+    // The index-th skill of a role model's skill list; null past its count.
+    const void* (*getModelSkill)(int32_t modelId, int32_t index) = nullptr;
+    // The skill named by column 10 of item `item` of the local player's
+    // record; null when absent.
+    const void* (*getItemSkill)(int32_t item) = nullptr;
 };
 
 extern CWorldHooks g_WorldHooks;

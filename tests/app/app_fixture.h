@@ -11,6 +11,7 @@
 #include "core/frame_globals.h"
 #include "core/key_state.h"
 #include "core/log.h"
+#include "datagen/demo_ui.h"
 #include "gfx/effect3d.h"
 #include "host/game_host.h"
 #include "platform/display.h"
@@ -19,6 +20,7 @@
 #include "platform/window.h"
 #include "sound/media_mng.h"
 #include "support/test_env.h"
+#include "ui/jm_mng.h"
 
 // The next `count` display-mode changes fail as an unsupported mode (0:
 // clears every forced display result).
@@ -50,8 +52,11 @@ protected:
         plat::SetDisplayPresenter(nullptr);
         g_Screen.m_pDisplay = nullptr;
         g_Screen.m_Presents = 0;
+        // Every start reads the panel tables.
+        ASSERT_TRUE(datagen::WriteDemoUiTables(Dir()));
     }
     void TearDown() override {
+        g_JMMng.ClearUp();
         plat::ClearMessageQueue();
         DisplayForceModeFailures(0);
         plat::SetDisplayPresenter(nullptr);

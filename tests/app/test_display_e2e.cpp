@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "datagen/demo_ui.h"
 #include "platform/png.h"
 #include "support/run_program.h"
 #include "support/test_env.h"
@@ -16,6 +17,8 @@ protected:
     // returns the exit status (negative when it did not exit normally).
     int Run(const std::string& script, const std::vector<std::string>& extraEnv) {
         WriteFile(Dir() + "script.txt", script);
+        // The panel tables every start needs; no pictures, so nothing is drawn.
+        EXPECT_TRUE(datagen::WriteDemoUiTables(Dir()));
         std::vector<std::string> env = {"VANTREL_HOME=" + Dir(), "VANTREL_SCRIPT=" + Dir() + "script.txt"};
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());
         return vtest::RunProgram(VANTREL_EXE, env);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "datagen/demo_ui.h"
 #include "support/run_program.h"
 #include "support/test_env.h"
 
@@ -15,6 +16,8 @@ protected:
     // returns the exit status (-1 when it did not exit normally).
     int Run(const std::string& script) {
         WriteFile(Dir() + "script.txt", script);
+        // The panel tables every start needs.
+        EXPECT_TRUE(datagen::WriteDemoUiTables(Dir()));
         return vtest::RunProgram(VANTREL_EXE, {"VANTREL_HOME=" + Dir(), "VANTREL_SCRIPT=" + Dir() + "script.txt"});
     }
 };

@@ -354,3 +354,79 @@ TEST_F(BldTest, PlaceAllStampsEveryBuilding) {
 }
 
 } // namespace
+
+#include "core/directories.h"
+#include "datagen/demo_bld.h"
+#include "platform/msgbox.h"
+#include "support/test_env.h"
+#include "world/bld_init.h"
+
+namespace {
+
+class BldFileTest : public vtest::TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        saved_ = g_WorldHooks;
+        g_WorldHooks = CWorldHooks{};
+        Log().calls.clear();
+        g_WorldHooks.logLoading = [](int p, const char* a, const char* b) {
+            Log().Add("log " + std::to_string(p) + " " + a + " " + b);
+        };
+        world_ = std::make_unique<wtest::TestWorld>();
+        world_->MakeCurrent();
+        SetProgramDirectory(0);
+        grid_.Create(64, 64);
+        g_CurMapGrid = &grid_;
+        plat::ClearRecordedMessageBoxes();
+    }
+    void TearDown() override {
+        world_.reset();
+        ClearCurrentWorld();
+        g_MdlCache.Clear();
+        g_WorldHooks = saved_;
+        TempDirTest::TearDown();
+    }
+    CObjMng& Mng() { return *world_->mng; }
+    CWorldHooks saved_;
+    std::unique_ptr<wtest::TestWorld> world_;
+    CMapGrid grid_;
+};
+
+TEST_F(BldFileTest, DemoInitFileBuildsItsBuildingsInFileOrder) {
+    ASSERT_TRUE(datagen::WriteDemoBuildings(Dir()));
+    const std::string path = std::string(GetCjDirectory()) + "Start.int";
+    ASSERT_EQ(LoadInt(path.c_str()), 1);
+    ASSERT_NE(Mng().m_pBldMdl, nullptr);
+    EXPECT_EQ(Mng().m_pBldMdl, g_MdlCache.Get("START.MDL"));
+    EXPECT_EQ(Log().calls, (std::vector<std::string>{"log 10 BldMdl Begin", "log 10 BldMdl End"}));
+    std::vector<int32_t> kinds;
+    std::vector<CBld*> blds;
+    uint32_t handle = 8192;
+    for (CObjNode* n = Mng().m_SceneObjs.Head(); n; n = n->Next()) {
+        auto* b = static_cast<CBld*>(static_cast<CGameObj*>(n));
+        EXPECT_EQ(b->m_Handle & 0x7FFF, handle++);
+        kinds.push_back(b->m_Kind);
+        blds.push_back(b);
+    }
+    ASSERT_EQ(kinds, (std::vector<int32_t>{11, 12, 12, 11, 11, 13}));
+    EXPECT_EQ(Mng().FindFirstObjByName("5"), blds[1]);  // the chest's own shape text
+    EXPECT_EQ(blds[1]->m_ModelId, 132);
+    EXPECT_EQ(blds[3]->GetPart()->m_LightKind, 2);
+    EXPECT_EQ(blds[3]->GetLightPos(), (CGamePoint{23 * 64 + 32, 21 * 64 + 32}));
+    EXPECT_STREQ(blds[4]->GetScriptText(), "Inn");
+}
+
+TEST_F(BldFileTest, InitFileFailures) {
+    EXPECT_EQ(LoadInt("cj\\none.int"), 0);
+    ASSERT_EQ(plat::RecordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(plat::RecordedMessageBoxes()[0].text, "Error(1)LoadInt\xce\xc4\xbc\xfe:<cj\\none.int>");
+    datagen::BldInitSpec s = datagen::BuildDemoBldInit("Start.mdl", 20, 20);
+    s.fault = datagen::BldInitFault::WrongMagic;
+    ASSERT_TRUE(datagen::WriteBldInit(Dir() + "cj/bad.int", s));
+    EXPECT_EQ(LoadInt((std::string(GetCjDirectory()) + "bad.int").c_str()), 0);
+    EXPECT_EQ(plat::RecordedMessageBoxes().size(), 1u);  // quietly
+    EXPECT_EQ(Mng().m_SceneObjs.Head(), nullptr);
+}
+
+} // namespace

@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "datagen/demo_bld.h"
 #include "datagen/demo_role_sprite.h"
+#include "datagen/demo_ui.h"
 #include "datagen/ini_writer.h"
 #include "datagen/lib_writer.h"
 #include "datagen/map_writer.h"
@@ -73,12 +75,14 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
         text.push_back({std::to_string(i), i == kDemoTextOldDirectXRow ? kDemoOldDirectXText : "Text" + std::to_string(i)});
     if (!WriteTable(root + "mb/Text.txt", text)) return fail("mb/Text.txt");
 
+    if (!WriteDemoUiTables(root)) return fail("mb/ panel and font tables");
     for (const TableFile& t : StartupTables())
         if (!WriteTable(root + "mb/" + t.path, t.rows)) return fail(std::string("mb/") + t.path);
 
     if (options.libraries && !WriteDemoLibraries(root)) return fail("Zy/ libraries");
     if (options.libraries && !WriteDemoRoleSprite(root)) return fail("slr/ role sprite");
     if (options.libraries && !WriteDemoMap(root)) return fail("Zy/maptile.lib, cj/Start.map");
+    if (options.libraries && !WriteDemoBuildings(root)) return fail("Zy/bld.lib, mb/Start.mdl, cj/Start.int");
     if (options.sounds && !WriteDemoSounds(root + "SY")) return fail("SY/ sounds");
     if (options.music && !WriteDemoMusic(root)) return fail("yy/ music");
     return true;

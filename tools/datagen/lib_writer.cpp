@@ -1,5 +1,7 @@
 #include "datagen/lib_writer.h"
 
+#include "datagen/demo_ui.h"
+
 #include "datagen/bytes.h"
 #include "datagen/image_encoder.h"
 #include "datagen/ini_writer.h"
@@ -109,6 +111,9 @@ bool WriteDemoLibraries(const std::string& nativeFolder) {
     anim[28] = BuildAnimTable({{0, {frame(0, 1, 0), frame(0, 2, 0)}}, {0, {frame(0, 3, 0), frame(0, 4, 0)}}});
     anim[144] = BuildAnimTable({{0, {frame(1, 1, 6), frame(1, 2, 5)}}});
     anim[145] = BuildAnimTable({{0, {frame(2, 1, 6), frame(2, 2, 5)}}});
+    // The panels' pictures (demo_ui.h): frames after the start-up images.
+    AddDemoUiAnims(anim, 1, static_cast<uint32_t>(ui.size()));
+    for (std::string& f : BuildDemoUiFrames()) ui.push_back(std::move(f));
 
     return WriteLib(zy + "anim.lib", anim) && WriteLib(zy + "ui.lib", ui) && WriteLib(zy + "sprite.lib", sprite) &&
            WriteIdxLib(zy + "idx.lib", {"anim", "ui", "sprite"});

@@ -29,7 +29,9 @@ bool WriteIdxLib(const std::string& nativePath, const std::vector<std::string>& 
 //               hand), entries 144 and 145 the two markers; other entries
 //               empty
 //   1 "ui":     ten start-up images, ResIds 0x100000 - 0x100009 (bare
-//               frames, raw and RLE, one with an alpha plane)
+//               frames, raw and RLE, one with an alpha plane), then the
+//               panels' pictures (demo_ui.h; their animation tables lie in
+//               library 0)
 //   2 "sprite": entry 0 a table of the cursor's 4 frames, entries 1 and 2
 //               the markers' frame tables
 bool WriteDemoLibraries(const std::string& nativeFolder);

@@ -1,0 +1,16 @@
+// libFuzzer target; the work is in harness/bld_init.h, shared with the regression test.
+#include "harness/bld_init.h"
+#include "harness/drawing_setup.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzzenv::EnterScratchFolder();
+    fuzzharness::InitDrawingTarget(
+        [] { return fuzzharness::PrepareBldPictures() && fuzzharness::WriteFixedBldModel(); },
+        "fuzz_bld_init: cannot prepare the pictures and the model");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    fuzzharness::RunBldInit(data, size);
+    return 0;
+}

@@ -1,0 +1,13 @@
+// The panels' calls up into the game object and the game host.
+#include "app/game_main.h"
+#include "app/sequences.h"
+#include "host/game_host.h"
+#include "ui/jm_mng.h"
+
+void InstallUiHooks() {
+    g_JMHooks.setPaused = [](int on) { g_GameHost.SetPaused(on); };
+    g_JMHooks.tickCount = [] { return static_cast<int>(g_GameMain.m_TickCount); };
+    g_JMHooks.screenWidth = [] { return static_cast<int>(g_GameMain.m_ScreenWidth); };
+    g_JMHooks.screenHeight = [] { return static_cast<int>(g_GameMain.m_ScreenHeight); };
+    g_JMHooks.requestState = [](int state) { g_GameMain.m_ReqState = state; };
+}

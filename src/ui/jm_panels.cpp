@@ -1,0 +1,67 @@
+#include "ui/jm_panels.h"
+
+#include "ui/jm_mng.h"
+
+CJMLoading* g_JMLoading = nullptr;
+CJMSettings* g_JMSettings = nullptr;
+CJMTitleMenu* g_JMTitleMenu = nullptr;
+
+int CJMPanel::Draw(CSurface* surface) {
+    if (!IsShown()) return 0;
+    DrawPicture(surface);
+    DrawChildren(surface);
+    return 1;
+}
+
+namespace {
+template <class T>
+JMPanelSpec Make(int rowId) {
+    return {rowId, [] { return static_cast<CJM*>(new T); }};
+}
+} // namespace
+
+const std::vector<JMPanelSpec>& JMDefaultPanels() {
+    static const std::vector<JMPanelSpec> list = {
+        Make<CJMComboCounter>(0),
+        Make<CJMNearbyBars>(2),
+        Make<CJMMiniMap>(1),
+        Make<CJMInputLine>(18),
+        Make<CJMAccessory>(91),
+        Make<CJMShop>(86),
+        Make<CJMStorage>(180),
+        Make<CJMExchange>(61),
+        Make<CJMEquip>(62),
+        Make<CJMItemGrid>(20),
+        Make<CJMAttribSheet>(92),
+        Make<CJMCharPage>(125),
+        Make<CJMTravelMap>(103),
+        Make<CJMHud>(3),
+        Make<CJMTitleMenu>(25),
+        Make<CJMSaveList>(148),
+        Make<CJMNumberEntry>(152),
+        Make<CJMNewGame>(156),
+        Make<CJMStartMenu>(26),
+        Make<CJMLoading>(27),
+        Make<CJMChoice>(41),
+        Make<CJMTalk>(40),
+        Make<CJMSkillList>(44),
+        Make<CJMPrompt>(60),
+        Make<CJMTimer>(57),
+        Make<CJMBlank>(58),
+        Make<CJMEnding>(219),
+        Make<CJMPopup>(85),
+        Make<CJMNotice>(19),
+        Make<CJMMsgList>(24),
+        Make<CJMSettings>(170),
+        Make<CJMSystemMenu>(45),
+        Make<CJMQuest>(99),
+        Make<CJMScroller>(28),
+        Make<CJMSlideShow>(166),
+    };
+    return list;
+}
+
+const std::vector<int>& JMRequiredControlRows() {
+    static const std::vector<int> rows = {};
+    return rows;
+}

@@ -1,0 +1,131 @@
+#pragma once
+// The game's panels. PLACEHOLDER: a panel whose own work has not landed is
+// a named class on its table row that draws its picture and its children
+// and takes no input of its own; the later work fills the class in.
+#include "ui/jm.h"
+
+// A panel that draws its picture, then its children.
+class CJMPanel : public CJM {
+public:
+    int Draw(CSurface* surface) override;
+};
+
+// Row 0: hit-combo counter.
+class CJMComboCounter : public CJMPanel {};
+
+// Row 2: nearby enemy bars.
+class CJMNearbyBars : public CJMPanel {};
+
+// Row 1: minimap.
+class CJMMiniMap : public CJMPanel {};
+
+// Row 18: text input line.
+class CJMInputLine : public CJMPanel {};
+
+// Row 91: accessory window.
+class CJMAccessory : public CJMPanel {};
+
+// Row 86: shop.
+class CJMShop : public CJMPanel {};
+
+// Row 180: storage window.
+class CJMStorage : public CJMPanel {};
+
+// Row 61: exchange and combine panel.
+class CJMExchange : public CJMPanel {};
+
+// Row 62: equipment window.
+class CJMEquip : public CJMPanel {};
+
+// Row 20: item grid.
+class CJMItemGrid : public CJMPanel {};
+
+// Row 92: attribute sheet.
+class CJMAttribSheet : public CJMPanel {};
+
+// Row 125: character page.
+class CJMCharPage : public CJMPanel {};
+
+// Row 103: travel map.
+class CJMTravelMap : public CJMPanel {};
+
+// Row 3: head-up display.
+class CJMHud : public CJMPanel {};
+
+// Row 25: title menu.
+class CJMTitleMenu : public CJMPanel {};
+
+// Row 148: load-game panel.
+class CJMSaveList : public CJMPanel {};
+
+// Row 152: number entry.
+class CJMNumberEntry : public CJMPanel {};
+
+// Row 156: new-game form.
+class CJMNewGame : public CJMPanel {};
+
+// Row 26: class choice.
+class CJMStartMenu : public CJMPanel {};
+
+// Row 27: loading window.
+class CJMLoading : public CJMPanel {
+public:
+    // Adds n to the progress; non-zero while it is below 16.
+    int AddProgress(int n) {
+        m_Progress += n;
+        return m_Progress < 16;
+    }
+    int m_Progress = 0;
+};
+
+// Row 41: scrolling text box.
+class CJMChoice : public CJMPanel {};
+
+// Row 40: talk window.
+class CJMTalk : public CJMPanel {};
+
+// Row 44: skill list.
+class CJMSkillList : public CJMPanel {};
+
+// Row 60: prompt.
+class CJMPrompt : public CJMPanel {};
+
+// Row 57: timer.
+class CJMTimer : public CJMPanel {};
+
+// Row 58: blank click-catcher.
+class CJMBlank : public CJMPanel {};
+
+// Row 219: game-completion sequence.
+class CJMEnding : public CJMPanel {};
+
+// Row 85: message box.
+class CJMPopup : public CJMPanel {};
+
+// Row 19: centre-screen notices.
+class CJMNotice : public CJMPanel {};
+
+// Row 24: message list.
+class CJMMsgList : public CJMPanel {};
+
+// Row 170: settings.
+class CJMSettings : public CJMPanel {
+public:
+    void ApplyGamma() {}
+};
+
+// Row 45: system menu, opened with Escape.
+class CJMSystemMenu : public CJMPanel {};
+
+// Row 99: journal.
+class CJMQuest : public CJMPanel {};
+
+// Row 28: scrolling picture.
+class CJMScroller : public CJMPanel {};
+
+// Row 166: picture sequence.
+class CJMSlideShow : public CJMPanel {};
+
+extern CJMLoading* g_JMLoading;
+extern CJMSettings* g_JMSettings;
+extern CJMTitleMenu* g_JMTitleMenu;
