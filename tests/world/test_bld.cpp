@@ -344,6 +344,21 @@ TEST_F(BldTest, LightPositionAndTileToCell) {
 
 namespace {
 
+TEST_F(BldTest, ShapeComesFromTheOwnBlockOrElseThePartName) {
+    AddPart(bldtest::SamplePart(4, 11));
+    CBld* fromPart = Make(4, 3, 3);  // data length -1
+    EXPECT_STREQ(fromPart->GetPictureName(), "House");
+    auto* rec = new CBldRec;
+    rec->m_ModelId = 4;
+    rec->SetData(nullptr, 0);  // length 0: its own (empty) block
+    CGameObj* own = Mng().CreateBld(rec);
+    EXPECT_EQ(static_cast<const CBldRec*>(own->GetDesc())->m_DataLen, 0);
+    EXPECT_EQ(own->GetPictureName(), nullptr);
+    Mng().m_pBldMdl = nullptr;
+    EXPECT_EQ(fromPart->GetPictureName(), nullptr);
+    Mng().m_pBldMdl = &m_Mdl;
+}
+
 TEST_F(BldTest, PlaceAllStampsEveryBuilding) {
     AddPart(bldtest::SamplePart(4, 11));
     CBld* a = Make(4, 3, 3);

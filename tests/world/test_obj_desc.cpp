@@ -131,6 +131,7 @@ TEST(ResolveTextRef, TagSevenPercentNamesAUiText) {
         {{7, 0, '%', '1', '2', 0}, "Open door"},
         {{7, 0, '%', '1', '%', '2', 0}, "Open door"},  // every '%' is taken out
         {{7, 0, '1', '2', 0}, "12"},                 // no leading '%'
+        {{7, 0, '1', '2', '%', 0}, "12%"},           // digits first: shown as it is
         {{3, 0, '%', '1', '2', 0}, "%12"},           // other tag
         {{7, 0, '%', '9', '9', 0}, ""},              // no such UI text
         {{7, 0, '%', '9', '9', '9', '9', '9', '9', '9', '9', '9', '9', '9', 0}, ""},
