@@ -12,6 +12,7 @@
 #include "platform/input.h"
 #include "platform/msgbox.h"
 #include "ui/jm_controls.h"
+#include "world/world_hooks.h"
 
 CJMHooks g_JMHooks;
 CJMMng g_JMMng;
@@ -115,6 +116,7 @@ void CJMMng::Unregister(CJM* panel) {
     if (m_pHover == panel) m_pHover = nullptr;
     if (m_pPressed == panel) m_pPressed = nullptr;
     RemoveKeyWindow(panel);
+    if (m_pKeyFocus == panel) m_pKeyFocus = nullptr;
 }
 
 CJM* CJMMng::GetJM(int rowId) const {
@@ -155,7 +157,19 @@ int CJMMng::CreatePanelsFrom(const std::vector<JMPanelSpec>& panels, const std::
         if (auto* p = dynamic_cast<CJMLoading*>(panel)) g_JMLoading = p;
         if (auto* p = dynamic_cast<CJMSettings*>(panel)) g_JMSettings = p;
         if (auto* p = dynamic_cast<CJMTitleMenu*>(panel)) g_JMTitleMenu = p;
+        if (auto* p = dynamic_cast<CJMPopup*>(panel)) g_JMPopup = p;
+        if (auto* p = dynamic_cast<CJMNumberEntry*>(panel)) g_JMNumberEntry = p;
+        if (auto* p = dynamic_cast<CJMMsgList*>(panel)) g_JMMsgList = p;
     }
+    // The world's notices and floating texts reach the panels.
+    g_WorldHooks.showNotice = [](const char* text) {
+        if (g_JMNotice) g_JMNotice->SplitAndAddMessage(text, 0);
+    };
+    g_WorldHooks.addFloatingLine = [](const char* text, int32_t x, int32_t y) {
+        if (!g_JMMsgList) return 0;
+        g_JMMsgList->AddMessageLine(text, x, y, 0, 0, 0);
+        return 1;
+    };
     plat::DebugPrintf("JM panels %d\n", GetCount());
     return 1;
 }
@@ -269,6 +283,7 @@ int CJMMng::OnLButtonDown(int flags, int x, int y) {
     target->OnLButtonDown(flags, x, y);
     if (m_pHover) {
         CJM* child = m_pHover->FindChildAt();
+        if (child && child->GetWindowHandle() != 0) m_pKeyFocus = child;
         if (child && child->ColItem(2, 0) == 6) {
             if (auto* b = dynamic_cast<CJMButton*>(child)) {
                 if (auto* old = dynamic_cast<CJMButton*>(m_pPressed)) old->SetState(0, 0);
@@ -319,11 +334,11 @@ int CJMMng::OnMouseMove(int flags, int x, int y) {
 }
 
 int CJMMng::OnKey(uint32_t message, uint32_t wParam, uint32_t lParam, intptr_t* extra) {
-    // A copy: a control may hide (and leave the list) while handling a key.
-    const std::vector<CJM*> windows = m_KeyWindows;
-    for (CJM* c : windows) {
-        if (c->GetWindowHandle() != 0) c->OnWindowMessage(message, wParam, lParam, extra);
-    }
+    // Only the edit box with the keyboard focus: a form's other edits must
+    // not take the same key.
+    CJM* c = m_pKeyFocus;
+    if (c && std::find(m_KeyWindows.begin(), m_KeyWindows.end(), c) != m_KeyWindows.end() && c->GetWindowHandle() != 0)
+        c->OnWindowMessage(message, wParam, lParam, extra);
     return 1;
 }
 
@@ -342,15 +357,23 @@ int CJMMng::ClearUp() {
     for (auto& f : g_JMFonts) f.reset();
     g_JMFrameAnim.Release();
     m_KeyWindows.clear();
-    m_pFocus = m_pHover = m_pPressed = nullptr;
+    m_pFocus = m_pHover = m_pPressed = m_pKeyFocus = nullptr;
     m_IdMap.RemoveAll();
     g_JMLoading = nullptr;
     g_JMSettings = nullptr;
     g_JMTitleMenu = nullptr;
+    g_JMPopup = nullptr;
+    g_JMNumberEntry = nullptr;
+    g_JMNotice = nullptr;
+    g_JMMsgList = nullptr;
+    g_WorldHooks.showNotice = nullptr;
+    g_WorldHooks.addFloatingLine = nullptr;
     return 1;
 }
 
 void CJMMng::CloseSceneJM() {
+    if (CJMMsgList* m = dynamic_cast<CJMMsgList*>(GetJM(24))) m->m_Records.clear();
+    if (CJMNotice* n = dynamic_cast<CJMNotice*>(GetJM(19))) n->RemoveAll();
     for (int id : {57, 103})
         if (CJM* p = GetJM(id)) p->Show(0, 0);
 }

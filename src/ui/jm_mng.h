@@ -26,6 +26,11 @@ struct CJMHooks {
     int (*screenWidth)() = nullptr;
     int (*screenHeight)() = nullptr;
     void (*requestState)(int state) = nullptr;
+    // The versus banner's names (opponent, player): 0 when there is no
+    // player role, no opponent near or more than two roles about.
+    int (*getVersusNames)(std::string* opponent, std::string* player) = nullptr;
+    // A followed role's head point on the screen: 0 when the role is gone.
+    int (*getRoleHeadPoint)(uint16_t handle, int* x, int* y) = nullptr;
 };
 extern CJMHooks g_JMHooks;
 
@@ -83,6 +88,8 @@ public:
     CJM* m_pHover = nullptr;
     CJM* m_pPressed = nullptr;
     std::vector<CJM*> m_KeyWindows;
+    // The edit box that takes the keys (the last shown or clicked one).
+    CJM* m_pKeyFocus = nullptr;
     CPtrTable m_IdMap;
     // 0 from a left press that no panel took until the next Update.
     int32_t m_ClickTaken = 1;

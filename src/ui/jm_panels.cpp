@@ -62,6 +62,7 @@ const std::vector<JMPanelSpec>& JMDefaultPanels() {
 }
 
 const std::vector<int>& JMRequiredControlRows() {
-    static const std::vector<int> rows = {};
+    // The pop-up's line and the number entry's edit box and buttons.
+    static const std::vector<int> rows = {42, 153, 154, 155};
     return rows;
 }

@@ -58,9 +58,6 @@ class CJMTitleMenu : public CJMPanel {};
 // Row 148: load-game panel.
 class CJMSaveList : public CJMPanel {};
 
-// Row 152: number entry.
-class CJMNumberEntry : public CJMPanel {};
-
 // Row 156: new-game form.
 class CJMNewGame : public CJMPanel {};
 
@@ -99,15 +96,6 @@ class CJMBlank : public CJMPanel {};
 // Row 219: game-completion sequence.
 class CJMEnding : public CJMPanel {};
 
-// Row 85: message box.
-class CJMPopup : public CJMPanel {};
-
-// Row 19: centre-screen notices.
-class CJMNotice : public CJMPanel {};
-
-// Row 24: message list.
-class CJMMsgList : public CJMPanel {};
-
 // Row 170: settings.
 class CJMSettings : public CJMPanel {
 public:
@@ -125,6 +113,8 @@ class CJMScroller : public CJMPanel {};
 
 // Row 166: picture sequence.
 class CJMSlideShow : public CJMPanel {};
+
+#include "ui/jm_dialogs.h"
 
 extern CJMLoading* g_JMLoading;
 extern CJMSettings* g_JMSettings;

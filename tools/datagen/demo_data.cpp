@@ -73,6 +73,7 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
     Table text;
     for (int i = 0; i < kDemoTextRows; ++i)
         text.push_back({std::to_string(i), i == kDemoTextOldDirectXRow ? kDemoOldDirectXText : "Text" + std::to_string(i)});
+    for (const DemoText& t : kDemoUiTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
     if (!WriteTable(root + "mb/Text.txt", text)) return fail("mb/Text.txt");
 
     if (!WriteDemoUiTables(root)) return fail("mb/ panel and font tables");

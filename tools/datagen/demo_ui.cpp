@@ -4,6 +4,12 @@
 
 namespace datagen {
 
+const DemoText kDemoUiTexts[3] = {
+    {11, "\xC8\xA1\xCF\xFB"},
+    {22, "\xC8\xB7\xB6\xA8"},
+    {48, "\xD6\xAA\xB5\xC0\xC1\xCB"},
+};
+
 namespace {
 
 struct DemoPanel {
@@ -84,7 +90,7 @@ ImageFrame Solid(int w, int h, int r, int g, int b) {
 // index.
 enum Frame : uint32_t {
     kFrameTop, kFrameBottom, kFrameLeft, kFrameRight, kGlow0, kGlow1, kButtonNormal, kButtonPressed,
-    kButtonLit, kBarFull, kBarEmpty, kTitle800, kFirstPanelFrame
+    kButtonLit, kBarFull, kBarEmpty, kTitle800, kCaretOn, kFirstPanelFrame
 };
 
 } // namespace
@@ -104,6 +110,7 @@ std::vector<std::string> BuildDemoUiFrames() {
     f.push_back(EncodeFrame(Solid(100, 8, 70, 70, 70)));
     f.push_back(EncodeFrame(FramedBox(kDemoTitleWidth, kDemoTitleHeight, kDemoTitle800Rgb[0], kDemoTitle800Rgb[1],
                                       kDemoTitle800Rgb[2])));
+    f.push_back(EncodeFrame(Solid(2, 14, kDemoCaretRgb[0], kDemoCaretRgb[1], kDemoCaretRgb[2])));
     for (const DemoPanel& p : kPanels) {
         // Panels without a picture keep their slot so indexes stay fixed.
         const int w = p.w > 0 ? p.w : 4, h = p.h > 0 ? p.h : 4;
@@ -133,6 +140,7 @@ void AddDemoUiAnims(std::vector<std::string>& anim, uint32_t lib, uint32_t first
     put(kDemoBarFullAnim, BuildAnimTable({{0, {frame(kBarFull)}}}));
     put(kDemoBarEmptyAnim, BuildAnimTable({{0, {frame(kBarEmpty)}}}));
     put(kDemoTitleAnim800, BuildAnimTable({{0, {frame(kTitle800)}}}));
+    put(kDemoCaretAnim, BuildAnimTable({{0, {frame(kCaretOn), frame(kCaretOn)}}}));
     uint32_t i = 0;
     for (const DemoPanel& p : kPanels) {
         if (p.w > 0) put(kDemoPanelAnimBase + i, BuildAnimTable({{0, {frame(kFirstPanelFrame + i)}}}));
@@ -163,6 +171,45 @@ std::vector<PanelRow> DemoPanelRows(int screenWidth) {
         r.input = p.input ? "1" : "0";
         rows.push_back(r);
         ++i;
+    }
+    for (PanelRow& r : rows) {
+        if (r.id == "19") {  // notices: a column at the lower left, lines 18 apart
+            r.x = "20";
+            r.y = "260";
+            r.width = "600";
+            r.height = "100*18";
+        } else if (r.id == "152") {  // prompt at (20, 12)
+            r.x = "0*20";
+            r.y = "0*12";
+        }
+    }
+    // Controls: the pop-up's line, the number entry's edit box and buttons.
+    PanelRow line;
+    line.name = "PopupLine";
+    line.id = "42";
+    line.input = "0";
+    rows.push_back(line);
+    PanelRow edit;
+    edit.name = "NumberEdit";
+    edit.id = "153";
+    edit.kind = "11";
+    edit.picture = std::to_string(kDemoCaretAnim);
+    edit.x = "20";
+    edit.y = "40";
+    edit.width = "200";
+    edit.height = "20";
+    rows.push_back(edit);
+    for (int b = 0; b < 2; ++b) {
+        PanelRow r;
+        r.name = b ? "NumberCancel" : "NumberOk";
+        r.id = b ? "155" : "154";
+        r.kind = "6";
+        r.picture = std::to_string(kDemoButtonAnim);
+        r.x = b ? "140" : "20";
+        r.y = "80";
+        r.caption = b ? "11" : "22";
+        r.centred = "1";
+        rows.push_back(r);
     }
     // The table indexes keys below its row count + 20 only, as the game's
     // own tables, which hold every control, always had rows enough. The

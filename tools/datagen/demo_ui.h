@@ -19,6 +19,8 @@ constexpr uint32_t kDemoBarFullAnim = 701;
 constexpr uint32_t kDemoBarEmptyAnim = 702;
 constexpr uint32_t kDemoPanelAnimBase = 600;  // + position in the panel list
 constexpr uint32_t kDemoTitleAnim800 = 640;   // the title picture of the 800 table
+constexpr uint32_t kDemoCaretAnim = 703;      // the edit box's caret
+constexpr uint8_t kDemoCaretRgb[3] = {255, 255, 255};
 // The title menu picture's size and body colour (RGB), for probes.
 constexpr int kDemoTitleWidth = 400;
 constexpr int kDemoTitleHeight = 300;
@@ -27,6 +29,14 @@ constexpr uint8_t kDemoTitle800Rgb[3] = {150, 60, 40};
 
 // One past the highest row id of the demo tables.
 constexpr int kDemoPanelRowIdLimit = 240;
+
+// Texts of "Text.txt" the panels use, in GBK: 11 "取消" (no), 22 "确定"
+// (yes), 48 "知道了" (dismiss a result).
+struct DemoText {
+    int id;
+    const char* gbk;
+};
+extern const DemoText kDemoUiTexts[3];
 
 // The 35 panel rows (and the controls the built panels read) for a screen
 // width of 640 or 800.
