@@ -31,11 +31,13 @@ export ASAN_OPTIONS=quarantine_size_mb=16:detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 targets=(ini txt_table pack bmp tga wave sound_table define_table res_lib anim_table pli bld_model bld_init timeline)
 failed=()
+# Absolute corpus paths: targets move into their program folder while they
+# run, and libFuzzer reads seed files one by one as it goes.
 for t in "${targets[@]}"; do
   work="$probe_dir/$t"
   mkdir -p "$work/corpus" "$work/artifacts"
   if "$build/fuzz/fuzz_$t" -max_total_time="$secs" -timeout=10 -rss_limit_mb=0 -malloc_limit_mb=2048 -print_final_stats=1 \
-       -artifact_prefix="$work/artifacts/" "$work/corpus" "fuzz/corpus/$t" >"$work/log" 2>&1; then
+       -artifact_prefix="$work/artifacts/" "$work/corpus" "$PWD/fuzz/corpus/$t" >"$work/log" 2>&1; then
     echo "fuzz-smoke: $t ok ($(grep -o 'number_of_executed_units: [0-9]*' "$work/log" | grep -o '[0-9]*$') executions)"
   else
     echo "fuzz-smoke: $t FAILED"

@@ -24,6 +24,12 @@
 
 namespace {
 
+// Offsets and cells from the files are any i32: positions worked out from
+// them are kept within +-2^28, beyond every map and screen, so no sum or
+// rectangle overflows.
+constexpr int64_t kFar = int64_t(1) << 28;
+int32_t Far(int64_t v) { return static_cast<int32_t>(std::clamp(v, -kFar, kFar)); }
+
 bool LightingOn() { return g_WorldHooks.isLightingOn && g_WorldHooks.isLightingOn(); }
 
 CGameRect ViewClip() {
@@ -111,8 +117,8 @@ int CBld::InitModel(const void* model) {
     m_Orientation = 0;
     if (dx != 0 || dy != 0) {
         m_Orientation = dx < 1 ? 1 : dy < 1 ? 2 : 0;
-        m_LineX = dx * 64 + m_X;
-        m_LineY = dy * 64 + m_Y;
+        m_LineX = Far(int64_t(dx) * 64 + m_X);
+        m_LineY = Far(int64_t(dy) * 64 + m_Y);
     }
     SetDrawLayer(5);
     return 1;
@@ -128,10 +134,11 @@ void CBld::UpdateScreenRect() {
     if (!g_WorldHooks.getViewOrigin || !g_WorldHooks.getViewOrigin(&origin) || !m_pDesc) return;
     const CGamePoint cell = TileToCell(m_pDesc->m_X, m_pDesc->m_Y);
     const CGamePoint px = CellToPixel(cell.x, cell.y);
-    m_ScreenX = px.x - origin.x;
-    m_ScreenY = px.y - origin.y;
+    m_ScreenX = Far(int64_t(px.x) - origin.x);
+    m_ScreenY = Far(int64_t(px.y) - origin.y);
     if (m_pPart)
-        m_ScreenRect = {m_ScreenX + m_pPart->m_RectX, m_ScreenY + m_pPart->m_RectY, m_pPart->m_RectW, m_pPart->m_RectH};
+        m_ScreenRect = {Far(int64_t(m_ScreenX) + m_pPart->m_RectX), Far(int64_t(m_ScreenY) + m_pPart->m_RectY),
+                        Far(m_pPart->m_RectW), Far(m_pPart->m_RectH)};
 }
 
 int CBld::Remove() {
@@ -157,8 +164,8 @@ int CBld::LoadRes() {
 
 CGameRect CBld::GetFootprintRect() const {
     if (!m_pPart || !m_pDesc) return {};
-    return {m_pDesc->m_X - m_pPart->m_AnchorX + m_pPart->m_OriginX, m_pDesc->m_Y - m_pPart->m_AnchorY + m_pPart->m_OriginY,
-            m_pPart->m_GridW, m_pPart->m_GridH};
+    return {Far(int64_t(m_pDesc->m_X) - m_pPart->m_AnchorX + m_pPart->m_OriginX),
+            Far(int64_t(m_pDesc->m_Y) - m_pPart->m_AnchorY + m_pPart->m_OriginY), m_pPart->m_GridW, m_pPart->m_GridH};
 }
 
 template <class F>
@@ -231,10 +238,14 @@ int CBld::IsFrameSpecial(int32_t i) const {
     return m_pPart->m_Items[size_t(i)].m_Animated || (m_LabelColour == 15 && i >= m_MiddleStart) ? 1 : 0;
 }
 
+CGameRect CBld::FramePos(int32_t i) const {
+    const CBldPartItem& it = m_pPart->m_Items[size_t(i)];
+    return {Far(int64_t(it.m_X) + m_ScreenX), Far(int64_t(it.m_Y) + m_ScreenY), 0, 0};
+}
+
 CGameRect CBld::GetFrameRect(int32_t i) {
     if (i < 0 || i >= static_cast<int32_t>(m_Frames.size()) || !m_Frames[size_t(i)]) return {};
-    const CBldPartItem& it = m_pPart->m_Items[size_t(i)];
-    CGameRect r{it.m_X + m_ScreenX, it.m_Y + m_ScreenY, 0, 0};
+    CGameRect r = FramePos(i);
     m_Frames[size_t(i)]->GetRect(&r);
     return r;
 }
@@ -263,7 +274,7 @@ int CBld::DrawFrame(CSurface* surface, int32_t i, const CGameRect* clip, int mod
     const CBldPartItem& it = m_pPart->m_Items[size_t(i)];
     if (it.m_Animated && !m_ShowAnimated) return 0;
     CDrawable* d = m_Frames[size_t(i)];
-    const CGameRect at{it.m_X + m_ScreenX, it.m_Y + m_ScreenY, 0, 0};
+    const CGameRect at = FramePos(i);
     const auto draw = [&](int32_t blend, int32_t level) { return d->Draw(surface, at.x, at.y, blend, level, clip) ? 1 : 0; };
     if (!LightingOn()) return draw(kDrawCopy, -1);
     const bool additive = IsAdditive(d->GetImage());
@@ -303,8 +314,8 @@ int CBld::DrawClipped(CSurface* surface, const CGameRect* clip, int layer) {
         const bool additive = IsAdditive(d->GetImage());
         if (!IsFrameSpecial(i)) {
             if (!Meets(GetFrameRect(i), clip)) continue;
-            const CBldPartItem& it = m_pPart->m_Items[size_t(i)];
-            if (d->Draw(surface, it.m_X + m_ScreenX, it.m_Y + m_ScreenY, additive ? kDrawAlpha : kDrawCopy, -1, clip)) drawn = 1;
+            const CGameRect at = FramePos(i);
+            if (d->Draw(surface, at.x, at.y, additive ? kDrawAlpha : kDrawCopy, -1, clip)) drawn = 1;
         } else if (!additive) {
             if (DrawFrame(surface, i, clip, 0)) drawn = 1;
         }
@@ -324,8 +335,7 @@ int CBld::DrawUpperStatic(CSurface* surface, const CGameRect* clip) {
             drawn |= DrawFrame(surface, i, clip, 1);
             continue;
         }
-        const CBldPartItem& it = m_pPart->m_Items[size_t(i)];
-        const CGameRect at{it.m_X + m_ScreenX, it.m_Y + m_ScreenY, 0, 0};
+        const CGameRect at = FramePos(i);
         if (LightingOn())
             drawn |= DrawLitFrame(d, surface, at, clip, i == 0 ? Lit::Grid : Lit::Level, 8);
         else
@@ -345,8 +355,7 @@ int CBld::DrawTopStatic(CSurface* surface, const CGameRect* clip) {
             DrawFrame(surface, i, clip, 1);
             continue;
         }
-        const CBldPartItem& it = m_pPart->m_Items[size_t(i)];
-        const CGameRect at{it.m_X + m_ScreenX, it.m_Y + m_ScreenY, 0, 0};
+        const CGameRect at = FramePos(i);
         if (LightingOn())
             DrawLitFrame(d, surface, at, clip, Lit::Grid, 0);
         else
@@ -485,8 +494,10 @@ int CBld::IsPointBehind(const CGamePoint& p) const {
 
 CGamePoint CBld::GetLightPos() const {
     if (!m_pPart || !m_pDesc) return {m_X, m_Y};
-    return TileToPixel({m_pDesc->m_X - m_pPart->m_AnchorX + m_pPart->m_LightX,
-                        m_pDesc->m_Y - m_pPart->m_AnchorY + m_pPart->m_LightY});
+    // A cell within +-2^24 keeps its centre pixel inside an i32.
+    const auto cell = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, -(1 << 24), 1 << 24)); };
+    return TileToPixel({cell(int64_t(m_pDesc->m_X) - m_pPart->m_AnchorX + m_pPart->m_LightX),
+                        cell(int64_t(m_pDesc->m_Y) - m_pPart->m_AnchorY + m_pPart->m_LightY)});
 }
 
 int CPlainBld::StepFrames() {

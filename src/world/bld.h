@@ -53,6 +53,8 @@ public:
     int GetBoundingRect(CGameRect* rect);
     // Frame i's rectangle at the screen anchor.
     CGameRect GetFrameRect(int32_t i);
+    // Where frame i is drawn: its offset from the screen anchor.
+    CGameRect FramePos(int32_t i) const;
     void Invalidate();
     void Flash();
     void StepFrame(int32_t i);

@@ -16,9 +16,12 @@
 #include "world/world_hooks.h"
 
 CGameObj* CObjMng::CreateBld(CObjDesc* desc) {
-    // An unknown model id, or no model at all, makes no building.
+    // An unknown model id, or no model at all, makes no building; nor does
+    // a cell so far out that its centre pixel would not fit an i32 (maps
+    // are at most 65535 cells wide).
     const CBldPart* part = desc && m_pBldMdl ? m_pBldMdl->GetPart(desc->m_ModelId) : nullptr;
-    if (!part) {
+    constexpr int32_t kFarCell = 1 << 24;
+    if (!part || desc->m_X < -kFarCell || desc->m_X > kFarCell || desc->m_Y < -kFarCell || desc->m_Y > kFarCell) {
         plat::OutputDebugString("CObjMng::AddObj Error");
         delete desc;
         return nullptr;

@@ -445,3 +445,27 @@ TEST_F(BldFileTest, InitFileFailures) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(BldTest, FarOffsetsAndCellsStayInRange) {
+    datagen::BldPartSpec spec = bldtest::SamplePart(4, 11);
+    spec.anchorX = INT32_MIN + 5, spec.anchorY = INT32_MAX - 5;
+    spec.lightX = INT32_MAX, spec.lightY = INT32_MIN;
+    spec.lineDx = INT32_MAX, spec.lineDy = -3;
+    for (auto& sub : spec.subs) sub.x = INT32_MAX - 1, sub.y = INT32_MIN + 1;
+    AddPart(spec);
+    EXPECT_EQ(Make(4, 1 << 25, 3), nullptr);  // refused: centre pixel past an i32
+    CBld* b = Make(4, 3, 3);
+    ASSERT_NE(b, nullptr);
+    b->m_ScreenX = INT32_MAX / 2;
+    b->StampFootprint();
+    b->ClearFootprint();
+    CGameRect r;
+    b->GetBoundingRect(&r);
+    b->GetLightPos();
+    EXPECT_EQ(b->m_Orientation, 2);
+    EXPECT_FALSE(b->IsEntranceCell({3, 3}));
+}
+
+} // namespace
