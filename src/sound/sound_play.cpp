@@ -72,9 +72,10 @@ void PlayMusicSound(int id, int loop) {
 int GetCurrentMusicSound() { return s_CurrentMusic; }
 
 void PlayEffect(int id, int loop, int percent, int pan) {
-    const int volume = s_EffectVolume * percent / 100;
+    // In 64 bits: a sound far off the screen gives a percent far below 0.
+    const int64_t volume = int64_t(s_EffectVolume) * percent / 100;
     if (volume < 1) return;
-    g_SoundMng.Play(id, loop, volume, pan);
+    g_SoundMng.Play(id, loop, static_cast<int>(std::min<int64_t>(volume, INT32_MAX)), pan);
 }
 
 int SoundPercentForDistance(int distance) {
