@@ -42,14 +42,23 @@ std::unique_ptr<CLogTimer> g_LoadTotalTimer;
 // ---- PLACEHOLDER seams of subsystems not built yet (roles, client, role
 // sprites, animation resources). Each stands for the named call.
 
-// CSkillTable::Load ("Skill.ini"), CSkillChildTable::Load ("SkillChild.ini"),
-// CModelTables::Load ("Role.txt", "BeastieMdl.txt", "PropMdl.txt").
+// CSkillTable::Load ("Skill.ini"), CSkillChildTable::Load ("SkillChild.ini").
 void LoadSkillTables() {}
-void LoadModelTables() {}
+// CModelTables::Load ("Role.txt", "BeastieMdl.txt", "PropMdl.txt"): the role
+// and creature rows go into the core tables the world reads until the
+// role code's model tables take them over.
+void LoadTable(CTxtTable& table, const char* file, int keyCol, int headerRows);
+void LoadModelTables() {
+    LoadTable(g_RoleMdlTable, "Role.txt", 1, 1);
+    LoadTable(g_BeastieMdlTable, "BeastieMdl.txt", 1, 1);
+}
 // CSkillGopTable::Load ("Skill.gop").
 void LoadSkillGopTable() {}
 // Clearing g_SkillTable, g_SkillChildTable, g_SkillGopTable, g_ModelTables.
-void ClearRoleTables() {}
+void ClearRoleTables() {
+    g_RoleMdlTable.Clear();
+    g_BeastieMdlTable.Clear();
+}
 // LoadMethodPoints ("MethodPoint.txt"): the client installs the loader in
 // the effect layer's hook.
 void LoadMethodPoints() {

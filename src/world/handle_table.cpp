@@ -1,13 +1,15 @@
 #include "world/handle_table.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "world/world_globals.h"
 
 CHandleTable::CHandleTable() {
-    std::memset(m_Objects, 0, sizeof m_Objects);
-    std::memset(m_Gen, 0, sizeof m_Gen);
-    std::memset(m_UsedBits, 0, sizeof m_UsedBits);
+    std::memset(m_Slots, 0, sizeof m_Slots);
+    std::memset(m_Used, 0, sizeof m_Used);
+    std::memset(m_BlockCount, 0, sizeof m_BlockCount);
+    std::memset(m_BlockFull, 0, sizeof m_BlockFull);
     Clear();
 }
 
@@ -16,36 +18,30 @@ void CHandleTable::Clear() {
     m_HighCount = 0;
     ResetGenerations();
     m_LowCursor = 1;
-    std::memset(m_Objects, 0, sizeof m_Objects);
-    std::memset(m_UsedBits, 0, sizeof m_UsedBits);
+    for (Slot& slot : m_Slots) slot.obj = nullptr;
+    std::memset(m_Used, 0, sizeof m_Used);
+    std::memset(m_BlockCount, 0, sizeof m_BlockCount);
+    std::memset(m_BlockFull, 0, sizeof m_BlockFull);
 }
 
 void CHandleTable::ResetGenerations() {
     m_HighCursor = kHighFirst;
-    std::memset(m_Gen, 0, sizeof m_Gen);
-}
-
-void CHandleTable::MarkUsed(int index, int used) {
-    const uint64_t bit = uint64_t{1} << (index & 63);
-    if (used)
-        m_UsedBits[index >> 6] |= bit;
-    else
-        m_UsedBits[index >> 6] &= ~bit;
+    for (Slot& slot : m_Slots) slot.gen = 0;
 }
 
 int CHandleTable::IsUsed(int index) const {
     if (index < 0 || index >= kSlots) return 0;
-    return (m_UsedBits[index >> 6] >> (index & 63)) & 1 ? 1 : 0;
+    return m_Used[index];
 }
 
-int CHandleTable::GetGeneration(int index) const { return index >= 0 && index < kSlots ? m_Gen[index] : 0; }
+int CHandleTable::GetGeneration(int index) const { return index >= 0 && index < kSlots ? m_Slots[index].gen : 0; }
 
-CGameObj* CHandleTable::GetAt(int index) const { return index >= 0 && index < kSlots ? m_Objects[index] : nullptr; }
+CGameObj* CHandleTable::GetAt(int index) const { return index >= 0 && index < kSlots ? m_Slots[index].obj : nullptr; }
 
 int CHandleTable::SetAt(CGameObj* obj, int index) {
     if (index < 0 || index >= kSlots) return 0;
     MarkUsed(index, 1);
-    m_Objects[index] = obj;
+    m_Slots[index].obj = obj;
     if (index < kHighFirst)
         ++m_LowCount;
     else
@@ -57,31 +53,48 @@ ObjHandle CHandleTable::StoreAt(CGameObj* obj, int index) {
     index &= 0x7FFF;
     if (index >= kSlots) return 0;
     if (index >= kHighFirst) {
-        uint8_t g = static_cast<uint8_t>(m_Gen[index] + 1);
-        m_Gen[index] = g > 3 ? 0 : g;
+        uint8_t g = static_cast<uint8_t>(m_Slots[index].gen + 1);
+        m_Slots[index].gen = g > 3 ? 0 : g;
     }
     SetAt(obj, index);
-    return (static_cast<ObjHandle>(m_Gen[index]) << 15) | static_cast<ObjHandle>(index);
+    return (static_cast<ObjHandle>(m_Slots[index].gen) << 15) | static_cast<ObjHandle>(index);
 }
 
 int CHandleTable::FindFree(int from, int to) const {
     int i = from;
     while (i <= to) {
-        const int w = i >> 6;
-        uint64_t freeBits = ~m_UsedBits[w] & (~uint64_t{0} << (i & 63));
-        if (freeBits) {
-            const int found = (w << 6) + __builtin_ctzll(freeBits);
-            return found <= to ? found : -1;
+        const int b = i >> 6;
+        const uint64_t open = ~m_BlockFull[b >> 6] & (~uint64_t{0} << (b & 63));
+        if (!open) {
+            i = ((b >> 6) + 1) << 12;  // past this word's 64 blocks
+            continue;
         }
-        i = (w + 1) << 6;
+        const int nb = ((b >> 6) << 6) + __builtin_ctzll(open);
+        if (nb != b) {
+            i = nb << 6;
+            continue;
+        }
+        const int end = std::min(to, (b << 6) + 63);
+        if (const void* hit = std::memchr(m_Used + i, 0, static_cast<size_t>(end - i + 1)))
+            return static_cast<int>(static_cast<const uint8_t*>(hit) - m_Used);
+        i = end + 1;
     }
     return -1;
 }
 
-ObjHandle CHandleTable::Allocate(CGameObj* obj) {
-    const int start = m_LowCursor + 1 >= kHighFirst ? 1 : m_LowCursor + 1;
-    int found = start >= kLowFirst ? FindFree(start, kLowLast) : -1;
-    if (found < 0 && start > kLowFirst) found = FindFree(kLowFirst, start - 1);
+int CHandleTable::NextFit(int start, int first, int last) const {
+    // A sparse range finds a slot at once; the bitmap skips crowded runs.
+    for (int i = start; i <= last && i < start + 32; ++i)
+        if (!m_Used[i]) return i;
+    int found = FindFree(start, last);
+    if (found < 0 && start > first) found = FindFree(first, start - 1);
+    return found;
+}
+
+ObjHandle CHandleTable::AllocateSearch(CGameObj* obj) {
+    int start = m_LowCursor + 1 >= kHighFirst ? 1 : m_LowCursor + 1;
+    if (start < kLowFirst) start = kLowFirst;
+    const int found = NextFit(start, kLowFirst, kLowLast);
     if (found < 0) {
         // The cursor went once round the range and stands where it began.
         m_LowCursor = start;
@@ -91,11 +104,9 @@ ObjHandle CHandleTable::Allocate(CGameObj* obj) {
     return StoreAt(obj, found);
 }
 
-ObjHandle CHandleTable::AllocateHigh(CGameObj* obj) {
+ObjHandle CHandleTable::AllocateHighSearch(CGameObj* obj) {
     Reserve(1);
-    const int start = m_HighCursor;
-    int found = FindFree(start, kHighLast);
-    if (found < 0 && start > kHighFirst) found = FindFree(kHighFirst, start - 1);
+    const int found = NextFit(m_HighCursor, kHighFirst, kHighLast);
     if (found < 0) return 0;  // cursor back at start after one round
     m_HighCursor = found;
     return StoreAt(obj, found);
@@ -113,40 +124,9 @@ ObjHandle CHandleTable::Attach(CGameObj* obj, ObjHandle handle) {
     const int index = static_cast<int>(handle & 0x7FFF);
     if (index == 0 || index >= kSlots) return 0;
     const uint8_t gen = static_cast<uint8_t>((handle >> 15) & 3);
-    m_Gen[index] = gen;
+    m_Slots[index].gen = gen;
     SetAt(obj, index);
     return (static_cast<ObjHandle>(gen) << 15) | static_cast<ObjHandle>(index);
-}
-
-void CHandleTable::FreeIndex(int index) {
-    if (index < 0 || index >= kSlots) return;
-    MarkUsed(index, 0);
-    m_Objects[index] = nullptr;
-    if (index < kHighFirst)
-        --m_LowCount;
-    else
-        --m_HighCount;
-}
-
-void CHandleTable::Free(ObjHandle handle, const CGameObj* obj) {
-    const int index = static_cast<int>(handle & 0x7FFF);
-    if (index >= kSlots) return;
-    if (IsUsed(index) && m_Objects[index] == obj) FreeIndex(index);
-}
-
-CGameObj* CHandleTable::Resolve(ObjHandle handle) const {
-    const int index = static_cast<int>(handle & 0x7FFF);
-    if (index >= kSlots) return nullptr;
-    if (((handle >> 15) & 3) != m_Gen[index]) return nullptr;
-    return m_Objects[index];
-}
-
-CGameObj* CHandleTable::Resolve16(uint16_t handle) const {
-    if (handle == 0 || handle == 0xFFFF) return nullptr;
-    const int index = handle & 0x7FFF;
-    if (index >= kSlots) return nullptr;
-    if (((handle >> 15) & 1) != (m_Gen[index] & 1)) return nullptr;
-    return m_Objects[index];
 }
 
 CGameObj* ResolveHandle(ObjHandle handle) { return g_CurHandleTable ? g_CurHandleTable->Resolve(handle) : nullptr; }

@@ -8,8 +8,9 @@
 // fixed order when a map is built; each reuse advances the generation).
 //
 // Both ranges are searched next-fit exactly as the game always did, since
-// handle values are seen by packets, map cells and build order; a bitmap of
-// used slots finds the same slot without probing one index at a time.
+// handle values are seen by packets, map cells and build order. The used
+// flags sit in one byte array, and a bit per 64 slots marks full blocks, so
+// a crowded range skips whole blocks instead of probing index by index.
 #include <cstdint>
 
 class CGameObj;
@@ -38,27 +39,66 @@ public:
     // SetAt at index & 0x7FFF, advancing an upper slot's generation first.
     ObjHandle StoreAt(CGameObj* obj, int index);
     // Next free lower index after the last one handed out; 0 when full.
-    ObjHandle Allocate(CGameObj* obj);
+    ObjHandle Allocate(CGameObj* obj) {
+        // The slot after the cursor is usually free; the search is out of line.
+        const int next = m_LowCursor + 1;
+        if (next >= kLowFirst && next <= kLowLast && !m_Used[next]) {
+            m_LowCursor = next;
+            Take(obj, next);
+            return static_cast<ObjHandle>(next) | (static_cast<ObjHandle>(m_Slots[next].gen) << 15);
+        }
+        return AllocateSearch(obj);
+    }
     // Next free upper index after the upper cursor; 0 when the whole upper
     // range is used (a full range used to be searched for ever).
-    ObjHandle AllocateHigh(CGameObj* obj);
+    ObjHandle AllocateHigh(CGameObj* obj) {
+        const int next = m_HighCursor + 1;
+        if (next > kHighFirst && next <= kHighLast && !m_Used[next]) {
+            m_HighCursor = next;
+            Slot& slot = m_Slots[next];
+            slot.gen = slot.gen >= 3 ? 0 : static_cast<uint8_t>(slot.gen + 1);
+            MarkUsed(next, 1);
+            slot.obj = obj;
+            ++m_HighCount;
+            return static_cast<ObjHandle>(next) | (static_cast<ObjHandle>(slot.gen) << 15);
+        }
+        return AllocateHighSearch(obj);
+    }
     // Moves the upper cursor on by n; returns the sum before a wrap to 8191.
     int32_t Reserve(int32_t n);
     // Stores the object at the handle's index with the handle's generation,
     // overwriting the slot. 0 for index 0 or an index outside the table.
     ObjHandle Attach(CGameObj* obj, ObjHandle handle);
-    void FreeIndex(int index);
+    void FreeIndex(int index) {
+        if (index < 0 || index >= kSlots) return;
+        MarkUsed(index, 0);
+        m_Slots[index].obj = nullptr;
+        if (index < kHighFirst)
+            --m_LowCount;
+        else
+            --m_HighCount;
+    }
     // Frees the slot only while it still holds this very object.
-    void Free(ObjHandle handle, const CGameObj* obj);
+    void Free(ObjHandle handle, const CGameObj* obj) {
+        const uint32_t index = handle & 0x7FFF;
+        if (obj && m_Slots[index].obj == obj) FreeIndex(static_cast<int>(index));
+    }
 
     // The object of a 32-bit handle: null when the index is outside the
     // table, the generation differs or the slot is free.
-    CGameObj* Resolve(ObjHandle handle) const;
+    CGameObj* Resolve(ObjHandle handle) const {
+        const Slot& slot = m_Slots[handle & 0x7FFF];
+        return ((handle >> 15) & 3) == slot.gen ? slot.obj : nullptr;
+    }
     // A handle kept in 16 bits (map cells, packets) holds the index and
     // generation bit 15 only; bit 15 is compared with the low bit of the
     // slot's generation, so upper objects of generations 2 and 3 resolve.
     // 0 and 65535 are none.
-    CGameObj* Resolve16(uint16_t handle) const;
+    CGameObj* Resolve16(uint16_t handle) const {
+        if (handle == 0 || handle == 0xFFFF) return nullptr;
+        const Slot& slot = m_Slots[handle & 0x7FFFu];
+        return (static_cast<uint32_t>(handle >> 15) & 1) == (slot.gen & 1u) ? slot.obj : nullptr;
+    }
 
     int IsUsed(int index) const;
     int GetGeneration(int index) const;
@@ -73,13 +113,40 @@ public:
 private:
     // First free index in [from, to] (both inside the table), or -1.
     int FindFree(int from, int to) const;
-    void MarkUsed(int index, int used);
+    // Next-fit from start over [first, last], wrapping once; -1 when full.
+    int NextFit(int start, int first, int last) const;
+    void MarkUsed(int index, int used) {
+        if (m_Used[index] == used) return;
+        m_Used[index] = static_cast<uint8_t>(used);
+        const int b = index >> 6;
+        const uint64_t bit = uint64_t{1} << (b & 63);
+        if (used) {
+            if (++m_BlockCount[b] == 64) m_BlockFull[b >> 6] |= bit;
+        } else {
+            if (m_BlockCount[b]-- == 64) m_BlockFull[b >> 6] &= ~bit;
+        }
+    }
+    // SetAt for a lower index known to be inside the table.
+    void Take(CGameObj* obj, int index) {
+        MarkUsed(index, 1);
+        m_Slots[index].obj = obj;
+        ++m_LowCount;
+    }
+    ObjHandle AllocateSearch(CGameObj* obj);
+    ObjHandle AllocateHighSearch(CGameObj* obj);
 
-    static constexpr int kWords = (kSlots + 63) / 64;
-
-    CGameObj* m_Objects[kSlots];
-    uint8_t m_Gen[kSlots];
-    uint64_t m_UsedBits[kWords];
+    // Object and generation side by side: a resolve touches one line.
+    struct Slot {
+        CGameObj* obj;
+        uint8_t gen;
+    };
+    // One more entry than there are indices: index 32767 (any 15-bit value)
+    // reads a slot that is never used, so resolving needs no bounds check.
+    Slot m_Slots[kSlots + 1];
+    uint8_t m_Used[kSlots + 1];
+    static constexpr int kBlocks = (kSlots + 1) / 64;
+    uint8_t m_BlockCount[kBlocks];            // used slots per 64
+    uint64_t m_BlockFull[(kBlocks + 63) / 64];  // a bit per full block
     int32_t m_HighCursor = kHighFirst;
     int32_t m_LowCursor = 1;
     int32_t m_LowCount = 0;

@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "sound/sound_mng.h"
 #include "world/bld.h"
+#include "world/map_grid.h"
 #include "world/scn_mng.h"
 #include "world/world_globals.h"
 #include "world/world_hooks.h"
@@ -25,6 +26,13 @@ bool SameName(const char* a, const char* b) { return a && b && plat::EqualsNoCas
 } // namespace
 
 void SetMapPropCount(CGameObj*, int32_t) {}
+
+void MakeNewMagicPacket(uint8_t* out, int defId, int x, int y) {
+    out[0] = kPacketNewMagic;
+    PutU16(out + 1, static_cast<uint16_t>(defId));
+    PutU16(out + 3, static_cast<uint16_t>(x));
+    PutU16(out + 5, static_cast<uint16_t>(y));
+}
 
 int IsBeastieLive(const CGameObj*) { return 1; }
 
@@ -60,7 +68,16 @@ CGameObj* CObjMng::MakeObj(CObjDesc* desc, int kind, int32_t id, const void** mo
         role->Register(id);
         return role;
     }
-    // Kinds 22 and 23 come with their classes.
+    if (kind == 22) {
+        // Creature rows are model id - 20000; scripts also create ids below
+        // 20000 by name, which have no row and make no creature.
+        if (desc->m_ModelId < 20000) return nullptr;
+        const CTxtRow* row = g_BeastieMdlTable.GetRow(desc->m_ModelId - 20000);
+        if (!row) return nullptr;
+        *model = row;
+        return nullptr;  // the creature classes come with the creatures
+    }
+    // Kind 23 comes with the items on the map.
     return nullptr;
 }
 
@@ -151,10 +168,7 @@ CGameObj* CObjMng::AddMagic(int defId, int x, int y, CGameObj* parent, int annou
     Register(magic->m_Handle);
     if (announce && g_CurScene) {
         uint8_t packet[7];
-        packet[0] = kPacketNewMagic;
-        PutU16(packet + 1, static_cast<uint16_t>(defId));
-        PutU16(packet + 3, static_cast<uint16_t>(x));
-        PutU16(packet + 5, static_cast<uint16_t>(y));
+        MakeNewMagicPacket(packet, defId, x, y);
         g_CurScene->SendInView(packet, magic->m_X, magic->m_Y);
     }
     return magic;
@@ -263,6 +277,13 @@ void CObjMng::PlaceAll() {
         if (auto* b = dynamic_cast<CBld*>(AsObj(n))) b->StampFootprint();
     for (CObjNode* n = m_Roles.Head(); n; n = n->Next())
         if (g_WorldHooks.roleEnterCell) g_WorldHooks.roleEnterCell(AsObj(n), 1);
+    if (!g_CurMapGrid) return;
+    for (CObjNode* n = m_Props.Head(); n; n = n->Next()) {
+        const CGameObj* prop = AsObj(n);
+        if (prop->m_Kind != 23) continue;
+        CMapCell* cell = g_CurMapGrid->GetCell(prop->m_X / 64, prop->m_Y / 64);
+        if (cell) cell->m_GroundObj = static_cast<uint16_t>(prop->m_Handle);
+    }
 }
 
 void CObjMng::Clear() {

@@ -182,6 +182,9 @@ private:
 // Sets the count of a kind-23 prop. PLACEHOLDER until items on the map are
 // built: does nothing.
 void SetMapPropCount(CGameObj* prop, int32_t count);
+// Packet 8, a new magic object (7 bytes): type, u16 definition id, u16 x,
+// u16 y.
+void MakeNewMagicPacket(uint8_t* out, int defId, int x, int y);
 // A kind-27 creature that counts as alive (flag word clear, state not 3).
 // PLACEHOLDER until the creatures are built: 1.
 int IsBeastieLive(const CGameObj* obj);

@@ -42,8 +42,17 @@ std::vector<TableFile> StartupTables() {
         {"TriggerQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
         {"RoleQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
         {"RoleEffectMdl.txt", {{"State", "Effect"}, {"0", "0"}}},
-        {"Role.txt", {{"Name", "Id"}, {"Hero", "1"}}},
-        {"BeastieMdl.txt", {{"Name", "Id"}, {"Bird", "1"}}},
+        // The columns the world reads: 0 name, 1 model id, 6 preload,
+        // 7-11 and 13 animation ids.
+        {"Role.txt",
+         {{"Name", "Id", "Kind", "Camp", "Sprite", "Variant", "Preload", "Stand", "Walk", "Run", "Attack", "Hurt",
+           "Speed", "Skills"},
+          {"Hero", "1", "31", "10000", "Hero", "0", "1", "100", "108", "116", "124", "132", "4", "140*148"}}},
+        // 3 flying (1), 16 companion model (65535 none).
+        {"BeastieMdl.txt",
+         {{"Name", "Id", "Kind", "Fly", "Speed", "Anim", "Size", "Sound", "Life", "Pause", "Range", "Light", "Group",
+           "Water", "Night", "Flock", "Companion"},
+          {"Bird", "1", "22", "1", "3", "500", "1", "0", "100", "4", "5", "0", "1", "0", "0", "3", "65535"}}},
     };
 }
 
