@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the game need, when
 # missing. Needs root (apt-get); does nothing when everything is present.
+# clang and its libFuzzer runtime (libclang-rt-dev, only recommended by
+# clang) build the fuzz targets of the test command's smoke run; x11-utils
+# (xwininfo) and xdotool look at and drive the game under a virtual display.
 set -euo pipefail
 
 PKGS=(
@@ -8,7 +11,8 @@ PKGS=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev fonts-wqy-zenhei libpng-dev
   libavformat-dev libavcodec-dev libswresample-dev libswscale-dev libavutil-dev
-  xvfb xdotool x11-apps
+  xvfb xdotool x11-apps x11-utils
+  clang libclang-rt-dev
 )
 
 missing=()

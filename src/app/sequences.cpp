@@ -22,6 +22,7 @@
 #include "gfx/mouse_cursor.h"
 #include "gfx/res_lib.h"
 #include "host/game_host.h"
+#include "platform/audio.h"
 #include "platform/input.h"
 #include "platform/window.h"
 #include "sound/media_mng.h"
@@ -151,7 +152,11 @@ int CGameMain::StartApp() {
     InitGameResources();
 
     const std::string soundDir = std::string(GetProgramDirectory()) + "SY\\";
-    if (!InitSound(soundDir.c_str(), plat::GetMainWindow())) {
+    // Without a sound device the silent mixer stands in, so music and sound
+    // timing still run; the log still records that the sound device failed.
+    const bool soundOk = InitSound(soundDir.c_str(), plat::GetMainWindow()) != 0;
+    const plat::AudioDevice* device = g_SoundMng.GetDevice().GetDevice();
+    if (!soundOk || (device && std::string(device->Name()) == "silent")) {
         const std::string line = soundDir + "\t\tSoundInit Fail\n";
         WriteLog(kLogFile, line.c_str());
     }

@@ -1,7 +1,10 @@
 #include "core/log.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "platform/clock.h"
 #include "platform/fs.h"
@@ -10,25 +13,54 @@
 
 // Nothing is buffered: every line opens, appends and closes the file, so the
 // log survives a crash up to the last line written. A log that cannot be
-// opened loses the line silently.
+// written (read-only folder, full disk) loses the line; the first such
+// failure is said once on stderr with the path and the reason, so a player
+// knows why the log stays empty.
+namespace {
+
+bool g_logFailureSaid = false;
+
+void SayLogFailure(const char* fileName, int err) {
+    if (g_logFailureSaid) return;
+    g_logFailureSaid = true;
+    std::string path = plat::ResolvePath(fileName);
+    if (!path.empty() && path[0] != '/') path = plat::GetCurrentDir() + "/" + path;
+    std::fprintf(stderr, "vantrel: cannot write the log \"%s\": %s; going on without it\n", path.c_str(),
+                 std::strerror(err != 0 ? err : EIO));
+}
+
+// Appends the text; false (errno kept) when the file does not open or the
+// bytes do not reach it.
+void AppendLog(const char* fileName, const char* prefix, const char* text) {
+    errno = 0;
+    FILE* f = plat::OpenFile(fileName, "at");
+    if (!f) {
+        // The file layer refuses a folder without setting errno.
+        SayLogFailure(fileName, errno == 0 && plat::IsDirectory(fileName) ? EISDIR : errno);
+        return;
+    }
+    bool ok = (prefix == nullptr || std::fputs(prefix, f) >= 0) && std::fputs(text, f) >= 0;
+    ok = std::fflush(f) == 0 && ok;
+    const int err = errno;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) SayLogFailure(fileName, err != 0 ? err : errno);
+}
+
+} // namespace
+
+void ResetLogFailureNotice() { g_logFailureSaid = false; }
+
 void WriteLog(const char* fileName, const char* text) {
     if (!fileName || !text)
         return;
-    FILE* f = plat::OpenFile(fileName, "at");
-    if (!f)
-        return;
-    std::fprintf(f, "%s", text);
-    std::fclose(f);
+    AppendLog(fileName, nullptr, text);
 }
 
 void WriteLogNum(const char* fileName, int number, const char* text) {
     if (!fileName)
         return;
-    FILE* f = plat::OpenFile(fileName, "at");
-    if (!f)
-        return;
-    std::fprintf(f, "%d%s", number, text ? text : "");
-    std::fclose(f);
+    const std::string num = std::to_string(number);
+    AppendLog(fileName, num.c_str(), text ? text : "");
 }
 
 CAppClock g_AppClock;

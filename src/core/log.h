@@ -10,6 +10,8 @@ constexpr const char* kLogFile = "BugLog.ini";
 // Each call opens the file in append mode, writes, and closes it.
 void WriteLog(const char* fileName, const char* text);
 void WriteLogNum(const char* fileName, int number, const char* text);
+// The next log-write failure is said on stderr again (tests).
+void ResetLogFailureNotice();
 
 // The program clock that loading steps are timed against.
 class CAppClock {

@@ -1,7 +1,10 @@
 #include "platform/audio.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <thread>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -490,7 +493,72 @@ std::unique_ptr<AudioDevice> OpenAudioDevice() {
     if (Factory()) return Factory()();
     const char* env = std::getenv("VANTREL_AUDIO");
     if (env && std::strcmp(env, "null") == 0) return std::make_unique<NullAudioDevice>();
-    return OpenSdlAudioDevice();
+    std::string why;
+    if (auto dev = OpenSdlAudioDevice(&why)) return dev;
+    std::fprintf(stderr, "vantrel: no sound device (%s); the game runs without sound\n", why.c_str());
+    return std::make_unique<SilentAudioDevice>();
+}
+
+// ---- silent device ----------------------------------------------------------
+
+struct SilentAudioDevice::Drain {
+    std::thread thread;
+    std::mutex mu;
+    std::condition_variable cv;
+    bool stop = false;
+};
+
+SilentAudioDevice::SilentAudioDevice() { Start(); }
+
+SilentAudioDevice::~SilentAudioDevice() { Stop(); }
+
+int32_t SilentAudioDevice::SetPrimaryFormat(uint16_t channels, uint32_t rate, uint16_t bits) {
+    // The drain sizes its buffer from the format: it must not run across
+    // the change.
+    Stop();
+    const int32_t hr = AudioDevice::SetPrimaryFormat(channels, rate, bits);
+    Start();
+    return hr;
+}
+
+void SilentAudioDevice::Start() {
+    drain_ = std::make_unique<Drain>();
+    Drain* d = drain_.get();
+    d->thread = std::thread([this, d] {
+        using Clock = std::chrono::steady_clock;
+        const uint16_t ch = mixer_.OutputChannels();
+        const uint64_t rate = mixer_.OutputRate();
+        std::vector<int16_t> scratch;
+        Clock::time_point start = Clock::now();
+        uint64_t done = 0;
+        std::unique_lock<std::mutex> lk(d->mu);
+        while (!d->cv.wait_for(lk, std::chrono::milliseconds(20), [d] { return d->stop; })) {
+            const auto us = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+            const uint64_t due = static_cast<uint64_t>(us) * rate / 1000000;
+            uint64_t frames = due - done;
+            if (frames > rate) {
+                // Behind by more than a second (the machine slept): skip it.
+                done = due - rate;
+                frames = rate;
+            }
+            scratch.resize(static_cast<size_t>(frames) * ch);
+            lk.unlock();
+            if (frames) mixer_.Mix(scratch.data(), static_cast<uint32_t>(frames));
+            lk.lock();
+            done += frames;
+        }
+    });
+}
+
+void SilentAudioDevice::Stop() {
+    if (!drain_) return;
+    {
+        std::lock_guard<std::mutex> lk(drain_->mu);
+        drain_->stop = true;
+    }
+    drain_->cv.notify_all();
+    if (drain_->thread.joinable()) drain_->thread.join();
+    drain_.reset();
 }
 
 } // namespace plat

@@ -198,12 +198,32 @@ private:
     std::vector<int16_t> scratch_;
 };
 
+// Silent device: a thread drains the mixer at the output rate on the wall
+// clock, as a sound card would, and drops the samples. Sound timing and the
+// state of music (position, end, loops) run as they would with sound.
+class SilentAudioDevice final : public AudioDevice {
+public:
+    SilentAudioDevice();
+    ~SilentAudioDevice() override;
+    const char* Name() const override { return "silent"; }
+    int32_t SetPrimaryFormat(uint16_t channels, uint32_t rate, uint16_t bits) override;
+
+private:
+    struct Drain;
+    void Start();
+    void Stop();
+    std::unique_ptr<Drain> drain_;
+};
+
 // Opens the SDL audio device (a callback thread drains the mixer). Null
-// with a message on stderr when SDL audio cannot start.
-std::unique_ptr<AudioDevice> OpenSdlAudioDevice();
+// when SDL audio cannot start or no device opens; `why` then says why. What
+// the system's sound libraries print meanwhile goes to the debugger output.
+std::unique_ptr<AudioDevice> OpenSdlAudioDevice(std::string* why = nullptr);
 
 // The device the game opens. Default: the null device when VANTREL_AUDIO is
-// "null", else SDL audio. Tests install a factory (empty restores default).
+// "null", else SDL audio; when that cannot open, one line on stderr says why
+// and the silent device stands in. Tests install a factory (empty restores
+// default).
 using AudioDeviceFactory = std::function<std::unique_ptr<AudioDevice>()>;
 void SetAudioDeviceFactory(AudioDeviceFactory factory);
 std::unique_ptr<AudioDevice> OpenAudioDevice();

@@ -3,13 +3,53 @@
 // stop buffers while the callback runs.
 #include <SDL2/SDL.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <string>
 
 #include "platform/audio.h"
+#include "platform/debug.h"
 
 namespace plat {
 
 namespace {
+
+// The system's sound libraries print their own complaints on stderr while
+// SDL probes them (a machine without a sound card gets a screen of them).
+// Within this scope they go to the debugger output instead; the game says
+// what matters in one line of its own.
+class QuietStderr {
+public:
+    QuietStderr() {
+        std::fflush(stderr);
+        tmp_ = std::tmpfile();
+        saved_ = tmp_ ? dup(2) : -1;
+        if (saved_ < 0 || dup2(fileno(tmp_), 2) < 0) Restore();
+    }
+    ~QuietStderr() { Restore(); }
+
+private:
+    void Restore() {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            dup2(saved_, 2);
+            close(saved_);
+            saved_ = -1;
+        }
+        if (!tmp_) return;
+        std::string text;
+        std::rewind(tmp_);
+        char buf[512];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, tmp_)) > 0 && text.size() < 16384) text.append(buf, n);
+        std::fclose(tmp_);
+        tmp_ = nullptr;
+        if (!text.empty()) OutputDebugString("audio: the sound system said:\n" + text);
+    }
+    FILE* tmp_ = nullptr;
+    int saved_ = -1;
+};
 
 class SdlAudioDevice final : public AudioDevice {
 public:
@@ -20,13 +60,19 @@ public:
 
     const char* Name() const override { return "sdl"; }
 
-    bool Start() {
+    bool Start(std::string* why) {
+        QuietStderr quiet;
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-            std::fprintf(stderr, "audio: SDL audio unavailable: %s\n", SDL_GetError());
+            if (why) *why = std::string("SDL audio: ") + SDL_GetError();
             return false;
         }
         sdlStarted_ = true;
-        return Open(mixer_.OutputChannels(), mixer_.OutputRate());
+        if (!Open(mixer_.OutputChannels(), mixer_.OutputRate())) {
+            if (why) *why = std::string("SDL audio driver ") + (SDL_GetCurrentAudioDriver() ? SDL_GetCurrentAudioDriver() : "?") +
+                            ": " + SDL_GetError();
+            return false;
+        }
+        return true;
     }
 
     int32_t SetPrimaryFormat(uint16_t channels, uint32_t rate, uint16_t bits) override {
@@ -66,7 +112,7 @@ private:
         channels_ = channels;
         dev_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
         if (dev_ == 0) {
-            std::fprintf(stderr, "audio: cannot open SDL audio device: %s\n", SDL_GetError());
+            DebugPrintf("audio: cannot open SDL audio device: %s\n", SDL_GetError());
             return false;
         }
         SDL_PauseAudioDevice(dev_, 0);
@@ -87,9 +133,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<AudioDevice> OpenSdlAudioDevice() {
+std::unique_ptr<AudioDevice> OpenSdlAudioDevice(std::string* why) {
     auto dev = std::make_unique<SdlAudioDevice>();
-    if (!dev->Start()) return nullptr;
+    if (!dev->Start(why)) return nullptr;
     return dev;
 }
 

@@ -167,6 +167,8 @@ void UseHeadlessBackend(const std::string& timelineText, bool advanceClock) {
 
 Backend CurrentBackend() { return ConfigureFromEnvironment(); }
 
+const std::string& ScriptError() { return detail::Config().scriptError; }
+
 void ResetBackendConfiguration() { g_configured = false; }
 
 Window* CreateMainWindow(const WindowDesc& desc, WndProc proc) {

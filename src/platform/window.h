@@ -150,6 +150,10 @@ Backend ConfigureFromEnvironment();
 // process clock, which a fake clock turns into an instant advance.
 void UseHeadlessBackend(const std::string& timelineText = std::string(), bool advanceClock = false);
 Backend CurrentBackend();
+// Why VANTREL_SCRIPT could not be used (unreadable or malformed); empty when
+// there is no script or it parsed. Such a run closes at once, in order, and
+// the program then ends with a failure exit code.
+const std::string& ScriptError();
 // Forgets the choice, so the environment is read again (tests).
 void ResetBackendConfiguration();
 

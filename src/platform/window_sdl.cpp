@@ -6,9 +6,11 @@
 #include <SDL.h>
 
 #include <memory>
+#include <string>
 
 #include "platform/debug.h"
 #include "platform/input.h"
+#include "platform/msgbox.h"
 #include "platform/present.h"
 #include "platform/text.h"
 #include "platform/window_backend.h"
@@ -103,8 +105,18 @@ public:
     SdlWindow(const WindowDesc& desc, SDL_Window* w) : Window(desc), window_(w) {
         id_ = SDL_GetWindowID(w);
         SDL_StartTextInput();
+        // A real display shows message boxes as modal dialogs; the dummy and
+        // off-screen drivers (tests, servers) never block on one.
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver && std::string(driver) != "dummy" && std::string(driver) != "offscreen") {
+            SetMessageBoxPresenter([w](const std::string& text, const std::string& caption, unsigned flags) {
+                return ShowModalBox(w, text, caption, flags);
+            });
+            ownsBoxes_ = true;
+        }
     }
     ~SdlWindow() override {
+        if (ownsBoxes_) SetMessageBoxPresenter(nullptr);
         SDL_StopTextInput();
         if (window_) SDL_DestroyWindow(window_);
     }
@@ -176,6 +188,39 @@ protected:
     }
 
 private:
+    // Enter takes the first button, Escape the last.
+    static int ShowModalBox(SDL_Window* parent, const std::string& text, const std::string& caption, unsigned flags) {
+        SDL_MessageBoxButtonData buttons[2] = {};
+        int count = 1;
+        if ((flags & 0xF) == MB_YESNO) {
+            buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"};
+            buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"};
+            count = 2;
+        } else if ((flags & 0xF) == MB_OKCANCEL) {
+            buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDOK, "OK"};
+            buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"};
+            count = 2;
+        } else {
+            buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"};
+        }
+        SDL_MessageBoxData data{};
+        data.flags = (flags & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+        // A hidden parent (the error box hides the window first) would hide
+        // the box with it.
+        data.window = (SDL_GetWindowFlags(parent) & SDL_WINDOW_SHOWN) ? parent : nullptr;
+        data.title = caption.c_str();
+        data.message = text.c_str();
+        data.numbuttons = count;
+        data.buttons = buttons;
+        int pressed = -1;
+        if (SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) {
+            DebugPrintf("message box not shown: %s\n", SDL_GetError());
+            return buttons[0].buttonid;
+        }
+        return pressed;
+    }
+
+    bool ownsBoxes_ = false;
     // A window point in the frame the game draws (the window's own size as
     // the game set it), bars clamped to the frame's edge.
     Point ToFrame(int x, int y) const {

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "datagen/demo_ui.h"
@@ -43,12 +46,37 @@ TEST_F(VantrelRun, ScriptedCloseEndsCleanlyWithTheStateSequenceInTheLog) {
     EXPECT_EQ(log.find("Set display mode error."), std::string::npos);
 }
 
-TEST_F(VantrelRun, BadScriptStillShutsDownInOrder) {
-    ASSERT_EQ(Run("at 10 dance\n"), 0);
+TEST_F(VantrelRun, BadScriptShutsDownInOrderAndFails) {
+    ASSERT_EQ(Run("at 10 dance\n"), 64);
     const std::string log = ReadFile(Dir() + "BugLog.ini");
     EXPECT_EQ(log.rfind("tamiro begin\n", 0), 0u);
     EXPECT_NE(log.find("  Other.ClearUp\n"), std::string::npos);
     EXPECT_EQ(log.substr(log.size() - 11), "tamiro end\n");
+    // A script that cannot be read fails the same way.
+    EXPECT_EQ(vtest::RunProgram(VANTREL_EXE, {"VANTREL_HOME=" + Dir(), "VANTREL_SCRIPT=" + Dir() + "missing.txt"}), 64);
+}
+
+// A program folder where the log cannot be written (read-only for a normal
+// user; for root, whom permissions do not stop, a folder in the log's
+// place): the run goes on and says why once on stderr.
+TEST_F(VantrelRun, UnwritableLogIsSaidOnceOnStderrAndTheRunGoesOn) {
+    WriteFile(Dir() + "script.txt", "step 2\nat 2000 close\n");
+    const std::string home = Dir() + "home/";
+    ASSERT_EQ(mkdir(home.c_str(), 0755), 0);
+    if (geteuid() == 0) ASSERT_EQ(mkdir((home + "BugLog.ini").c_str(), 0755), 0);
+    else ASSERT_EQ(chmod(home.c_str(), 0555), 0);
+    const int code = vtest::RunProgram(VANTREL_EXE, {"VANTREL_HOME=" + home, "VANTREL_SCRIPT=" + Dir() + "script.txt"},
+                                       Dir() + "stderr.txt");
+    chmod(home.c_str(), 0755);
+    // Ends normally (with the code the game gives a folder without data).
+    EXPECT_GE(code, 0);
+    EXPECT_NE(code, 64);
+    const std::string err = ReadFile(Dir() + "stderr.txt");
+    const std::string line = "vantrel: cannot write the log \"" + home + "BugLog.ini\": ";
+    const size_t at = err.find(line);
+    ASSERT_NE(at, std::string::npos) << err;
+    EXPECT_EQ(err.find(line, at + 1), std::string::npos) << "said once: " << err;
+    EXPECT_NE(err.find(geteuid() == 0 ? "Is a directory" : "Permission denied", at), std::string::npos) << err;
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <unistd.h>
+
 #include "core/log.h"
 #include "platform/clock.h"
 #include "platform/msgbox.h"
@@ -32,11 +34,35 @@ TEST_F(LogTest, FileIsReopenedForEveryLine) {
     EXPECT_EQ(ReadFile(Dir() + "BugLog.ini"), "3three\n");
 }
 
-TEST_F(LogTest, UnopenableLogLosesTheLineQuietly) {
-    WriteLog("NoSuchDir\\BugLog.ini", "lost\n");
-    WriteLogNum("NoSuchDir\\BugLog.ini", 1, "lost\n");
-    WriteLog(kLogFile, nullptr);
+// A log that cannot be written loses its lines; the first failure is said
+// once on stderr with the path and the reason, and the program goes on.
+TEST_F(LogTest, UnwritableLogLosesTheLineAndSaysWhyOnce) {
+    struct Case {
+        const char* name;
+        std::string prepare;  // "dir": the log's folder is missing; "full": the log is the full device
+        std::string reason;
+    };
+    const Case cases[] = {{"NoSuchDir\\BugLog.ini", "dir", "No such file or directory"},
+                          {"Full.ini", "full", "No space left on device"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.prepare == "full") {
+            if (symlink("/dev/full", (Dir() + c.name).c_str()) != 0) GTEST_SKIP() << "no /dev/full link";
+        }
+        ResetLogFailureNotice();
+        testing::internal::CaptureStderr();
+        WriteLog(c.name, "lost\n");
+        WriteLogNum(c.name, 1, "lost\n");
+        WriteLog(kLogFile, nullptr);
+        const std::string err = testing::internal::GetCapturedStderr();
+        std::string path = Dir() + c.name;
+        if (c.prepare == "dir") path = Dir() + "NoSuchDir/BugLog.ini";
+        EXPECT_EQ(err, "vantrel: cannot write the log \"" + path + "\": " + c.reason + "; going on without it\n");
+    }
     EXPECT_EQ(ReadFile(Dir() + "NoSuchDir/BugLog.ini"), "");
+    // A log that works again takes the next line.
+    WriteLog(kLogFile, "back\n");
+    EXPECT_EQ(ReadFile(Dir() + "BugLog.ini"), "back\n");
 }
 
 TEST(AppClock, ResetReadsSecondsBaseAndResolution) {
