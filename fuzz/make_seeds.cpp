@@ -14,11 +14,13 @@
 #include "datagen/image_encoder.h"
 #include "datagen/ini_writer.h"
 #include "datagen/lib_writer.h"
+#include "datagen/map_writer.h"
 #include "datagen/pack_writer.h"
 #include "datagen/pli_writer.h"
 #include "datagen/sound_table_writer.h"
 #include "datagen/table_writer.h"
 #include "datagen/texture_writer.h"
+#include "datagen/timeline_writer.h"
 #include "datagen/wave_writer.h"
 
 namespace {
@@ -237,6 +239,23 @@ void PliSeeds() {
     Put("pli", "older_main_b.pli", datagen::BuildOlderPli(older));
 }
 
+// Maps name the harness's tile library "maptile.lib" (the demo tiles).
+void MapSeeds() {
+    Put("map", "demo.map", datagen::BuildMap(datagen::BuildMapFromAscii(datagen::DemoMapArt())));
+    datagen::MapSpec all = datagen::BuildMapFromAscii({"..,,~~##", ".2345678", "abcABC..", "~~~.....", "#...,,,,"});
+    all.cells[9].tile1 = datagen::kTileRoad;
+    all.cells[10].tile0 = 7;  // past the tile count: no tile
+    all.cells[11].tile0 = 65535;
+    all.cells[12].special = 2;
+    all.cells[13].word = 0xBEEF;
+    Put("map", "kinds.map", datagen::BuildMap(all));
+    datagen::MapSpec narrow = datagen::BuildMapFromAscii({"..", "..", ".."});
+    narrow.ids = {3, 2, 1, 0, 0, 9};  // entry 9 is not in the library
+    narrow.cells[0].tile0 = 5;
+    Put("map", "narrow.map", datagen::BuildMap(narrow));
+    Put("map", "empty.map", datagen::BuildMap(datagen::BuildMapFromAscii({})));
+}
+
 datagen::BldPartSpec SeedPart(uint16_t id, uint16_t kind, int32_t subs) {
     datagen::BldPartSpec p;
     p.name = "seed";
@@ -293,6 +312,59 @@ void BldInitSeeds() {
 
 } // namespace
 
+plat::TimelineEvent Event(plat::TimelineEvent::Kind kind, int a = 0, int b = 0, bool pos = false,
+                          std::string text = {}) {
+    plat::TimelineEvent e;
+    e.kind = kind;
+    e.a = a;
+    e.b = b;
+    e.hasPos = pos;
+    e.text = std::move(text);
+    return e;
+}
+
+void TimelineSeeds() {
+    using K = plat::TimelineEvent::Kind;
+    plat::Timeline script;
+    script.stepMs = 2;
+    script.limitMs = 9000;
+    script.hasSeed = true;
+    script.seed = 7;
+    const plat::TimelineEvent timed[] = {
+        Event(K::Move, 320, 240, true), Event(K::LDown), Event(K::LUp, 330, 250, true), Event(K::RDown, -4, 481, true),
+        Event(K::RUp), Event(K::KeyDown, 0x10), Event(K::Key, 'A'), Event(K::KeyUp, 0x10),
+        Event(K::Text, 0, 0, false, " a#\\\xE4\xB8\xAD "), Event(K::Activate, 0), Event(K::Activate, 1),
+        Event(K::Command, 40001), Event(K::Frame, 0, 0, false, "shots/f.png"), Event(K::Jump, 5000),
+        Event(K::Close)};
+    uint32_t t = 100;
+    for (plat::TimelineEvent e : timed) {
+        e.timeMs = t;
+        t += 35;
+        script.events.push_back(e);
+    }
+    Put("timeline", "script.txt", datagen::BuildTimeline(script));
+    // A record: seed, screen and tick lines with offsets.
+    plat::Timeline record;
+    record.hasSeed = true;
+    record.seed = 1733875200;
+    record.screenWidth = 1920;
+    record.screenHeight = 1080;
+    const plat::TimelineEvent ticked[] = {Event(K::Activate, 1), Event(K::Move, 100, 100, true),
+                                          Event(K::LDown, 100, 100, true), Event(K::LUp, 100, 100, true),
+                                          Event(K::KeyDown, 0x1B), Event(K::KeyUp, 0x1B), Event(K::Close)};
+    uint32_t tick = 0;
+    for (plat::TimelineEvent e : ticked) {
+        e.tick = tick;
+        e.tickOffsetMs = tick % 2 ? 12 : 0;
+        tick += 3;
+        record.tickEvents.push_back(e);
+    }
+    Put("timeline", "record.txt", datagen::BuildTimeline(record));
+    Put("timeline", "hand.txt",
+        "# written by hand\r\nstep 3\r\nat 10 stroke 20 1,1 5,5 9,9\r\nat 10 key esc  # escape\r\n"
+        "tick 2+5 text \\x20x\r\nat 90 close\r\n");
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
@@ -309,8 +381,10 @@ int main(int argc, char** argv) {
     LibSeeds();
     AnimTableSeeds();
     PliSeeds();
+    MapSeeds();
     BldModelSeeds();
     BldInitSeeds();
+    TimelineSeeds();
     if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
     return g_ok ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 // scaled into the window by the presenter; mouse positions are mapped back
 // into frame coordinates with the same fit.
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <memory>
 #include <string>
@@ -100,6 +101,38 @@ int ScancodeToVk(SDL_Scancode sc) {
 
 namespace {
 
+// Set when the X server reports our window gone (destroyed by another
+// client, such as a window manager's or xdotool's close).
+volatile bool g_xWindowGone = false;
+
+// The leading fields of Xlib's XErrorEvent.
+struct XErrorHead {
+    int type;
+    void* display;
+    unsigned long resourceId;
+    unsigned long serial;
+    unsigned char errorCode;
+};
+
+// Xlib's default handler ends the process on any error. A window destroyed
+// from outside makes every later request on it fail (BadWindow 3,
+// BadDrawable 9); the game then closes in order, as after a close.
+int OnXError(void*, void* event) {
+    const auto* e = static_cast<const XErrorHead*>(event);
+    if (e->errorCode == 3 || e->errorCode == 9) g_xWindowGone = true;
+    return 0;
+}
+
+void InstallXErrorHandler() {
+    // SDL loads the X library itself; only a library already loaded is used.
+    void* x11 = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+    if (!x11) return;
+    using Handler = int (*)(void*, void*);
+    using SetHandler = Handler (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(x11, "XSetErrorHandler"))) set(&OnXError);
+    dlclose(x11);
+}
+
 class SdlWindow final : public Window {
 public:
     SdlWindow(const WindowDesc& desc, SDL_Window* w) : Window(desc), window_(w) {
@@ -108,6 +141,7 @@ public:
         // A real display shows message boxes as modal dialogs; the dummy and
         // off-screen drivers (tests, servers) never block on one.
         const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver && std::string(driver) == "x11") InstallXErrorHandler();
         if (driver && std::string(driver) != "dummy" && std::string(driver) != "offscreen") {
             SetMessageBoxPresenter([w](const std::string& text, const std::string& caption, unsigned flags) {
                 return ShowModalBox(w, text, caption, flags);
@@ -142,6 +176,12 @@ protected:
     void Pump() override {
         SDL_Event e;
         bool closed = false;
+        if (g_xWindowGone && !goneSeen_) {
+            goneSeen_ = true;
+            OutputDebugString("the window was destroyed from outside; closing\n");
+            QueueClose(this);
+            closed = true;
+        }
         while (SDL_PollEvent(&e)) {
             switch (e.type) {
             case SDL_QUIT:
@@ -221,6 +261,7 @@ private:
     }
 
     bool ownsBoxes_ = false;
+    bool goneSeen_ = false;
     // A window point in the frame the game draws (the window's own size as
     // the game set it), bars clamped to the frame's edge.
     Point ToFrame(int x, int y) const {

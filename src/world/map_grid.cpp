@@ -12,6 +12,9 @@
 #include "gfx/image_ref.h"
 #include "gfx/res_lib.h"
 #include "platform/window.h"
+#include "world/game_obj.h"
+#include "world/handle_table.h"
+#include "world/world_hooks.h"
 
 const char kMapMagic[12] = "QuorMap1.50";
 
@@ -28,6 +31,32 @@ uint16_t U16At(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8
 bool ReadAll(CPackFile& f, void* buffer, int n) { return n == 0 || f.Read(buffer, 1, n) == n; }
 
 } // namespace
+
+// ------------------------------------------------------------------ cells
+
+namespace {
+int32_t g_PathCamp = 0;
+} // namespace
+
+void SetPathCamp(int32_t camp) { g_PathCamp = camp; }
+int32_t GetPathCamp() { return g_PathCamp; }
+
+CGameObj* CMapCell::GetRole() const {
+    CGameObj* obj = ResolveHandle16(m_Occupant);
+    return obj && obj->IsRole() ? obj : nullptr;
+}
+
+int CMapCell::OccupiedPassable() const {
+    const CGameObj* role = GetRole();
+    if (!role) return kPassBlocked;
+    const int32_t camp = g_WorldHooks.getRoleCamp ? g_WorldHooks.getRoleCamp(role) : 0;
+    return camp == g_PathCamp ? kPassOwnCamp : kPassBlocked;
+}
+
+int CMapCell::PassableForCamp(int32_t walkClass, int32_t camp) const {
+    SetPathCamp(camp);
+    return Passable(walkClass);
+}
 
 // ------------------------------------------------------------------ tiles
 
@@ -159,17 +188,24 @@ int CMapGrid::LoadMap(const char* path) {
         c.m_Surface = p[7];
         c.m_FileWord = U16At(p + 8);
     }
-    // No walker ever stands on the border.
-    for (int32_t x = 0; x < m_Width; ++x) {
+    // No walker ever stands on the border. A map 0 cells wide (or high) has
+    // no cells, and no border to mark.
+    const int32_t rows = m_CellCount > 0 ? m_Height : 0;
+    for (int32_t x = 0; x < m_Width && rows > 0; ++x) {
         m_pCells[size_t(x)].m_Walkable = 0;
         m_pCells[size_t(m_Height - 1) * size_t(m_Width) + size_t(x)].m_Walkable = 0;
     }
-    for (int32_t y = 0; y < m_Height; ++y) {
+    for (int32_t y = 0; y < rows; ++y) {
         m_pCells[size_t(y) * size_t(m_Width)].m_Walkable = 0;
         m_pCells[size_t(y) * size_t(m_Width) + size_t(m_Width - 1)].m_Walkable = 0;
     }
     f.Close();
     return 1;
+}
+
+CGameObj* CMapGrid::GetRoleAt(const CGamePoint& world) const {
+    const CMapCell* c = GetCell(world.x / 64, world.y / 64);
+    return c ? c->GetRole() : nullptr;
 }
 
 int CMapGrid::FindNearestFree(CGamePoint* cell, int32_t walkClass, int32_t maxRadius) const {

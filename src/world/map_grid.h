@@ -21,6 +21,7 @@
 
 #include "core/geometry.h"
 
+class CGameObj;
 class CImage;
 class CImageRef;
 class CResLib;
@@ -51,6 +52,14 @@ inline bool WalkClassAllows(int32_t walkClass, uint8_t terrain, uint8_t walkable
     }
 }
 
+// The camp of the role whose path is being searched: a cell held by a role
+// of that camp is passable at a price (CMapCell::Passable answers 2).
+void SetPathCamp(int32_t camp);
+int32_t GetPathCamp();
+
+// Answers of CMapCell::Passable.
+enum : int { kPassFree = 1, kPassOwnCamp = 2, kPassBlocked = 3 };
+
 struct CMapCell {
     uint16_t m_Tile0 = kNoTile;
     uint16_t m_Tile1 = kNoTile;
@@ -74,6 +83,22 @@ struct CMapCell {
     int32_t GetMoveClass() const { return m_Terrain < 10 ? 1 : m_Terrain; }
     // No object mark, not walkable and water-like ground.
     bool IsSurface4() const { return m_ObjMark == kNoObj && m_Walkable == 0 && m_Surface == 4; }
+    // The occupant through the current handle table: null for 0 or 65535,
+    // a stale generation bit, an empty slot or an object that is no role.
+    CGameObj* GetRole() const;
+    // 3 when the cell fails the walk-class rule; else 1 with no occupant (0
+    // or 65535), 2 when the occupant is a role of the path camp, 3 for any
+    // other occupant (another camp's role, a stale handle, not a role).
+    int Passable(int32_t walkClass) const {
+        if (!AllowsWalkClass(walkClass)) return kPassBlocked;
+        if (m_Occupant == 0 || m_Occupant == kNoObj) return kPassFree;
+        return OccupiedPassable();
+    }
+    // SetPathCamp(camp), then Passable.
+    int PassableForCamp(int32_t walkClass, int32_t camp) const;
+
+private:
+    int OccupiedPassable() const;
 };
 
 // Part 0.4's name for the walk-class rule.
@@ -131,6 +156,9 @@ public:
     const CMapCell* GetCell(int32_t x, int32_t y) const {
         return RectContains(Bounds(), x, y) ? &m_pCells[size_t(y) * size_t(m_Width) + size_t(x)] : nullptr;
     }
+    // The role on the cell of a world position (each coordinate / 64 toward
+    // zero: -63 .. -1 fall in cell 0); null outside the grid.
+    CGameObj* GetRoleAt(const CGamePoint& world) const;
     // Ring search for a cell that passes the walk-class rule and has no
     // occupant (exactly 65535): rings r = 0 .. maxRadius around *cell,
     // clamped into the grid, each tested top row, bottom row, left column,

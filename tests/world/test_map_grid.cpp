@@ -205,7 +205,7 @@ TEST_F(MapGridTest, TruncationAtEveryOffsetEmptiesTheGrid) {
 TEST_F(MapGridTest, NarrowMapsHaveOnlyBorderCells) {
     struct Size {
         int w, h, walkable;
-    } sizes[] = {{1, 1, 0}, {1, 5, 0}, {2, 2, 0}, {2, 6, 0}, {7, 2, 0}, {3, 3, 1}, {4, 3, 2}};
+    } sizes[] = {{0, 3, 0}, {3, 0, 0}, {1, 1, 0}, {1, 5, 0}, {2, 2, 0}, {2, 6, 0}, {7, 2, 0}, {3, 3, 1}, {4, 3, 2}};
     for (const Size& s : sizes) {
         SCOPED_TRACE(std::to_string(s.w) + "x" + std::to_string(s.h));
         ASSERT_EQ(grid.LoadMap(PutMap("n.map", datagen::BuildMapFromAscii(
