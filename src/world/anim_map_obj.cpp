@@ -6,7 +6,7 @@
 #include "gfx/image.h"
 #include "gfx/light_grid.h"
 #include "gfx/rle_image.h"
-#include "world/cell_spiral.h"
+#include "world/grid_search.h"
 #include "world/handle_table.h"
 #include "world/iso_grid.h"
 #include "world/map_grid.h"
@@ -159,7 +159,8 @@ CGameObj* GetRoleByHandle(ObjHandle handle) {
 
 COwnedProp* FindOwnedPropNear(int32_t x, int32_t y, int32_t radius, int32_t camp) {
     if (!g_CurMapGrid || !g_CurHandleTable) return nullptr;
-    CCellSpiral spiral(x, y, std::max(radius, 1));
+    CSpiralIter spiral;
+    spiral.Init(x, y, std::max(radius, 1));
     CGamePoint c;
     while (spiral.Next(&c)) {
         const CMapCell* cell = g_CurMapGrid->GetCell(c.x, c.y);

@@ -14,6 +14,7 @@
 #include "platform/text.h"
 #include "sound/sound_play.h"
 #include "world/bld_mdl.h"
+#include "world/grid_search.h"
 #include "world/iso_grid.h"
 #include "world/map_grid.h"
 #include "world/obj_desc.h"
@@ -54,23 +55,11 @@ CAnimPlayer* PlayerOf(CDrawable* d) {
 // growing by one every second leg, covering the (2r + 1)^2 square.
 template <class F>
 bool WalkSpiral(int32_t cx, int32_t cy, int32_t r, F f) {
-    int32_t x = cx, y = cy;
-    if (f(x, y)) return true;
-    const int32_t longest = 2 * r + 1;
-    for (int32_t len = 1, leg = 1;;) {
-        for (int32_t s = 0; s < len; ++s) {
-            if (len >= longest && s == len - 1) return false;
-            switch (leg) {
-                case 1: ++y; break;
-                case 2: ++x; break;
-                case 3: --y; break;
-                default: --x; break;
-            }
-            if (f(x, y)) return true;
-        }
-        leg = leg % 4 + 1;
-        if (leg == 1 || leg == 3) ++len;
-    }
+    CSpiralIter it;
+    it.Init(cx, cy, r);
+    for (CGamePoint p; it.Next(&p);)
+        if (f(p.x, p.y)) return true;
+    return false;
 }
 
 } // namespace

@@ -101,7 +101,7 @@ private:
     int OccupiedPassable() const;
 };
 
-// Part 0.4's name for the walk-class rule.
+// The walk-class rule under the name the roles code uses.
 inline bool CellAllowsWalkClass(const CMapCell* cell, int32_t walkClass) {
     return cell && cell->AllowsWalkClass(walkClass);
 }

@@ -8,7 +8,7 @@
 #include "gfx/light_grid.h"
 #include "gfx/rle_image.h"
 #include "platform/random.h"
-#include "world/cell_spiral.h"
+#include "world/grid_search.h"
 #include "world/iso_grid.h"
 #include "world/map_grid.h"
 #include "world/obj_desc.h"
@@ -27,29 +27,6 @@ int DisplayOption() { return g_WorldHooks.getDisplayOption ? g_WorldHooks.getDis
 
 } // namespace
 
-int FindFreeGroundCell(CGamePoint* cell, int32_t radius) {
-    if (!g_CurMapGrid || !cell) return 0;
-    CCellSpiral spiral(cell->x, cell->y, radius > 1 ? radius : 1);
-    CGamePoint c;
-    bool first = true;
-    while (spiral.Next(&c)) {
-        const CMapCell* m = g_CurMapGrid->GetCell(c.x, c.y);
-        bool ok = false;
-        if (m && first) {
-            const CGameObj* role = g_CurHandleTable ? g_CurHandleTable->Resolve16(m->m_Occupant) : nullptr;
-            ok = m->m_Walkable && m->m_GroundObj == kNoObj && !(role && role->IsRole());
-        } else if (m) {
-            ok = m->AllowsWalkClass(1) && m->m_GroundObj == kNoObj;
-        }
-        first = false;
-        if (ok) {
-            *cell = c;
-            return 1;
-        }
-    }
-    return 0;
-}
-
 void SetMapPropCount(CGameObj* prop, int32_t count) {
     if (prop && prop->m_Kind == 23) static_cast<CMapProp*>(prop)->m_Count = count;
 }
@@ -63,7 +40,7 @@ int CMapProp::Init(CObjDesc* desc) {
     if (!desc) return 0;
     const CGamePoint c0{desc->m_X, desc->m_Y};
     CGamePoint c = c0;
-    if (!FindFreeGroundCell(&c, 10)) return 0;
+    if (!FindFreeCellNear(&c, 10)) return 0;
     m_Height = 0;
     SetTilePos(c.x, c.y);
     PlaceOnCell();

@@ -3,47 +3,16 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "world/grid_search.h"
 #include "world/iso_grid.h"
 #include "world/map_grid.h"
 #include "world/obj_mng.h"
 #include "world/world_globals.h"
 #include "world/world_hooks.h"
 
-void CCellSpiral::Init(int32_t x, int32_t y, int32_t r) {
-    x_ = x, y_ = y;
-    longest_ = 2 * r + 1;
-    leg_ = 0, len_ = 1, steps_ = 0;
-}
-
-bool CCellSpiral::Next(CGamePoint* cell) {
-    if (leg_ == 0) {
-        leg_ = 1;
-        *cell = {x_, y_};
-        return true;
-    }
-    if (leg_ < 0) return false;
-    if (len_ >= longest_ && steps_ == len_ - 1) {
-        leg_ = -1;
-        return false;
-    }
-    switch (leg_) {
-        case 1: ++y_; break;
-        case 2: ++x_; break;
-        case 3: --y_; break;
-        default: --x_; break;
-    }
-    if (++steps_ >= len_) {
-        leg_ = leg_ % 4 + 1;
-        if (leg_ == 1 || leg_ == 3) ++len_;
-        steps_ = 0;
-    }
-    *cell = {x_, y_};
-    return true;
-}
-
 namespace {
 
-CCellSpiral g_Spiral;
+CSpiralIter g_Spiral;
 bool g_FindCone = false;
 
 int32_t Radius(const CGameObj* o) {
@@ -193,7 +162,7 @@ int IsNextToBld(const CGameObj* obj, ObjHandle handle) {
     CMapGrid* grid = g_CurMapGrid;
     if (!grid || !obj) return 0;
     const uint16_t mark = static_cast<uint16_t>(handle & 0xFFFF);
-    CCellSpiral s;
+    CSpiralIter s;
     s.Init(obj->m_X / 64, obj->m_Y / 64, 1);
     for (CGamePoint c; s.Next(&c);) {
         const CMapCell* cell = grid->GetCell(c.x, c.y);
@@ -205,7 +174,7 @@ int IsNextToBld(const CGameObj* obj, ObjHandle handle) {
 CGamePoint FindSpecialCellNear(const CGamePoint& at) {
     CMapGrid* grid = g_CurMapGrid;
     if (!grid) return {-1, -1};
-    CCellSpiral s;
+    CSpiralIter s;
     s.Init(at.x, at.y, 8);
     for (CGamePoint c; s.Next(&c);) {
         const CMapCell* cell = grid->GetCell(c.x, c.y);

@@ -24,14 +24,3 @@ void SetTalkPair(CGameObj* a, CGameObj* b, int start);
 // above the player's items (item id - 10000).
 const void* GetRoleSkill(int32_t ownerId, int32_t index);
 
-// One step at a time around a centre cell: the centre, then legs of +y,
-// +x, -y, -x growing every second leg, covering the (2r + 1)^2 square.
-class CCellSpiral {
-public:
-    void Init(int32_t x, int32_t y, int32_t r);
-    // False when the square is done.
-    bool Next(CGamePoint* cell);
-
-private:
-    int32_t x_ = 0, y_ = 0, longest_ = 1, leg_ = 0, len_ = 1, steps_ = 0;
-};

@@ -9,7 +9,6 @@
 #include "platform/debug.h"
 #include "weather_fixture.h"
 #include "world/anim_objs.h"
-#include "world/cell_spiral.h"
 #include "world/iso_grid.h"
 #include "world/map_grid.h"
 #include "world/map_prop.h"
@@ -152,21 +151,6 @@ public:
 };
 
 } // namespace
-
-TEST(CellSpiral, OrderAndSquare) {
-    CCellSpiral s(5, 5, 1);
-    std::vector<CGamePoint> got;
-    CGamePoint c;
-    while (s.Next(&c)) got.push_back(c);
-    const std::vector<CGamePoint> want = {{5, 5}, {5, 6}, {6, 6}, {6, 5}, {6, 4}, {5, 4}, {4, 4}, {4, 5}, {4, 6}};
-    EXPECT_EQ(got, want);
-    CCellSpiral two(0, 0, 2);
-    got.clear();
-    while (two.Next(&c)) got.push_back(c);
-    ASSERT_EQ(got.size(), 25u);
-    EXPECT_EQ(got[9], (CGamePoint{-1, 2}));
-    for (const CGamePoint& p : got) EXPECT_TRUE(p.x >= -2 && p.x <= 2 && p.y >= -2 && p.y <= 2);
-}
 
 TEST_F(AnimObjTest, ItemPlacement) {
     const struct {

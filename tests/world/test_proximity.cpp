@@ -35,18 +35,6 @@ protected:
     CMapGrid grid_;
 };
 
-TEST_F(ProximityTest, SpiralYieldsTheSquareInOrder) {
-    CCellSpiral s;
-    s.Init(5, 5, 1);
-    std::vector<CGamePoint> got;
-    for (CGamePoint c; s.Next(&c);) got.push_back(c);
-    EXPECT_EQ(got, (std::vector<CGamePoint>{{5, 5}, {5, 6}, {6, 6}, {6, 5}, {6, 4}, {5, 4}, {4, 4}, {4, 5}, {4, 6}}));
-    s.Init(0, 0, 2);
-    int n = 0;
-    for (CGamePoint c; s.Next(&c);) ++n;
-    EXPECT_EQ(n, 25);
-}
-
 TEST_F(ProximityTest, RolesNearBySquareAndRootAndTheListCursorComesBack) {
     CTestObj* a = Role("a", 100, 100, 0);
     Role("far", 200, 100, 10);
