@@ -17,6 +17,7 @@ ctest --test-dir build/test -j"$jobs" --output-on-failure --timeout 300
 if [ "${VANTREL_SKIP_SANITIZE:-0}" != "1" ]; then
   export ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1
   export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+  export LSAN_OPTIONS="suppressions=$PWD/tests/lsan_suppressions.txt"
   # -O1 keeps the sanitizers' reports exact and the run several times faster;
   # line tables are all their stack traces need.
   cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g1 -O1" -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF
