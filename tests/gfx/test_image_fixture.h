@@ -22,40 +22,21 @@
 #include "platform/display.h"
 #include "platform/msgbox.h"
 #include "platform/window.h"
+#include "support/display565.h"
 #include "support/test_env.h"
 
 namespace imgtest {
 
-// A surface's pixels row by row, without the pitch's padding.
-inline std::vector<uint16_t> ReadSurface(CSurface& s) {
-    std::vector<uint16_t> v(static_cast<size_t>(s.m_Width) * s.m_Height);
-    uint8_t* p = s.Lock(nullptr);
-    EXPECT_NE(p, nullptr);
-    if (!p) return v;
-    for (int32_t y = 0; y < s.m_Height; ++y)
-        std::memcpy(&v[static_cast<size_t>(y) * s.m_Width], p + static_cast<size_t>(y) * s.m_Pitch,
-                    2 * static_cast<size_t>(s.m_Width));
-    s.Unlock();
-    return v;
-}
+using vtest::ReadSurface;
 
 class ImageTest : public vtest::TempDirTest {
 protected:
     void SetUp() override {
         TempDirTest::SetUp();
-        plat::UseHeadlessBackend();
-        plat::ClearDisplayFaults();
-        plat::SetDisplayLayout(plat::PixelLayout::k565);
-        g_PixelFormat.m_Format = kFormat565;
-        FreeColorTables();
-        BuildColorTables(kFormat565);
+        vtest::Start565Display(display_, keeper_);
         plat::ClearDebugCapture();
         plat::ClearRecordedMessageBoxes();
         g_LibMemBudget = 0;
-        // The device off-screen surfaces come from; it lives while a surface
-        // does, so one small surface is kept for the whole test.
-        display_ = std::make_unique<CSurface>();
-        keeper_ = std::make_unique<CSurface>(1, 1, 1);
     }
     void TearDown() override {
         g_ResList.Destroy();

@@ -27,6 +27,7 @@
 #include "platform/input.h"
 #include "platform/msgbox.h"
 #include "platform/window.h"
+#include "support/display565.h"
 #include "support/test_env.h"
 #include "ui/jm_controls.h"
 #include "ui/jm_mng.h"
@@ -79,17 +80,10 @@ class UiTest : public vtest::TempDirTest {
 protected:
     void SetUp() override {
         TempDirTest::SetUp();
-        plat::UseHeadlessBackend();
-        plat::ClearDisplayFaults();
-        plat::SetDisplayLayout(plat::PixelLayout::k565);
-        g_PixelFormat.m_Format = kFormat565;
-        FreeColorTables();
-        BuildColorTables(kFormat565);
+        vtest::Start565Display(display_, keeper_);
         plat::ClearDebugCapture();
         plat::ClearRecordedMessageBoxes();
         plat::ResetInput();
-        display_ = std::make_unique<CSurface>();
-        keeper_ = std::make_unique<CSurface>(1, 1, 1);
         ASSERT_TRUE(datagen::WriteDemoLibraries(Dir()));
         SetProgramDirectory(0);
         ASSERT_EQ(InitResourceLibraries(), 1);

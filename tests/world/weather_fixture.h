@@ -20,6 +20,7 @@
 #include "platform/display.h"
 #include "platform/random.h"
 #include "platform/window.h"
+#include "support/display565.h"
 #include "support/test_env.h"
 #include "world/game_clock.h"
 #include "world/weather.h"
@@ -62,29 +63,13 @@ inline int& ViewRedraws() {
     return n;
 }
 
-inline std::vector<uint16_t> ReadSurface(CSurface& s) {
-    std::vector<uint16_t> v(static_cast<size_t>(s.m_Width) * s.m_Height);
-    uint8_t* p = s.Lock(nullptr);
-    if (!p) return v;
-    for (int32_t y = 0; y < s.m_Height; ++y)
-        std::memcpy(&v[static_cast<size_t>(y) * s.m_Width], p + static_cast<size_t>(y) * s.m_Pitch,
-                    2 * static_cast<size_t>(s.m_Width));
-    s.Unlock();
-    return v;
-}
+using vtest::ReadSurface;
 
 class WeatherTest : public vtest::TempDirTest {
 protected:
     void SetUp() override {
         TempDirTest::SetUp();
-        plat::UseHeadlessBackend();
-        plat::ClearDisplayFaults();
-        plat::SetDisplayLayout(plat::PixelLayout::k565);
-        g_PixelFormat.m_Format = kFormat565;
-        FreeColorTables();
-        BuildColorTables(kFormat565);
-        display_ = std::make_unique<CSurface>();
-        keeper_ = std::make_unique<CSurface>(1, 1, 1);
+        vtest::Start565Display(display_, keeper_);
         SetView(640, 480);
         Sounds().clear();
         SoundPoints().clear();
