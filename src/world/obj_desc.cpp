@@ -61,6 +61,16 @@ void CObjDesc12::Assign(const CObjDesc& other) {
     m_Word = o->m_Word;
 }
 
+CObjDesc14::CObjDesc14() { m_Type = 14; }
+
+void CObjDesc14::Assign(const CObjDesc& other) {
+    CObjDesc11::Assign(other);
+    const auto* o = dynamic_cast<const CObjDesc14*>(&other);
+    if (!o) return;
+    m_Path = o->m_Path;
+    m_PathIndex = o->m_PathIndex;
+}
+
 CObjDesc13::CObjDesc13() { m_Type = 13; }
 
 void CObjDesc13::Assign(const CObjDesc& other) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/geometry.h"
+
 class CObjDesc {
 public:
     CObjDesc() = default;
@@ -75,6 +77,17 @@ public:
     int32_t m_RectW = 0;
     int32_t m_RectH = 0;
     int32_t m_Value = 0;
+};
+
+// Type 14: a path of points in map cells ("Logic_PathNum" of them) that
+// creatures go round; the index is the next point to head for.
+class CObjDesc14 : public CObjDesc11 {
+public:
+    CObjDesc14();
+    void Assign(const CObjDesc& other) override;
+
+    std::vector<CGamePoint> m_Path;
+    int32_t m_PathIndex = 0;
 };
 
 // Type 101 (sub-type 3): a building of the init file.
