@@ -232,9 +232,8 @@ int CBeastie::FleeFrom(ObjHandle handle) {
     // flight at all.
     const CGamePoint water = RowInt(m_pRow, 11) == 2 ? FindSpecialCellNear(own) : CGamePoint{-1, -1};
     const int32_t logic = CreatureLogic(m_pDesc);
-    int32_t n = 0;
-    const CGamePoint* path = CreaturePath(m_pDesc, &n);
-    if (water.x == -1 && logic != 1 && !path) return 0;
+    const int32_t n = CreaturePathCount(m_pDesc);
+    if (water.x == -1 && logic != 1 && n < 1) return 0;
 
     SetState(kFlee);
     m_Speed = RowInt(m_pRow, 6);
@@ -250,12 +249,13 @@ int CBeastie::FleeFrom(ObjHandle handle) {
         target = StepAwayToRange(oc, own, 5, 0);
     } else {
         int32_t best = 0;
-        target = path[0];
+        target = CreaturePathPoint(m_pDesc, 0);
         for (int32_t i = 0; i < n; ++i) {
-            const int32_t d = std::abs(oc.y - path[i].y) + std::abs(oc.x - path[i].x);
+            const CGamePoint p = CreaturePathPoint(m_pDesc, i);
+            const int32_t d = std::abs(oc.y - p.y) + std::abs(oc.x - p.x);
             if (d > best) {
                 best = d;
-                target = path[i];
+                target = p;
             }
         }
     }

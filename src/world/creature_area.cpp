@@ -20,12 +20,14 @@ int32_t CreatureLogic(const CObjDesc* desc) {
     return d ? d->m_Logic : 0;
 }
 
-const CGamePoint* CreaturePath(const CObjDesc* desc, int32_t* count) {
-    *count = 0;
+int32_t CreaturePathCount(const CObjDesc* desc) {
     const auto* d = dynamic_cast<const CObjDesc14*>(desc);
-    if (!d || d->m_Path.empty()) return nullptr;
-    *count = static_cast<int32_t>(d->m_Path.size());
-    return d->m_Path.data();
+    return d ? static_cast<int32_t>(d->m_Path.size()) : 0;
+}
+
+CGamePoint CreaturePathPoint(const CObjDesc* desc, int32_t i) {
+    const auto& p = static_cast<const CObjDesc14*>(desc)->m_Path[size_t(i)];
+    return CGamePoint{p.x, p.y};
 }
 
 int PickWanderCell(CObjDesc* desc, int32_t pauseBase, CGamePoint* target) {
@@ -59,7 +61,7 @@ int PickWanderCell(CObjDesc* desc, int32_t pauseBase, CGamePoint* target) {
     if (!path || path->m_Path.empty()) return 0;  // nowhere to go
     const int32_t n = static_cast<int32_t>(path->m_Path.size());
     if (path->m_PathIndex < 0 || path->m_PathIndex >= n) path->m_PathIndex = 0;
-    *target = path->m_Path[size_t(path->m_PathIndex)];
+    *target = CreaturePathPoint(path, path->m_PathIndex);
     if (++path->m_PathIndex >= n) path->m_PathIndex = 0;
     return 1;
 }

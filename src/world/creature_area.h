@@ -11,9 +11,10 @@ class CTxtRow;
 
 // The "Logic" value of a placed description (0 for any other record).
 int32_t CreatureLogic(const CObjDesc* desc);
-// The path of a "Logic" 2 description: its points and count; null (and 0)
-// when it has none, so callers make no flight.
-const CGamePoint* CreaturePath(const CObjDesc* desc, int32_t* count);
+// The number of path points of a "Logic" 2 description (0 when it has
+// none, so callers make no flight) and point i of them.
+int32_t CreaturePathCount(const CObjDesc* desc);
+CGamePoint CreaturePathPoint(const CObjDesc* desc, int32_t i);
 
 // The wander pause and next target of an idle creature.
 //   pauseBase: the fixed part of the pause per "MoveLevel" step (200 for

@@ -161,16 +161,16 @@ void CFlyBeastie::FleeFrom(CGameObj* role) {
         target = StepAwayToRange(rc, CGamePoint{m_pDesc->m_X, m_pDesc->m_Y}, 5, 0);
     } else if (reaction == 1 || reaction == 2) {
         if (reaction == 2 && logic == 1) return;  // keeps to no path
-        int32_t n = 0;
-        const CGamePoint* path = CreaturePath(m_pDesc, &n);
-        if (!path) return;  // no path, no flight
+        const int32_t n = CreaturePathCount(m_pDesc);
+        if (n < 1) return;  // no path, no flight
         int32_t best = reaction == 1 ? 0 : 50000;
-        target = path[0];
+        target = CreaturePathPoint(m_pDesc, 0);
         for (int32_t i = 0; i < n; ++i) {
-            const int32_t d = std::abs(rc.x - (path[i].x + 3)) + std::abs(rc.y - (path[i].y + 3));
+            const CGamePoint p = CreaturePathPoint(m_pDesc, i);
+            const int32_t d = std::abs(rc.x - (p.x + 3)) + std::abs(rc.y - (p.y + 3));
             if (reaction == 1 ? d > best : d < best) {
                 best = d;
-                target = path[i];
+                target = p;
             }
         }
     } else {

@@ -168,12 +168,12 @@ protected:
         d->m_RectX = rx, d->m_RectY = ry, d->m_RectW = rw, d->m_RectH = rh;
         return d;
     }
-    CObjDesc14* Path(int x, int y, std::vector<CGamePoint> points, int moveLevel = 0) {
+    CObjDesc14* Path(int x, int y, const std::vector<CGamePoint>& points, int moveLevel = 0) {
         auto* d = new CObjDesc14;
         d->m_Logic = 2;
         d->m_MoveLevel = moveLevel;
         d->m_X = x, d->m_Y = y;
-        d->m_Path = std::move(points);
+        for (const CGamePoint& p : points) d->m_Path.push_back({p.x, p.y});
         return d;
     }
     CGameObj* Make(int row, CObjDesc11* d) {
