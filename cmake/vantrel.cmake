@@ -34,6 +34,9 @@ function(vt_test name)
   # One CTest entry per program: a process per test case costs more than the
   # cases themselves under the sanitizers. Pick cases with
   # `test_<name> --gtest_filter=...`.
+  if(VANTREL_UNITY_TESTS)
+    set_target_properties(test_${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+  endif()
   add_test(NAME test_${name} COMMAND test_${name} --gtest_brief=1)
   set_tests_properties(test_${name} PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
 endfunction()
