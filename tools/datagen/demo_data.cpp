@@ -1,11 +1,13 @@
 #include "datagen/demo_data.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "datagen/demo_bld.h"
 #include "datagen/demo_creatures.h"
 #include "datagen/demo_role_sprite.h"
+#include "datagen/demo_settings.h"
 #include "datagen/demo_ui.h"
 #include "datagen/demo_world.h"
 #include "datagen/ini_writer.h"
@@ -81,7 +83,12 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
     for (int i = 0; i < kDemoTextRows; ++i)
         text.push_back({std::to_string(i), i == kDemoTextOldDirectXRow ? kDemoOldDirectXText : "Text" + std::to_string(i)});
     for (const DemoText& t : kDemoUiTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
+    for (const DemoText& t : kDemoSettingsTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
     if (!WriteTable(root + "mb/Text.txt", text)) return fail("mb/Text.txt");
+    // The player's settings are the game's own once it has run: a file
+    // that exists is kept. Brightness 50 gives the plain gamma ramp.
+    if (!std::filesystem::exists(root + "set.ini") && !WriteSettingsIni(root + "set.ini", SettingsFile{}))
+        return fail("set.ini");
 
     if (!WriteDemoUiTables(root)) return fail("mb/ panel and font tables");
     for (const TableFile& t : StartupTables())
