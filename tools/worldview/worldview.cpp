@@ -55,12 +55,23 @@ CGamePoint CellTopLeft(int32_t x, int32_t y) {
     return CellToPixel(c.x, c.y);
 }
 
-void DrawList(CObjList* list, CSurface* s) {
-    if (!list) return;
-    for (CObjNode* n = list->Head(); n; n = n->Next()) {
-        auto* obj = static_cast<CDrawNode*>(n)->m_pObj;
-        if (auto* a = dynamic_cast<CAnimMapObj*>(obj)) a->Draw(s);
+// The objects of a draw list; their count.
+int DrawList(CObjList* list, CSurface* s) {
+    int n = 0;
+    for (CObjNode* node = list ? list->Head() : nullptr; node; node = node->Next()) {
+        auto* obj = static_cast<CDrawNode*>(node)->m_pObj;
+        if (auto* a = dynamic_cast<CAnimMapObj*>(obj)) {
+            // The view was set after the objects were made.
+            a->UpdateScreenRect();
+            a->Draw(s);
+            if (std::getenv("WORLDVIEW_VERBOSE"))
+                std::fprintf(stderr, "kind %d at cell (%d, %d), screen (%d, %d) %dx%d\n", a->m_Kind, a->m_X / 64,
+                             a->m_Y / 64, a->m_ScreenRect.x, a->m_ScreenRect.y, a->m_ScreenRect.width,
+                             a->m_ScreenRect.height);
+            ++n;
+        }
     }
+    return n;
 }
 
 bool WriteFrame(CSurface& s, const std::string& path) {
