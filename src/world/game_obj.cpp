@@ -1,5 +1,8 @@
 #include "world/game_obj.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "core/txt_table.h"
 #include "world/obj_desc.h"
 #include "world/obj_mng.h"
@@ -109,8 +112,10 @@ void CGameObj::SetTilePos(int cx, int cy) {
         m_pDesc->m_X = cx;
         m_pDesc->m_Y = cy;
     }
-    m_X = cx * 64 + 32;
-    m_Y = cy * 64 + 32;
+    // A cell from a file may lie far outside any map: the position saturates
+    // instead of overflowing.
+    m_X = static_cast<int32_t>(std::clamp<int64_t>(int64_t(cx) * 64 + 32, INT32_MIN, INT32_MAX));
+    m_Y = static_cast<int32_t>(std::clamp<int64_t>(int64_t(cy) * 64 + 32, INT32_MIN, INT32_MAX));
 }
 
 void CGameObj::MoveIso(int dx, int dy) {
