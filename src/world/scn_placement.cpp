@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr int32_t kCellLimit = 65536;
+
 bool IsPlacedType(uint32_t type) { return type >= 10 && type <= 17; }
 
 // The description layout a logic kind's keys fill: kinds 0 and 4 share one.
@@ -74,6 +76,10 @@ int CScnObjFile::ReadRecord(CIniFile& ini, int group, uint32_t* type, bool* atEn
     ok(ini.ReadShort("ModelID", &desc->m_ModelId));
     ok(ini.ReadInt("MapX", &desc->m_X));
     ok(ini.ReadInt("MapY", &desc->m_Y));
+    // Cells feed position and spiral arithmetic: keep them within what a
+    // map can be (16-bit sizes), so a wild value cannot overflow it.
+    desc->m_X = std::clamp(desc->m_X, -kCellLimit, kCellLimit);
+    desc->m_Y = std::clamp(desc->m_Y, -kCellLimit, kCellLimit);
     auto* d = dynamic_cast<CObjDesc11*>(desc.get());
     if (IsPlacedType(*type) && d) {
         ok(ini.ReadInt("Logic", &d->m_Logic));
