@@ -5,6 +5,7 @@
 CJMLoading* g_JMLoading = nullptr;
 CJMSettings* g_JMSettings = nullptr;
 CJMTitleMenu* g_JMTitleMenu = nullptr;
+int32_t g_ProgressValue1 = 0, g_ProgressValue2 = 0, g_ProgressValue3 = 0;
 
 int CJMPanel::Draw(CSurface* surface) {
     if (!IsShown()) return 0;
@@ -62,7 +63,10 @@ const std::vector<JMPanelSpec>& JMDefaultPanels() {
 }
 
 const std::vector<int>& JMRequiredControlRows() {
-    // The pop-up's line and the number entry's edit box and buttons.
-    static const std::vector<int> rows = {42, 153, 154, 155};
+    // The pop-up's line and the number entry's edit box and buttons; the
+    // title menu's buttons, the class choice's portraits and the new-game
+    // form's boxes and buttons.
+    static const std::vector<int> rows = {42,  153, 154, 155, 167, 31,  32,  33,  34,  35,  225, 226, 36,
+                                          37,  168, 157, 223, 224, 160, 161, 179, 159};
     return rows;
 }

@@ -52,17 +52,8 @@ class CJMTravelMap : public CJMPanel {};
 // Row 3: head-up display.
 class CJMHud : public CJMPanel {};
 
-// Row 25: title menu.
-class CJMTitleMenu : public CJMPanel {};
-
 // Row 148: load-game panel.
 class CJMSaveList : public CJMPanel {};
-
-// Row 156: new-game form.
-class CJMNewGame : public CJMPanel {};
-
-// Row 26: class choice.
-class CJMStartMenu : public CJMPanel {};
 
 // Row 27: loading window.
 class CJMLoading : public CJMPanel {
@@ -108,14 +99,15 @@ class CJMSystemMenu : public CJMPanel {};
 // Row 99: journal.
 class CJMQuest : public CJMPanel {};
 
-// Row 28: scrolling picture.
-class CJMScroller : public CJMPanel {};
-
-// Row 166: picture sequence.
-class CJMSlideShow : public CJMPanel {};
-
 #include "ui/jm_dialogs.h"
+#include "ui/jm_newgame.h"
+#include "ui/jm_title.h"
 
 extern CJMLoading* g_JMLoading;
 extern CJMSettings* g_JMSettings;
 extern CJMTitleMenu* g_JMTitleMenu;
+
+// Game progress kept in the settings file: 1 once a game was completed
+// (a fourth difficulty), 2 and 3 are 126 once the story opened the hidden
+// class and the picture show.
+extern int32_t g_ProgressValue1, g_ProgressValue2, g_ProgressValue3;

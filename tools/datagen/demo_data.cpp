@@ -5,6 +5,7 @@
 
 #include "datagen/demo_bld.h"
 #include "datagen/demo_role_sprite.h"
+#include "datagen/demo_title.h"
 #include "datagen/demo_ui.h"
 #include "datagen/ini_writer.h"
 #include "datagen/lib_writer.h"
@@ -83,6 +84,7 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
     for (int i = 0; i < kDemoTextRows; ++i)
         text.push_back({std::to_string(i), i == kDemoTextOldDirectXRow ? kDemoOldDirectXText : "Text" + std::to_string(i)});
     for (const DemoText& t : kDemoUiTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
+    for (const DemoText& t : kDemoTitleTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
     if (!WriteTable(root + "mb/Text.txt", text)) return fail("mb/Text.txt");
 
     if (!WriteDemoUiTables(root)) return fail("mb/ panel and font tables");
