@@ -3,9 +3,7 @@
 #include "ui/jm_mng.h"
 
 CJMLoading* g_JMLoading = nullptr;
-CJMSettings* g_JMSettings = nullptr;
 CJMTitleMenu* g_JMTitleMenu = nullptr;
-int32_t g_ProgressValue1 = 0, g_ProgressValue2 = 0, g_ProgressValue3 = 0;
 
 int CJMPanel::Draw(CSurface* surface) {
     if (!IsShown()) return 0;

@@ -87,12 +87,6 @@ class CJMBlank : public CJMPanel {};
 // Row 219: game-completion sequence.
 class CJMEnding : public CJMPanel {};
 
-// Row 170: settings.
-class CJMSettings : public CJMPanel {
-public:
-    void ApplyGamma() {}
-};
-
 // Row 45: system menu, opened with Escape.
 class CJMSystemMenu : public CJMPanel {};
 
@@ -101,13 +95,8 @@ class CJMQuest : public CJMPanel {};
 
 #include "ui/jm_dialogs.h"
 #include "ui/jm_newgame.h"
+#include "ui/jm_settings.h"
 #include "ui/jm_title.h"
 
 extern CJMLoading* g_JMLoading;
-extern CJMSettings* g_JMSettings;
 extern CJMTitleMenu* g_JMTitleMenu;
-
-// Game progress kept in the settings file: 1 once a game was completed
-// (a fourth difficulty), 2 and 3 are 126 once the story opened the hidden
-// class and the picture show.
-extern int32_t g_ProgressValue1, g_ProgressValue2, g_ProgressValue3;

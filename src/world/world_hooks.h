@@ -9,6 +9,7 @@
 #include "world/handle_table.h"
 
 class CGameObj;
+class CSurface;
 class CScene;
 class CTxtRow;
 class CParticleRing;
@@ -93,6 +94,9 @@ struct CWorldHooks {
     int (*getViewOrigin)(CGamePoint* origin) = nullptr;
     // CPainter::InvalidateRect (screen rectangle); nothing without a painter.
     void (*invalidateRect)(const CGameRect& rect) = nullptr;
+    // The view port's off-screen surface of the view's size (corpses drawn
+    // enlarged go through it); null without a painter.
+    CSurface* (*getViewScratchSurface)() = nullptr;
     // CPainter::GetCenterCell: 0 without a painter.
     int (*getCenterCell)(CGamePoint* cell) = nullptr;
     // Takes the object out of the client's object list.
