@@ -15,6 +15,7 @@ class CTxtRow;
 class CParticleRing;
 class CRoleGroupMgr;
 class CMerchantMng;
+class CAttachedMagicList;
 
 struct CWorldHooks {
     // ---- roles (objects of kinds 30-100; the world holds no role class)
@@ -85,6 +86,23 @@ struct CWorldHooks {
     int (*getDisplayOption)() = nullptr;
     // The client's painter marks the whole view for redraw.
     void (*invalidateView)() = nullptr;
+
+    // ---- building a world (BuildMap)
+    // CloseSceneJM: the interface drops the panels of the old scene.
+    void (*closeSceneJM)() = nullptr;
+    // The loading window over the screen.
+    void (*showLoadingWindow)() = nullptr;
+    // CGameMain::MarkMapBuilt.
+    void (*markMapBuilt)() = nullptr;
+    // CGameHost::ClientsShareScene: 1 when the clients share the scene.
+    int (*clientsShareScene)() = nullptr;
+    // The client's quiet flag: 1 shows no loading window.
+    int (*isClientQuiet)() = nullptr;
+    // A world's attached-magic list: made with the world, emptied by
+    // CWorld::Clear (nodes deleted without their Remove), deleted with it.
+    CAttachedMagicList* (*createMagicList)() = nullptr;
+    void (*clearMagicList)(CAttachedMagicList* list) = nullptr;
+    void (*deleteMagicList)(CAttachedMagicList* list) = nullptr;
 
     // ---- buildings
     // 1 while the game draws with lighting (the display option).
