@@ -9,6 +9,7 @@
 #include "core/geometry.h"
 #include "core/txt_table.h"
 #include "datagen/demo_bld.h"
+#include "datagen/demo_data.h"
 #include "datagen/map_writer.h"
 #include "datagen/scene_tables.h"
 #include "datagen/scn_writer.h"
@@ -202,6 +203,50 @@ TEST_F(BuildMapTest, BuildObjPlacesTheObjectListAfterTheBuildings) {
     // Later objects of the upper range come after the 500 skipped.
     const uint32_t last = Handles(w).back() & 0x7FFF;
     EXPECT_EQ(w.m_pHandles->AllocateHigh(nullptr) & 0x7FFF, last + 1001 + 500);
+}
+
+} // namespace
+
+namespace {
+
+class DemoWorldTest : public vtest::TempDirTest {};
+
+TEST_F(DemoWorldTest, DemoScenesBuildWithoutComplaint) {
+    datagen::DemoOptions o;
+    o.sounds = o.music = false;
+    std::string error;
+    ASSERT_TRUE(datagen::WriteDemoDataSet(Dir(), o, &error)) << error;
+    SetProgramDirectory(0);
+    ASSERT_EQ(g_ScnInfoMdl.Load((std::string(Dir()) + "mb/ScnInfo.txt").c_str(), 1, 1, 0), 1);
+    plat::ClearRecordedMessageBoxes();
+    const CWorldHooks saved = g_WorldHooks;
+    g_WorldHooks = CWorldHooks{};
+    {
+        CWorld start;
+        ASSERT_EQ(BuildMap(&start, "Start"), 1);
+        ASSERT_EQ(BuildObj(&start), 1);
+        EXPECT_EQ(start.m_MapGrid.Width(), 64);
+        for (const char* p : {"NULL", "DEAD", "CSD", "Field"}) EXPECT_NE(start.FindPortal(p), nullptr) << p;
+        ASSERT_NE(start.m_pScnRow, nullptr);
+        EXPECT_EQ(start.m_pScnRow->GetInt(2), 2);
+        const CScnPlacement& pl = start.m_ObjMng.m_Placement;
+        EXPECT_EQ(pl.GetGroup(1)->count, 2);
+        EXPECT_EQ(pl.GetGroup(2)->count, 2);
+        EXPECT_EQ(pl.GetGroup(3)->count, 3);
+        EXPECT_EQ(pl.FindByName("ambush", 3), 2);
+        EXPECT_EQ(pl.FindByName("Stick2", 2), 1);
+        CWorld field;
+        ASSERT_EQ(BuildMap(&field, "Field"), 1);
+        ASSERT_EQ(BuildObj(&field), 1);
+        EXPECT_LT(field.m_MapGrid.Width(), 64);
+        EXPECT_NE(field.FindPortal("start"), nullptr);
+        ASSERT_NE(field.m_pScnRow, nullptr);
+        EXPECT_EQ(field.m_pScnRow->GetInt(2), 1);
+    }
+    EXPECT_TRUE(plat::RecordedMessageBoxes().empty());
+    g_WorldHooks = saved;
+    g_MdlCache.Clear();
+    g_ScnInfoMdl.Clear();
 }
 
 } // namespace
