@@ -82,7 +82,9 @@ CObjDesc14::CObjDesc14() {
 void CObjDesc14::Assign(const CObjDesc& other) {
     CObjDesc11::Assign(other);
     const auto* o = dynamic_cast<const CObjDesc14*>(&other);
-    if (o) m_Path = o->m_Path;
+    if (!o) return;
+    m_Path = o->m_Path;
+    m_PathIndex = o->m_PathIndex;
 }
 
 CObjDesc15::CObjDesc15() {

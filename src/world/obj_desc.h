@@ -88,6 +88,7 @@ public:
     void Assign(const CObjDesc& other) override;
 
     std::vector<Point> m_Path;
+    int32_t m_PathIndex = 0;  // the next point a creature heads for
 };
 
 // Type 15: logic kind 3, five values and a point.

@@ -136,6 +136,15 @@ struct CWorldHooks {
     // The first value of a role's data record (0 without one) and its camp.
     uint32_t (*getRoleSheetValue)(const CGameObj* role) = nullptr;
 
+    // ---- creatures: the player's character as they react to it
+    // CSelection::GetRole of the client: the character it plays, or null.
+    CGameObj* (*getSelectedRole)() = nullptr;
+    // The role's current speed (pixels per tick), motion (1 standing) and
+    // height above the ground.
+    int32_t (*getRoleSpeed)(const CGameObj* role) = nullptr;
+    int32_t (*getRoleMotion)(const CGameObj* role) = nullptr;
+    int32_t (*getRoleHeight)(const CGameObj* role) = nullptr;
+
     // ---- proximity queries
     // A role's body radius.
     int32_t (*getBodyRadius)(const CGameObj* role) = nullptr;
