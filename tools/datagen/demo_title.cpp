@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "datagen/image_encoder.h"
+#include "platform/font.h"
 
 namespace datagen {
 
@@ -126,6 +127,14 @@ std::vector<std::string> BuildDemoTitleFrames() {
         t.Rect(120, 44, 400, 80, 200, 160, 60);
         t.Rect(130, 54, 380, 60, 120, 30, 30);
         t.Frame(120, 44, 400, 80, 255, 230, 150);
+        // The game's name on the plate, with a shadow. Without a font file
+        // the plate stays plain.
+        const plat::Font font(-40, plat::FW_BOLD, "");
+        const std::string name = "\xB7\xB2\xCC\xD8\xB6\xFB\xB4\xAB\xC6\xE6";  // 凡特尔传奇
+        const int tx = 130 + (380 - font.MeasureGbk(name).cx) / 2, ty = 54 + (60 - font.CellHeight()) / 2;
+        auto* px = reinterpret_cast<uint8_t*>(t.f.pixels.data());
+        font.DrawGbk(px, 2 * 640, 640, 480, tx + 2, ty + 2, name, Rgb16(40, 10, 10));
+        font.DrawGbk(px, 2 * 640, 640, 480, tx, ty, name, Rgb16(255, 220, 120));
         out.push_back(EncodeFrame(t.f));
     }
     {
