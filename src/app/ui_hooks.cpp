@@ -25,4 +25,11 @@ void InstallUiHooks() {
     // completed in a run.
     g_JMHooks.gameCompleted = [] { return 0; };
     g_HostUiHooks.getNewCharacterClass = [] { return g_JMStartMenu ? static_cast<int>(g_JMStartMenu->m_ChosenClass) : 0; };
+    g_JMSettingsHooks.getDisplayMode = [] { return static_cast<int>(g_GameMain.m_CurDisplayMode); };
+    g_JMSettingsHooks.requestDisplayMode = [](int mode) { g_GameMain.m_ReqDisplayMode = mode; };
+    g_JMSettingsHooks.getInGameDisplayMode = [] { return static_cast<int>(g_GameMain.m_InGameDisplayMode); };
+    g_JMSettingsHooks.setInGameDisplayMode = [](int mode) { g_GameMain.m_InGameDisplayMode = mode; };
+    g_JMSettingsHooks.getZoomSwitch = [] { return static_cast<int>(g_GameMain.m_ZoomCap); };
+    g_JMSettingsHooks.setZoomSwitch = [](int on) { g_GameMain.m_ZoomCap = on; };
+    g_JMSettingsHooks.getBrightness = [] { return g_GameMain.GetBrightness(); };
 }

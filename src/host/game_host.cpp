@@ -10,6 +10,7 @@
 #include "gfx/res_lib.h"
 #include "host/player_record.h"
 #include "platform/debug.h"
+#include "platform/window.h"
 #include "world/scn_mng.h"
 
 CGameHost g_GameHost;
@@ -97,8 +98,7 @@ int CGameHost::Start(CRoleData* record) {
     }
     ResetGameClock();
     if (GetGameMode() == kGameModeLocal) {
-        // The window title "VantrelServer" of this mode: the platform layer
-        // has no title change, and the window keeps "vantrel".
+        plat::SetWindowText(plat::GetMainWindow(), "VantrelServer");
         CreateServer();
         CreateClient(1);
         if (m_pServer) {

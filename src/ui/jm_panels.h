@@ -55,16 +55,6 @@ class CJMHud : public CJMPanel {};
 // Row 148: load-game panel.
 class CJMSaveList : public CJMPanel {};
 
-// Row 27: loading window.
-class CJMLoading : public CJMPanel {
-public:
-    // Adds n to the progress; non-zero while it is below 16.
-    int AddProgress(int n) {
-        m_Progress += n;
-        return m_Progress < 16;
-    }
-    int m_Progress = 0;
-};
 
 // Row 41: scrolling text box.
 class CJMChoice : public CJMPanel {};
@@ -95,8 +85,8 @@ class CJMQuest : public CJMPanel {};
 
 #include "ui/jm_dialogs.h"
 #include "ui/jm_newgame.h"
+#include "ui/jm_loading.h"
 #include "ui/jm_settings.h"
 #include "ui/jm_title.h"
 
-extern CJMLoading* g_JMLoading;
 extern CJMTitleMenu* g_JMTitleMenu;
