@@ -6,7 +6,7 @@
 #include "core/directories.h"
 #include "support/test_env.h"
 
-namespace {
+namespace save_seam {
 
 class SaveSeamTest : public vtest::TempDirTest {};
 
@@ -38,4 +38,4 @@ TEST_F(SaveSeamTest, ASaveExistsByItsSummaryFile) {
     SetProgramDirectory(0);
 }
 
-} // namespace
+} // namespace save_seam

@@ -12,7 +12,7 @@
 #include "support/random_input.h"
 #include "support/test_env.h"
 
-namespace {
+namespace play_through {
 
 class PlayThrough : public vtest::TempDirTest {
 protected:
@@ -137,4 +137,4 @@ TEST_F(PlayThrough, RandomInputOnTheClassChoiceAndFormForAMinuteEndsCleanly) {
     EXPECT_FALSE(run.ErrLines("input: ldown").empty());
 }
 
-} // namespace
+} // namespace play_through

@@ -15,7 +15,7 @@
 #include "support/test_env.h"
 #include "support/xdisplay.h"
 
-namespace {
+namespace play_title_x {
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -84,4 +84,4 @@ TEST_F(XTitle, TheTitleMenuShowsAndItsQuitButtonEndsTheGame) {
     EXPECT_TRUE(vtest::LinesInOrder(log, {"End JM_BeginOut()\n", "End JM_EndOut()\n", "  Other.ClearUp\n"}));
 }
 
-} // namespace
+} // namespace play_title_x

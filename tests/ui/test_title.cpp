@@ -10,7 +10,7 @@
 
 using namespace uitest;
 
-namespace {
+namespace title_test {
 
 struct HookLog {
     std::vector<int> states;
@@ -332,4 +332,4 @@ TEST_F(TitleTest, PictureShowStepsByTimeAndClicksAndEndsAtTheTitle) {
     EXPECT_TRUE(title_->IsShown());
 }
 
-} // namespace
+} // namespace title_test
