@@ -167,6 +167,7 @@ int CGameMain::StartApp() {
     // The world reads the display option and whether a client part runs.
     g_WorldHooks.getDisplayOption = [] { return static_cast<int>(g_GameMain.m_DisplayOption); };
     g_WorldHooks.hostHasClient = [] { return g_GameHost.m_pClient ? 1 : 0; };
+    InstallSceneHooks();
 
     // The one thread already runs at normal priority.
     LoadMethodPoints();
