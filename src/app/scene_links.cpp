@@ -4,14 +4,12 @@
 #include "app/sequences.h"
 #include "host/player_record.h"
 #include "roles/role.h"
-#include "ui/jm_mng.h"
 #include "world/scene_hooks.h"
 #include "world/world_hooks.h"
 
 void InstallSceneHooks() {
     InstallRoleHooks();
     InstallHostSceneHooks();
-    g_SceneHooks.closeSceneJM = [] { g_JMMng.CloseSceneJM(); };
     g_SceneHooks.resetView = [](float step) {
         g_GameMain.RestoreZoomTarget();
         g_GameMain.ResetBrightness(step);

@@ -80,8 +80,6 @@ struct CSceneHooks {
     int (*executeActions)(CTriggerMgr* triggers, const char* text, CGameObj* subject) = nullptr;
 
     // ---- client, interface and application
-    // CloseSceneJM.
-    void (*closeSceneJM)() = nullptr;
     // The client's weather back to its default light level (SetLevel -1).
     void (*resetClientLight)() = nullptr;
     // The zoom target restored and the brightness reset with this step.

@@ -23,6 +23,7 @@
 #include "world/view_tracker.h"
 #include "world/world.h"
 #include "world/world_globals.h"
+#include "world/world_hooks.h"
 #include "world/world_sound.h"
 
 CScene* g_CurScene = nullptr;
@@ -498,7 +499,7 @@ void CScnMng::LeaveScene(int clientId) {
 int CScnMng::ChangeScene(const char* name, int entry, int clientId, CScene* sceneLeft, uint32_t roleHandle,
                          uint32_t gateHandle) {
     const std::string target = name ? name : "";
-    if (g_SceneHooks.closeSceneJM) g_SceneHooks.closeSceneJM();
+    if (g_WorldHooks.closeSceneJM) g_WorldHooks.closeSceneJM();
     StopAllSounds();
     if (g_SceneHooks.resetClientLight) g_SceneHooks.resetClientLight();
     if (g_SceneHooks.resetView) g_SceneHooks.resetView(1000.0f);

@@ -71,35 +71,6 @@ TEST_F(GameHostTest, ConstructionPublishesTheControllerAndStartsPaused) {
     EXPECT_EQ(g_LocalPlayerRecord, nullptr);
 }
 
-TEST_F(GameHostTest, NewGameJoinsTheClientThroughTheMessageList) {
-    ASSERT_EQ(g_GameHost.Start(nullptr), 1);
-    ASSERT_NE(g_GameHost.m_pServer, nullptr);
-    ASSERT_NE(g_GameHost.m_pClient, nullptr);
-    EXPECT_NE(g_LocalPlayerRecord, nullptr);
-    EXPECT_EQ(g_GameHost.m_pClient->m_Loading, 1);
-    EXPECT_EQ(g_GameHost.m_Paused, 0) << "the scene request unpauses the host";
-    EXPECT_EQ(GetGameClock()->hour, 20);
-
-    g_GameHost.FrameStep();
-    CClient* c = g_GameHost.m_pClient;
-    ASSERT_EQ(c->m_Received.size(), 2u);
-    EXPECT_EQ(c->m_Received[0].bytes.size(), 15u);
-    EXPECT_EQ(IsPacketType(c->m_Received[0].bytes.data(), 1, 1), 1);
-    EXPECT_EQ(c->m_Received[1].bytes.size(), 8u);
-    EXPECT_EQ(c->m_Received[1].bytes[0], 11);
-    EXPECT_EQ(c->IsActive(), 1);
-    EXPECT_NE(c->GetScene(), nullptr);
-    EXPECT_EQ(g_ClientMsgList.GetCount(), 0);
-    g_GameHost.FrameStep();
-    EXPECT_EQ(g_CurScene, c->GetScene()) << "the next step makes the client's scene current";
-
-    g_GameHost.Shutdown();
-    EXPECT_EQ(g_GameHost.m_pServer, nullptr);
-    EXPECT_EQ(g_GameHost.m_pClient, nullptr);
-    EXPECT_EQ(g_LocalPlayerRecord, nullptr);
-    EXPECT_EQ(g_GameHost.m_Paused, 0);
-}
-
 TEST_F(GameHostTest, PacketsAreHandledInPostingOrderAndTheListEmpties) {
     TestClient* c = Install();
     const uint8_t a[3] = {2, 1, 0}, b[4] = {7, 2, 0, 1}, d[5] = {10, 'h', 'i', 0, 0};

@@ -62,6 +62,7 @@ void SceneTest::SetUp() {
         if (!f || f->died) return;
         f->died = mode;
         f->mngAtDeath = g_CurObjMng;
+        g_Fixture->deathMngs.push_back(g_CurObjMng);
         r->Remove();
     };
     g_SceneHooks.order = [](CGameObj* r, int32_t command, uint32_t, uint32_t, uint32_t) {

@@ -67,6 +67,7 @@ protected:
     CScnMng* mng = nullptr;
     std::vector<std::string> sounds;
     std::vector<std::string> calls;  // hook calls, in order
+    std::vector<const void*> deathMngs;  // the object manager current at each death
 
 private:
     std::vector<SceneSpec> m_Scenes;
