@@ -15,6 +15,7 @@
 #include "host/game_host.h"
 #include "host/player_record.h"
 #include "platform/msgbox.h"
+#include "platform/window.h"
 #include "roles/role.h"
 #include "support/packet_decode.h"
 #include "support/test_env.h"
@@ -119,7 +120,14 @@ TEST_F(HostScenesTest, NewGameEntersStartAndTravelsToTheFieldAndBack) {
     const datagen::ScnInfoRow& startRow = rows[0];
     const datagen::ScnInfoRow& fieldRow = rows[1];
     const int clientsBefore = g_ClientCount;
+    plat::UseHeadlessBackend();
+    plat::WindowDesc desc;
+    desc.titleGbk = "vantrel";
+    plat::Window* window = plat::CreateMainWindow(desc, nullptr);
     ASSERT_EQ(g_GameHost.Start(nullptr), 1);
+    EXPECT_EQ(window->TitleGbk(), "VantrelServer") << "the main window names the local server mode";
+    plat::DestroyWindow(window);
+    EXPECT_EQ(GetGameClock()->hour, 20);
     EXPECT_EQ(g_GameHost.m_Paused, 0) << "the scene request unpauses the host";
     EXPECT_EQ(Client()->m_Loading, 1);
 
