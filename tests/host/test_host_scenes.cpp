@@ -67,10 +67,12 @@ protected:
     }
     CScnMng* Server() { return g_GameHost.m_pServer; }
     CClient* Client() { return g_GameHost.m_pClient; }
-    // The packets the client received since the last call.
+    // The packets the client received since the last call, but the weather
+    // (packet 12), which a scene's scheduler sends when it picks a kind.
     std::vector<std::vector<uint8_t>> Received() {
         std::vector<std::vector<uint8_t>> out;
-        for (const auto& r : Client()->m_Received) out.push_back(r.bytes);
+        for (const auto& r : Client()->m_Received)
+            if (r.bytes[0] != 12) out.push_back(r.bytes);
         Client()->m_Received.clear();
         return out;
     }
