@@ -38,6 +38,7 @@ class CScene : public CMsgEndpoint {
 public:
     // A new world, named `name` until a build names it from its descriptor.
     explicit CScene(const char* name = "");
+    explicit CScene(const std::string& name) : CScene(name.c_str()) {}
     ~CScene() override;
 
     // Slot 0: to that client alone; the pending lines are cleared after.
