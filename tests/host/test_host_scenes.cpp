@@ -102,6 +102,18 @@ protected:
                 if (!static_cast<CGameObj*>(n)->m_Removed) out.push_back(static_cast<CGameObj*>(n)->m_Handle);
         return out;
     }
+    // A portal of the demo's descriptors.
+    static datagen::ScnPortalSpec DemoPortal(const datagen::ScnDescSpec& desc, const std::string& name) {
+        for (const auto& p : desc.portals)
+            if (p.name == name) return p;
+        ADD_FAILURE() << "no demo portal " << name;
+        return {};
+    }
+    static void ExpectAt(CGameObj* role, const datagen::ScnPortalSpec& p) {
+        ASSERT_NE(role, nullptr);
+        EXPECT_EQ(role->m_X / 64, p.x) << p.name;
+        EXPECT_EQ(role->m_Y / 64, p.y) << p.name;
+    }
     static CGameObj* PortalBuilding(CScene* scene) {
         for (CObjNode* n = scene->m_pWorld->m_ObjMng.m_SceneObjs.Head(); n; n = n->Next())
             if (static_cast<CGameObj*>(n)->m_Kind == 13) return static_cast<CGameObj*>(n);
@@ -141,8 +153,7 @@ TEST_F(HostScenesTest, NewGameEntersStartAndTravelsToTheFieldAndBack) {
     CGameObj* hero = Hero(start);
     ASSERT_NE(hero, nullptr);
     EXPECT_EQ(hero->m_Kind, 60);
-    EXPECT_EQ(hero->m_X / 64, 32);
-    EXPECT_EQ(hero->m_Y / 64, 34);
+    ExpectAt(hero, DemoPortal(datagen::DemoStartDesc(), "NULL"));
     EXPECT_EQ(Received(), JoinOf(start, startRow)) << testing::PrintToString(DecodePackets(JoinOf(start, startRow)));
     EXPECT_EQ(g_LocalPlayerRecord->m_SceneId, start->m_Id);
     EXPECT_EQ(g_LocalPlayerRecord->m_RoleHandle, hero->m_Handle);
@@ -159,8 +170,7 @@ TEST_F(HostScenesTest, NewGameEntersStartAndTravelsToTheFieldAndBack) {
     CScene* field = Step();
     ASSERT_NE(field, nullptr);
     EXPECT_STREQ(field->GetName(), "Field");
-    EXPECT_EQ(Hero(field)->m_X / 64, 8);
-    EXPECT_EQ(Hero(field)->m_Y / 64, 10);
+    ExpectAt(Hero(field), DemoPortal(datagen::DemoFieldDesc(), "Start"));
     EXPECT_EQ(Received(), JoinOf(field, fieldRow)) << "the local client is deactivated directly, no packet";
     EXPECT_EQ(start->m_Active, 0) << "Start (type 2) is parked once empty";
     EXPECT_EQ(start->m_pWorld->m_MapGrid.Width(), 0);
@@ -199,9 +209,8 @@ TEST_F(HostScenesTest, NewGameEntersStartAndTravelsToTheFieldAndBack) {
     const int kind2 = start->m_Weather.m_Kind, countdown2 = start->m_Weather.m_Countdown;
     Server()->EnterScene("Start", 0, 0, field, Hero(field)->m_Handle, 0);
     ASSERT_EQ(Step(), start);
-    EXPECT_EQ(Hero(start)->m_X / 64, 27);
-    EXPECT_EQ(Hero(start)->m_Y / 64, 26);
-    EXPECT_EQ(start->FindTrackerByClient(0)->m_EntryDir, 3);
+    ExpectAt(Hero(start), DemoPortal(datagen::DemoStartDesc(), "Field"));
+    EXPECT_EQ(start->FindTrackerByClient(0)->m_EntryDir, DemoPortal(datagen::DemoStartDesc(), "Field").dir);
     EXPECT_EQ(Received(), JoinOf(start, startRow, kind2, countdown2));
     EXPECT_EQ(Server()->GetSceneCount(), 1);
     EXPECT_EQ(g_ClientCount, clientsBefore + 1);
@@ -234,8 +243,7 @@ TEST_F(HostScenesTest, OrdersReachTheRoleAndLeavingReturnsTheDeadToTheirPortal) 
     EXPECT_EQ(g_LocalPlayerRecord->m_Dead, 1);
     ASSERT_EQ(Step(), start);
     EXPECT_EQ(hero->m_Removed, 1u) << "the old role is gone";
-    EXPECT_EQ(Hero(start)->m_X / 64, 30);
-    EXPECT_EQ(Hero(start)->m_Y / 64, 30);
+    ExpectAt(Hero(start), DemoPortal(datagen::DemoStartDesc(), "DEAD"));
     EXPECT_EQ(start->m_Trackers.GetCount(), 1);
 }
 
