@@ -3,18 +3,18 @@
 // layer-0 objects, buildings by layer, layer-1/3 and layer-2 objects, the
 // light grid, the weather. A looking aid until the painter exists.
 //
-//   worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] [--corpse]
+//   worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] [--at X,Y]
+//             [--corpse]
 //
 // DATA is a data folder (tools/mkdemo writes one). The view is centred on
 // the scene's "NULL" portal (else the map's middle). --ticks runs N logic
 // ticks of the server and client passes first (default 30); --hour sets the
 // calendar's hour (default the game's start, 20:00); --weather starts that
 // weather kind; --drop puts the item of that "PropMdl.txt" id down at the
-// view's centre; --corpse lays a dead hero two cells from the portal and
-// flings its head off (it falls 15 ticks after the start and lies some 20
-// ticks later; a falling corpse is drawn with the first layer).
-//
-// view's centre.
+// view's centre; --at centres the view on map cell (X, Y) instead of the
+// portal; --corpse lays a dead hero two cells from the centre and flings its
+// head off (it falls 15 ticks after the start and lies some 20 ticks later;
+// a falling corpse is drawn with the first layer).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -34,6 +34,7 @@
 #include "world/anim_map_obj.h"
 #include "world/bld.h"
 #include "world/corpse.h"
+#include "world/fly_beastie.h"
 #include "world/game_clock.h"
 #include "world/iso_grid.h"
 #include "world/scn_mng.h"
@@ -51,7 +52,8 @@ CGamePoint g_Origin{0, 0};
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] [--corpse]\n");
+                 "usage: worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] "
+                 "[--at X,Y] [--corpse]\n");
     return 2;
 }
 
@@ -65,7 +67,13 @@ void DrawList(CObjList* list, CSurface* s) {
     if (!list) return;
     for (CObjNode* n = list->Head(); n; n = n->Next()) {
         auto* obj = static_cast<CDrawNode*>(n)->m_pObj;
-        if (auto* a = dynamic_cast<CAnimMapObj*>(obj)) a->Draw(s);
+        if (auto* a = dynamic_cast<CAnimMapObj*>(obj)) {
+            a->Draw(s);
+        } else if (auto* f = dynamic_cast<CFlyObj*>(obj)) {
+            // Flying creatures expect the painter's screen rectangle first.
+            f->UpdateScreenRect();
+            f->Draw(s);
+        }
     }
 }
 
@@ -116,6 +124,7 @@ int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     std::string scene = "Start";
     int ticks = 30, hour = -1, weatherKind = -1, drop = -1;
+    int atX = -1, atY = -1;
     bool corpse = false;
     for (int i = 3; i < argc; i += 2) {
         const std::string opt = argv[i];
@@ -131,6 +140,7 @@ int main(int argc, char** argv) {
         else if (opt == "--hour") hour = std::atoi(v);
         else if (opt == "--weather") weatherKind = std::atoi(v);
         else if (opt == "--drop") drop = std::atoi(v);
+        else if (opt == "--at" && std::sscanf(v, "%d,%d", &atX, &atY) == 2) {}
         else {
             std::fprintf(stderr, "worldview: unknown option %s\n", opt.c_str());
             return Usage();
@@ -168,6 +178,7 @@ int main(int argc, char** argv) {
 
     CGamePoint centre{world.m_MapGrid.Width() / 2, world.m_MapGrid.Height() / 2};
     if (const CScnPortal* p = world.FindPortal("NULL")) centre = {p->m_X, p->m_Y};
+    if (atX >= 0 && atY >= 0) centre = {atX, atY};
     const CGamePoint tl = CellTopLeft(centre.x, centre.y);
     g_Origin = {tl.x + 32 - kW / 2, tl.y + 16 - kH / 2};
     // The iso grid (items, creatures, weather) lined up with the same view.
