@@ -96,12 +96,6 @@ class CJMBlank : public CJMPanel {};
 // Row 219: game-completion sequence.
 class CJMEnding : public CJMPanel {};
 
-// Row 170: settings.
-class CJMSettings : public CJMPanel {
-public:
-    void ApplyGamma() {}
-};
-
 // Row 45: system menu, opened with Escape.
 class CJMSystemMenu : public CJMPanel {};
 
@@ -115,7 +109,7 @@ class CJMScroller : public CJMPanel {};
 class CJMSlideShow : public CJMPanel {};
 
 #include "ui/jm_dialogs.h"
+#include "ui/jm_settings.h"
 
 extern CJMLoading* g_JMLoading;
-extern CJMSettings* g_JMSettings;
 extern CJMTitleMenu* g_JMTitleMenu;

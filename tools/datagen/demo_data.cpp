@@ -6,6 +6,7 @@
 #include "datagen/demo_bld.h"
 #include "datagen/demo_role_sprite.h"
 #include "datagen/demo_ui.h"
+#include "datagen/demo_world.h"
 #include "datagen/ini_writer.h"
 #include "datagen/lib_writer.h"
 #include "datagen/map_writer.h"
@@ -33,7 +34,7 @@ std::vector<TableFile> StartupTables() {
         {"PropGemFunc.txt", {{"1", "Gem1", "0"}, {"2", "Gem2", "0"}}},
         {"Player/init.txt", {{"Class", "Hp", "Mp"}, {"0", "100", "50"}}},
         {"Player/Skill.txt", {{"Name", "Id", "Level"}, {"Strike", "1", "1"}}},
-        {"ScnInfo.txt", {{"Name", "Id", "Type"}, {"Start", "1", "2"}}},
+        {"ScnInfo.txt", DemoScnInfoTable()},
         {"ScnSoundMdl.txt", {{"Id", "Name"}, {"0", "Quiet"}}},
         {"PropMdl.txt", {{"Name", "Id", "Kind"}, {"Stick", "1", "0"}}},
         {"randprop.txt", {{"Name", "Id"}, {"None", "1"}}},
@@ -93,6 +94,7 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
     if (options.libraries && !WriteDemoRoleSprite(root)) return fail("slr/ role sprite");
     if (options.libraries && !WriteDemoMap(root)) return fail("Zy/maptile.lib, cj/Start.map");
     if (options.libraries && !WriteDemoBuildings(root)) return fail("Zy/bld.lib, mb/Start.mdl, cj/Start.int");
+    if (!WriteDemoWorld(root)) return fail("cj/ scenes Start and Field");
     if (options.sounds && !WriteDemoSounds(root + "SY")) return fail("SY/ sounds");
     if (options.music && !WriteDemoMusic(root)) return fail("yy/ music");
     return true;
