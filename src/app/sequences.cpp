@@ -170,6 +170,7 @@ int CGameMain::StartApp() {
     // Building a scene's world: its loading log, progress and panels.
     g_WorldHooks.logLoading = [](int p, const char* a, const char* b) { LogLoading(p, a, b); };
     g_WorldHooks.drawLoadingProgress = [](int n) { g_GameMain.DrawLoadingProgress(n); };
+    g_WorldHooks.showLoadingWindow = ShowLoadingWindow;
     g_WorldHooks.markMapBuilt = [] { g_GameMain.MarkMapBuilt(); };
     g_WorldHooks.clientsShareScene = [] { return g_GameHost.ClientsShareScene(); };
     g_WorldHooks.closeSceneJM = [] { g_JMMng.CloseSceneJM(); };

@@ -64,17 +64,6 @@ class CJMNewGame : public CJMPanel {};
 // Row 26: class choice.
 class CJMStartMenu : public CJMPanel {};
 
-// Row 27: loading window.
-class CJMLoading : public CJMPanel {
-public:
-    // Adds n to the progress; non-zero while it is below 16.
-    int AddProgress(int n) {
-        m_Progress += n;
-        return m_Progress < 16;
-    }
-    int m_Progress = 0;
-};
-
 // Row 41: scrolling text box.
 class CJMChoice : public CJMPanel {};
 
@@ -109,7 +98,7 @@ class CJMScroller : public CJMPanel {};
 class CJMSlideShow : public CJMPanel {};
 
 #include "ui/jm_dialogs.h"
+#include "ui/jm_loading.h"
 #include "ui/jm_settings.h"
 
-extern CJMLoading* g_JMLoading;
 extern CJMTitleMenu* g_JMTitleMenu;

@@ -5,6 +5,7 @@
 #include "datagen/image_encoder.h"
 #include "datagen/lib_writer.h"
 #include "gfx/res_lib.h"
+#include "gfx/surface.h"
 #include "weather_fixture.h"
 #include "world/anim_objs.h"
 #include "world/beastie.h"
@@ -557,4 +558,50 @@ TEST_F(BeastieTest, SeededRunsRepeatAndWalkersKeepToTheirCells) {
     EXPECT_EQ(a, b);
     EXPECT_NE(a, c);
     EXPECT_NE(a.find(';'), std::string::npos);
+}
+
+TEST_F(BeastieTest, DrawsRaisedByItsHeightAndCompanionsFromTheOwnersFrame) {
+    constexpr uint16_t kBack = 0x0841;
+    DisplayOptionValue() = 0;
+    SetView(64, 48);
+    const CGameRect view{0, 0, 64, 48};
+    auto target = std::make_unique<CSurface>(64, 48, 1);
+
+    // Idle with exactly 8 sequences: the facing's sequence (5), stepped to
+    // frame 1: picture (5 + 1) % 4 = 2, a solid 4 x 3 block of 0x3333.
+    CFlyBeastie* bird = Fly(kFlyLevel, Area(0, 0, 4));
+    bird->SetPos(100, 60);
+    bird->StepAnim();
+    bird->UpdateScreenRect();
+    const CGamePoint a = g_IsoGrid.WorldToScreen(100, 60);
+    ASSERT_GE(a.y - 30, 0);
+    target->FillAll(kBack);
+    bird->Draw(target.get());
+    std::vector<uint16_t> want(64 * 48, kBack);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) want[static_cast<size_t>(a.y - 30 + y) * 64 + a.x + x] = 0x3333;
+    EXPECT_EQ(ReadSurface(*target), want) << "raised by its height 30";
+
+    // The companion draws the owner's sequence and frame from its own
+    // resource, translucently: own sequence 5, frame 2 (picture 3), not its
+    // current sequence 0.
+    CBeastie* owner = Ground(kSeeker, Area(1, 1, 4));
+    auto* companion = static_cast<CBeastie*>(static_cast<CGameObj*>(world_->mng->m_Props.Head()));
+    ASSERT_EQ(companion->m_Companion, 1u);
+    SwitchSequence(*owner, 5);
+    owner->CurrentPlayer()->m_CurFrame = 2;
+    companion->SetPos(100, 60);
+    target->FillAll(kBack);
+    EXPECT_EQ(companion->Draw(target.get()), 1);
+    CSurface ref(64, 48, 1);
+    ref.FillAll(kBack);
+    companion->Player(5)->FrameAt(2)->Draw(&ref, a.x, a.y, kDrawBlend, 8, &view);
+    EXPECT_EQ(ReadSurface(*target), ReadSurface(ref));
+    ref.FillAll(kBack);
+    companion->Player(0)->FrameAt(0)->Draw(&ref, a.x, a.y, kDrawBlend, 8, &view);
+    EXPECT_NE(ReadSurface(*target), ReadSurface(ref));
+
+    owner->Remove();
+    world_->mng->Update();
+    EXPECT_EQ(companion->Draw(target.get()), 0) << "no owner, nothing drawn";
 }

@@ -218,6 +218,7 @@ TEST_F(DemoWorldTest, DemoScenesBuildWithoutComplaint) {
     ASSERT_TRUE(datagen::WriteDemoDataSet(Dir(), o, &error)) << error;
     SetProgramDirectory(0);
     ASSERT_EQ(g_ScnInfoMdl.Load((std::string(Dir()) + "mb/ScnInfo.txt").c_str(), 1, 1, 0), 1);
+    ASSERT_EQ(g_BeastieMdlTable.Load((std::string(Dir()) + "mb/BeastieMdl.txt").c_str(), 1, 1, 1), 1);
     plat::ClearRecordedMessageBoxes();
     const CWorldHooks saved = g_WorldHooks;
     g_WorldHooks = CWorldHooks{};
@@ -232,7 +233,11 @@ TEST_F(DemoWorldTest, DemoScenesBuildWithoutComplaint) {
         const CScnPlacement& pl = start.m_ObjMng.m_Placement;
         EXPECT_EQ(pl.GetGroup(1)->count, 2);
         EXPECT_EQ(pl.GetGroup(2)->count, 2);
-        EXPECT_EQ(pl.GetGroup(3)->count, 3);
+        EXPECT_EQ(pl.GetGroup(3)->count, 7);
+        // Two birds and the firefly fly; the beetle, fish and frog walk or
+        // swim, and the frog's shadow follows it.
+        EXPECT_EQ(start.m_ObjMng.m_Creatures.GetCount(), 3);
+        EXPECT_EQ(start.m_ObjMng.CountLiveBeasties(), 3);
         EXPECT_EQ(pl.FindByName("ambush", 3), 2);
         EXPECT_EQ(pl.FindByName("Stick2", 2), 1);
         CWorld field;
@@ -247,6 +252,7 @@ TEST_F(DemoWorldTest, DemoScenesBuildWithoutComplaint) {
     g_WorldHooks = saved;
     g_MdlCache.Clear();
     g_ScnInfoMdl.Clear();
+    g_BeastieMdlTable.Clear();
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 #include "datagen/demo_data.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "datagen/demo_bld.h"
+#include "datagen/demo_creatures.h"
 #include "datagen/demo_role_sprite.h"
+#include "datagen/demo_settings.h"
 #include "datagen/demo_ui.h"
 #include "datagen/demo_world.h"
 #include "datagen/ini_writer.h"
@@ -35,8 +38,8 @@ std::vector<TableFile> StartupTables() {
         {"Player/init.txt", {{"Class", "Hp", "Mp"}, {"0", "100", "50"}}},
         {"Player/Skill.txt", {{"Name", "Id", "Level"}, {"Strike", "1", "1"}}},
         {"ScnInfo.txt", DemoScnInfoTable()},
-        {"ScnSoundMdl.txt", {{"Id", "Name"}, {"0", "Quiet"}}},
-        {"PropMdl.txt", {{"Name", "Id", "Kind"}, {"Stick", "1", "0"}}},
+        {"ScnSoundMdl.txt", DemoScnSoundRows()},
+        {"PropMdl.txt", DemoPropRows()},
         {"randprop.txt", {{"Name", "Id"}, {"None", "1"}}},
         {"ActMdl.txt", {{"Name", "Id"}, {"Stand", "1"}}},
         {"RolePrivate.txt", {{"Name", "Id"}, {"Hero", "1"}}},
@@ -49,11 +52,7 @@ std::vector<TableFile> StartupTables() {
          {{"Name", "Id", "Kind", "Camp", "Sprite", "Variant", "Preload", "Stand", "Walk", "Run", "Attack", "Hurt",
            "Speed", "Skills"},
           {"Hero", "1", "31", "10000", "Hero", "0", "1", "100", "108", "116", "124", "132", "4", "140*148"}}},
-        // 3 flying (1), 16 companion model (65535 none).
-        {"BeastieMdl.txt",
-         {{"Name", "Id", "Kind", "Fly", "Speed", "Anim", "Size", "Sound", "Life", "Pause", "Range", "Light", "Group",
-           "Water", "Night", "Flock", "Companion"},
-          {"Bird", "1", "22", "1", "3", "500", "1", "0", "100", "4", "5", "0", "1", "0", "0", "3", "65535"}}},
+        {"BeastieMdl.txt", DemoBeastieRows()},
     };
 }
 
@@ -84,7 +83,12 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
     for (int i = 0; i < kDemoTextRows; ++i)
         text.push_back({std::to_string(i), i == kDemoTextOldDirectXRow ? kDemoOldDirectXText : "Text" + std::to_string(i)});
     for (const DemoText& t : kDemoUiTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
+    for (const DemoText& t : kDemoSettingsTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
     if (!WriteTable(root + "mb/Text.txt", text)) return fail("mb/Text.txt");
+    // The player's settings are the game's own once it has run: a file
+    // that exists is kept. Brightness 50 gives the plain gamma ramp.
+    if (!std::filesystem::exists(root + "set.ini") && !WriteSettingsIni(root + "set.ini", SettingsFile{}))
+        return fail("set.ini");
 
     if (!WriteDemoUiTables(root)) return fail("mb/ panel and font tables");
     for (const TableFile& t : StartupTables())
@@ -93,6 +97,7 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
     if (options.libraries && !WriteDemoLibraries(root)) return fail("Zy/ libraries");
     if (options.libraries && !WriteDemoRoleSprite(root)) return fail("slr/ role sprite");
     if (options.libraries && !WriteDemoMap(root)) return fail("Zy/maptile.lib, cj/Start.map");
+    if (options.libraries && !WriteDemoEffectTextures(root)) return fail("th/ effect textures");
     if (options.libraries && !WriteDemoBuildings(root)) return fail("Zy/bld.lib, mb/Start.mdl, cj/Start.int");
     if (!WriteDemoWorld(root)) return fail("cj/ scenes Start and Field");
     if (options.sounds && !WriteDemoSounds(root + "SY")) return fail("SY/ sounds");

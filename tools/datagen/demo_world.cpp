@@ -2,6 +2,7 @@
 
 #include "datagen/bld_writer.h"
 #include "datagen/demo_bld.h"
+#include "datagen/demo_creatures.h"
 #include "datagen/map_writer.h"
 
 namespace datagen {
@@ -49,6 +50,17 @@ ScnObjListSpec DemoStartObjects() {
     s.cha = {elder, Roamer(1, 36, 36, "Guard", 2)};
     s.bea = {Roamer(20001, 40, 44, "Bird1", 1), Roamer(20001, 44, 40, "Bird2", 1),
              Roamer(1500, 50, 50, "Ambush", 4)};
+    // The creatures of demo_creatures.h: a lit firefly going round a path
+    // beside the start, a pushable beetle in a box, a fish in the pond and
+    // a frog on its bank that jumps in when the player comes near.
+    ScnObjRecord firefly = Obj(14, kDemoFireflyModel, 30, 28, 2, "Firefly");
+    firefly.path = {{36, 28}, {36, 36}, {30, 36}, {30, 28}};
+    ScnObjRecord fish = Roamer(kDemoFishModel, 46, 16, "Fish", 0);
+    fish.rect[0] = 41, fish.rect[1] = 11, fish.rect[2] = 10, fish.rect[3] = 10;
+    s.bea.push_back(firefly);
+    s.bea.push_back(Roamer(kDemoBeetleModel, 34, 38, "Beetle", 1));
+    s.bea.push_back(fish);
+    s.bea.push_back(Roamer(kDemoFrogModel, 38, 18, "Frog", 2));
     s.prop = {Obj(11, 1, 22, 30, 0, "Stick1"), Obj(11, 1, 24, 30, 0, "Stick2")};
     return s;
 }
@@ -76,6 +88,13 @@ std::vector<ScnInfoRow> DemoScnInfoRows() {
     start.id = 1;
     start.type = 2;
     start.soundRow = 0;
+    // Weather: rain 20, storm 10, flakes 15, wind 15 (kinds 1, 3, 4, 9);
+    // the rest of 100 stays clear. Ambient sounds from sound row 1.
+    start.weights[0] = 20;
+    start.weights[2] = 10;
+    start.weights[3] = 15;
+    start.weights[8] = 15;
+    start.soundRow = 1;
     ScnInfoRow field;
     field.name = "Field";
     field.id = 2;

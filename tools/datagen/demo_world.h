@@ -5,7 +5,8 @@
 //
 // Start's portals: "NULL" (a new game), "DEAD" (after death), "CSD" and
 // "Field" (arriving from the field). Its object list holds two characters
-// (model 1), two creatures (creature row 1, model id 20001), one creature
+// (model 1), two birds (creature row 1, model id 20001), the creatures of
+// demo_creatures.h (models 20002-20005), one creature
 // kept for scripts (model id 1500, event "Ambush") and props for scripts
 // (prop 1, events "Stick1", "Stick2").
 #include <string>
