@@ -21,7 +21,7 @@ using namespace wxtest;
 
 namespace {
 
-constexpr uint16_t kBack = 0x0841;
+constexpr uint16_t kCorpseBack = 0x0841;
 constexpr int kPlain = 7;    // death sequences from 2, lying + 8
 constexpr int kBig = 8;      // death sequences from 2, lying + 16, large head
 constexpr int kSeqs = 26;    // enough for the last lying sequence of kBig
@@ -412,7 +412,7 @@ TEST_F(CorpseTest, DrawsPlainLitRaisedAndScaled) {
         ASSERT_LE(std::abs(a.x - c.anchor.x) + std::abs(a.y - c.anchor.y), 2);
         EXPECT_EQ(k->m_ScreenRect, (CGameRect{a.x + kFull.x, a.y + kFull.y, kFull.width, kFull.height}));
 
-        target->FillAll(kBack);
+        target->FillAll(kCorpseBack);
         switch (c.way) {
         case kDraw: EXPECT_EQ(k->Draw(target.get()), 1); break;
         case kOnSurface: EXPECT_EQ(k->DrawOnSurface(target.get()), 1); break;
@@ -425,7 +425,7 @@ TEST_F(CorpseTest, DrawsPlainLitRaisedAndScaled) {
         g.width += 2 * dx;
         g.y -= 2 * dy;
         g.height += 2 * dy;
-        std::vector<uint16_t> want(W * H, kBack);
+        std::vector<uint16_t> want(W * H, kCorpseBack);
         for (int y = std::max(g.y, 0); y < std::min(g.y + g.height, H); ++y)
             for (int x = std::max(g.x, 0); x < std::min(g.x + g.width, W); ++x) {
                 const uint16_t s = natural[static_cast<size_t>((y - g.y) * kFull.height / g.height * kFull.width +
