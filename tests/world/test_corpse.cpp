@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/directories.h"
+#include "datagen/demo_data.h"
 #include "datagen/demo_role_sprite.h"
 #include "datagen/image_encoder.h"
 #include "datagen/lib_writer.h"
@@ -438,4 +439,29 @@ TEST_F(CorpseTest, DrawsPlainLitRaisedAndScaled) {
         world_->mng->Update();
     }
     g_WorldHooks.getViewScratchSurface = nullptr;
+}
+
+TEST_F(CorpseTest, DemoHeroFallsAndLies) {
+    g_ResList.Destroy();
+    datagen::DemoOptions o;
+    o.sounds = o.music = false;
+    std::string error;
+    ASSERT_TRUE(datagen::WriteDemoDataSet(Dir(), o, &error)) << error;
+    ASSERT_EQ(g_ResList.Init("Zy\\idx.lib"), 1);
+    ASSERT_EQ(LoadSprRoleHeader((Dir() + "slr/SprRole.h").c_str()), 1);
+    ASSERT_EQ(g_RoleMdlTable.Load("mb/Role.txt", 1, 1, 1), 1);
+    for (int dir : {0, 5}) {
+        CCorpse* k = MakeCorpse(1, 200, 200, dir, 0);
+        ASSERT_NE(k->m_pSprite, nullptr) << "column 5's variants make the sprite";
+        EXPECT_EQ(k->GetCurAnim()->m_CurSeq, datagen::kDemoRoleDeathSeq + dir);
+        k->UpdateScreenRect();
+        EXPECT_GT(k->m_ScreenRect.height, k->m_ScreenRect.width) << "standing at first";
+        for (int t = 0; t < 100 && k->m_State == CCorpseBase::kFalling; ++t) k->Tick();
+        ASSERT_EQ(k->m_State, CCorpseBase::kLying);
+        EXPECT_EQ(k->GetCurAnim()->m_CurSeq, datagen::kDemoRoleDeathSeq + 8 + dir);
+        k->UpdateScreenRect();
+        EXPECT_GT(k->m_ScreenRect.width, k->m_ScreenRect.height) << "lying down";
+        k->Remove();
+        world_->mng->Update();
+    }
 }

@@ -56,6 +56,22 @@ std::vector<TableFile> StartupTables() {
     };
 }
 
+// The columns a corpse reads beyond those above: 5 the default variant list
+// (body parts take it), 19 first death sequence, 26 size class, 43
+// lying-sequence class (below 3: lying = death + 8).
+void AddCorpseColumns(Table& rows) {
+    for (Table::value_type& row : rows) row.resize(44);
+    rows[0][19] = "Death";
+    rows[0][26] = "Size";
+    rows[0][43] = "Lying";
+    for (size_t i = 1; i < rows.size(); ++i) {
+        rows[i][5] = kDemoRoleVariants;
+        rows[i][19] = std::to_string(kDemoRoleDeathSeq);
+        rows[i][26] = "40";
+        rows[i][43] = "0";
+    }
+}
+
 } // namespace
 
 bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std::string* error) {
@@ -91,8 +107,10 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
         return fail("set.ini");
 
     if (!WriteDemoUiTables(root)) return fail("mb/ panel and font tables");
-    for (const TableFile& t : StartupTables())
+    for (TableFile& t : StartupTables()) {
+        if (std::string(t.path) == "Role.txt") AddCorpseColumns(t.rows);
         if (!WriteTable(root + "mb/" + t.path, t.rows)) return fail(std::string("mb/") + t.path);
+    }
 
     if (options.libraries && !WriteDemoLibraries(root)) return fail("Zy/ libraries");
     if (options.libraries && !WriteDemoRoleSprite(root)) return fail("slr/ role sprite");
