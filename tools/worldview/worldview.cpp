@@ -3,14 +3,15 @@
 // layer-0 objects, buildings by layer, layer-1/3 and layer-2 objects, the
 // light grid, the weather. A looking aid until the painter exists.
 //
-//   worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP]
+//   worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] [--at X,Y]
 //
 // DATA is a data folder (tools/mkdemo writes one). The view is centred on
 // the scene's "NULL" portal (else the map's middle). --ticks runs N logic
 // ticks of the server and client passes first (default 30); --hour sets the
 // calendar's hour (default the game's start, 20:00); --weather starts that
 // weather kind; --drop puts the item of that "PropMdl.txt" id down at the
-// view's centre.
+// view's centre; --at centres the view on map cell (X, Y) instead of the
+// portal.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -28,6 +29,7 @@
 #include "platform/window.h"
 #include "world/anim_map_obj.h"
 #include "world/bld.h"
+#include "world/fly_beastie.h"
 #include "world/game_clock.h"
 #include "world/iso_grid.h"
 #include "world/scn_mng.h"
@@ -45,7 +47,8 @@ CGamePoint g_Origin{0, 0};
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP]\n");
+                 "usage: worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] "
+                 "[--at X,Y]\n");
     return 2;
 }
 
@@ -55,12 +58,29 @@ CGamePoint CellTopLeft(int32_t x, int32_t y) {
     return CellToPixel(c.x, c.y);
 }
 
-void DrawList(CObjList* list, CSurface* s) {
-    if (!list) return;
-    for (CObjNode* n = list->Head(); n; n = n->Next()) {
-        auto* obj = static_cast<CDrawNode*>(n)->m_pObj;
-        if (auto* a = dynamic_cast<CAnimMapObj*>(obj)) a->Draw(s);
+// The objects of a draw list; their count.
+int DrawList(CObjList* list, CSurface* s) {
+    int n = 0;
+    for (CObjNode* node = list ? list->Head() : nullptr; node; node = node->Next()) {
+        auto* obj = static_cast<CDrawNode*>(node)->m_pObj;
+        if (auto* a = dynamic_cast<CAnimMapObj*>(obj)) {
+            // The view was set after the objects were made.
+            a->UpdateScreenRect();
+            a->Draw(s);
+        } else if (auto* f = dynamic_cast<CFlyObj*>(obj)) {
+            // Flying creatures expect the painter's screen rectangle first.
+            f->UpdateScreenRect();
+            f->Draw(s);
+        } else {
+            continue;
+        }
+        ++n;
+        if (std::getenv("WORLDVIEW_VERBOSE"))
+            std::fprintf(stderr, "kind %d at cell (%d, %d), screen (%d, %d) %dx%d\n", obj->m_Kind, obj->m_X / 64,
+                         obj->m_Y / 64, obj->m_ScreenRect.x, obj->m_ScreenRect.y, obj->m_ScreenRect.width,
+                         obj->m_ScreenRect.height);
     }
+    return n;
 }
 
 bool WriteFrame(CSurface& s, const std::string& path) {
@@ -85,6 +105,7 @@ int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     std::string scene = "Start";
     int ticks = 30, hour = -1, weatherKind = -1, drop = -1;
+    int atX = -1, atY = -1;
     for (int i = 3; i < argc; i += 2) {
         const std::string opt = argv[i];
         if (i + 1 >= argc) return Usage();
@@ -94,6 +115,7 @@ int main(int argc, char** argv) {
         else if (opt == "--hour") hour = std::atoi(v);
         else if (opt == "--weather") weatherKind = std::atoi(v);
         else if (opt == "--drop") drop = std::atoi(v);
+        else if (opt == "--at" && std::sscanf(v, "%d,%d", &atX, &atY) == 2) {}
         else {
             std::fprintf(stderr, "worldview: unknown option %s\n", opt.c_str());
             return Usage();
@@ -131,6 +153,7 @@ int main(int argc, char** argv) {
 
     CGamePoint centre{world.m_MapGrid.Width() / 2, world.m_MapGrid.Height() / 2};
     if (const CScnPortal* p = world.FindPortal("NULL")) centre = {p->m_X, p->m_Y};
+    if (atX >= 0 && atY >= 0) centre = {atX, atY};
     const CGamePoint tl = CellTopLeft(centre.x, centre.y);
     g_Origin = {tl.x + 32 - kW / 2, tl.y + 16 - kH / 2};
     // The iso grid (items, creatures, weather) lined up with the same view.
