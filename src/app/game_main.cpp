@@ -533,6 +533,10 @@ int CGameMain::StepLoadingWindow() {
     return 0;
 }
 
+void ShowLoadingWindow() {
+    if (g_JMLoading) g_JMLoading->Show(1, 0);
+}
+
 void CGameMain::DrawLoadingProgress(int n) {
     if (!g_JMLoading) return;
     g_JMLoading->AddProgress(n);

@@ -151,6 +151,11 @@ private:
 
 extern CGameMain g_GameMain;
 
+// Shows the loading window; the world loader calls it (through its hook)
+// before a long load, and the game object then draws it until its progress
+// is full.
+void ShowLoadingWindow();
+
 // The mouse record of the input pass.
 struct CMouseRecord {
     int32_t x = 0;

@@ -167,6 +167,13 @@ int CGameMain::StartApp() {
     // The world reads the display option and whether a client part runs.
     g_WorldHooks.getDisplayOption = [] { return static_cast<int>(g_GameMain.m_DisplayOption); };
     g_WorldHooks.hostHasClient = [] { return g_GameHost.m_pClient ? 1 : 0; };
+    // Building a scene's world: its loading log, progress and panels.
+    g_WorldHooks.logLoading = [](int p, const char* a, const char* b) { LogLoading(p, a, b); };
+    g_WorldHooks.drawLoadingProgress = [](int n) { g_GameMain.DrawLoadingProgress(n); };
+    g_WorldHooks.showLoadingWindow = ShowLoadingWindow;
+    g_WorldHooks.markMapBuilt = [] { g_GameMain.MarkMapBuilt(); };
+    g_WorldHooks.clientsShareScene = [] { return g_GameHost.ClientsShareScene(); };
+    g_WorldHooks.closeSceneJM = [] { g_JMMng.CloseSceneJM(); };
 
     // The one thread already runs at normal priority.
     LoadMethodPoints();

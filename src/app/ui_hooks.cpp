@@ -10,4 +10,12 @@ void InstallUiHooks() {
     g_JMHooks.screenWidth = [] { return static_cast<int>(g_GameMain.m_ScreenWidth); };
     g_JMHooks.screenHeight = [] { return static_cast<int>(g_GameMain.m_ScreenHeight); };
     g_JMHooks.requestState = [](int state) { g_GameMain.m_ReqState = state; };
+    g_JMHooks.gameState = [] { return static_cast<int>(g_GameMain.m_CurState); };
+    g_JMSettingsHooks.getDisplayMode = [] { return static_cast<int>(g_GameMain.m_CurDisplayMode); };
+    g_JMSettingsHooks.requestDisplayMode = [](int mode) { g_GameMain.m_ReqDisplayMode = mode; };
+    g_JMSettingsHooks.getInGameDisplayMode = [] { return static_cast<int>(g_GameMain.m_InGameDisplayMode); };
+    g_JMSettingsHooks.setInGameDisplayMode = [](int mode) { g_GameMain.m_InGameDisplayMode = mode; };
+    g_JMSettingsHooks.getZoomSwitch = [] { return static_cast<int>(g_GameMain.m_ZoomCap); };
+    g_JMSettingsHooks.setZoomSwitch = [](int on) { g_GameMain.m_ZoomCap = on; };
+    g_JMSettingsHooks.getBrightness = [] { return g_GameMain.GetBrightness(); };
 }

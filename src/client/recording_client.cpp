@@ -5,10 +5,22 @@
 
 #include "core/packet.h"
 #include "world/scn_mng.h"
+#include "world/weather.h"
 
 void CClient::Send(const uint8_t*, int) {}
 
-void CClient::Update() { ++m_Updates; }
+CClient::CClient() : m_pWeather(new CWeather) { g_Weather = m_pWeather; }
+
+CClient::~CClient() {
+    delete m_pWeather;
+    m_pWeather = nullptr;
+    g_Weather = nullptr;
+}
+
+void CClient::Update() {
+    ++m_Updates;
+    if (m_pWeather) m_pWeather->Tick();
+}
 
 void CClient::HandlePacket(const uint8_t* data, int length) {
     if (!data || length < 1) return;

@@ -1,7 +1,8 @@
 #pragma once
 // The client of a running game, as the game host creates it.
 // PLACEHOLDER until the client subsystem lands: the client has no world,
-// selection, view port or weather. It handles packets only as far as
+// selection or view port; it owns the weather (published in g_Weather)
+// and steps it while active. It handles packets only as far as
 // keeping what arrived: text lines are kept until the next other packet;
 // the join packet (type 1, sub-type 1) gives it its scene id and makes it
 // active. The host's calls (slots 2 and 3, SetLoading, GetScene, Draw) are
@@ -20,8 +21,10 @@ class CWeather;
 
 class CClient : public CMsgEndpoint {
 public:
-    CClient() = default;
-    ~CClient() override = default;
+    // Creates the weather object and publishes it in g_Weather.
+    CClient();
+    // Deletes the weather and clears g_Weather.
+    ~CClient() override;
 
     // Client packets go to the client's scene; nothing to send to yet.
     void Send(const uint8_t* packet, int target) override;

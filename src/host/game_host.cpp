@@ -9,6 +9,7 @@
 #include "core/msg_lists.h"
 #include "gfx/res_lib.h"
 #include "host/player_record.h"
+#include "platform/window.h"
 #include "world/scn_mng.h"
 
 CGameHost g_GameHost;
@@ -95,8 +96,7 @@ int CGameHost::Start(CRoleData* record) {
     }
     ResetGameClock();
     if (GetGameMode() == kGameModeLocal) {
-        // The window title "VantrelServer" of this mode: the platform layer
-        // has no title change, and the window keeps "vantrel".
+        plat::SetWindowText(plat::GetMainWindow(), "VantrelServer");
         CreateServer();
         CreateClient(1);
         if (m_pServer) {

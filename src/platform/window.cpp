@@ -223,6 +223,12 @@ void MoveWindow(Window* window, int x, int y, int width, int height) {
     window->OnMove();
 }
 
+void SetWindowText(Window* window, const std::string& titleGbk) {
+    if (!window) return;
+    window->titleGbk_ = titleGbk;
+    window->OnTitle();
+}
+
 uint32_t GetWindowLong(Window* window, int index) {
     if (!window || index != GWL_STYLE) return 0;
     return window->Style();

@@ -119,12 +119,15 @@ protected:
     explicit Window(const WindowDesc& desc);
     friend void ShowWindow(Window*, int);
     friend void MoveWindow(Window*, int, int, int, int);
+    friend void SetWindowText(Window*, const std::string&);
     friend uint32_t SetWindowLong(Window*, int, uint32_t);
     friend bool PeekMessage(Msg*);
     friend bool GetMessage(Msg*);
     friend void IdleWait(uint32_t);
     virtual void OnShow(bool) {}
     virtual void OnMove() {}
+    // The title changed (the SDL window shows it; headless keeps it only).
+    virtual void OnTitle() {}
     // Turns backend events into queued messages (and input state).
     virtual void Pump() = 0;
     // Called once per loop pass that found nothing queued.
@@ -163,6 +166,8 @@ Window* CreateMainWindow(const WindowDesc& desc, WndProc proc);
 void DestroyWindow(Window* window);
 Window* GetMainWindow();
 void MoveWindow(Window* window, int x, int y, int width, int height);
+// The window's title (GBK), as TitleGbk reads it back.
+void SetWindowText(Window* window, const std::string& titleGbk);
 
 // Window data as GetWindowLongA/SetWindowLongA: only GWL_STYLE is kept.
 // GetWindowLong returns 0 for a null window or another index; SetWindowLong

@@ -169,6 +169,9 @@ protected:
     // The game's MoveWindow sets the frame the window shows (a mode change
     // resizes the frame); the native window keeps covering the desktop.
     void OnMove() override {}
+    void OnTitle() override {
+        if (window_) SDL_SetWindowTitle(window_, GbkToUtf8(titleGbk_).c_str());
+    }
     // Any event (input, close, a window change) ends the wait early; it
     // stays queued for the next pump.
     void Idle(uint32_t maxMs) override { SDL_WaitEventTimeout(nullptr, static_cast<int>(maxMs)); }

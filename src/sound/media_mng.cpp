@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/audio.h"
+
 CMediaMng g_MediaMng;
 
 CMediaMng::CMediaMng() { ResetFade(); }
@@ -12,7 +14,6 @@ void CMediaMng::SetFactors() {
 }
 
 void CMediaMng::ResetFade() {
-    m_Volume = 0;
     m_Current = 0;
     m_FadeOut = -1;
     m_FadeIn = -1;
@@ -68,7 +69,9 @@ int CMediaMng::IsPlaying() {
 void CMediaMng::Stop() { m_Players[m_Current].Stop(); }
 
 int CMediaMng::SetVolume(int volume, int apply) {
-    if (apply && !m_Players[m_Current].SetVolume(volume)) return 0;
+    if (volume < plat::DSBVOLUME_MIN || volume > plat::DSBVOLUME_MAX) return 0;
+    // Kept even when nothing plays now: every track opened later takes it.
+    if (apply && m_Players[m_Current].IsOpen() && !m_Players[m_Current].SetVolume(volume)) return 0;
     m_Volume = volume;
     SetFactors();
     return 1;

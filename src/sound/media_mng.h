@@ -31,8 +31,9 @@ public:
     void HideCursor(int show);
     int IsPlaying();
     void Stop();
-    // With apply the current player takes the level first (0 when it
-    // cannot: nothing is stored).
+    // The level every track opened from now on takes (the manager keeps it
+    // through Init and Release). With apply an open current player takes it
+    // at once (0 when it refuses the level: nothing is stored then).
     int SetVolume(int volume, int apply);
     void Release();
     int CrossFadeTo(const std::string& file, int loop);
@@ -54,7 +55,7 @@ private:
     void ResetFade();
 
     CMediaPlayer m_Players[2];
-    int m_Volume = 0;
+    int m_Volume = 0;  // full level until set
     int m_Current = 0;
     int m_FadeOut = -1;  // n
     int m_FadeIn = -1;   // m

@@ -9,8 +9,10 @@
 #include "gfx/surface.h"
 #include "platform/input.h"
 #include "platform/text.h"
+#include "roles/skill_table.h"
 #include "ui/jm_controls.h"
 #include "ui/jm_mng.h"
+#include "world/obj_desc.h"
 
 CJMPopup* g_JMPopup = nullptr;
 CJMNumberEntry* g_JMNumberEntry = nullptr;
@@ -330,6 +332,12 @@ void CJMMsgList::Show(int shown, int mode) {
 
 // ---------------------------------------------------------------- texts
 
+void FormatTextRef(std::string* out, const uint8_t* record) {
+    if (!out) return;
+    const char* text = ResolveTextRef(record);
+    *out = text ? text : "";
+}
+
 std::string GetRelationText(int kind) { return UiText(kind == 1 ? 110 : kind == 2 ? 111 : 112); }
 
 void BuildSkillDescription(const CTxtRow* row, std::string* out, int withName) {
@@ -338,10 +346,10 @@ void BuildSkillDescription(const CTxtRow* row, std::string* out, int withName) {
     if (!row) return;
     char buf[256];
     if (withName) {
-        // The skill's name: column 2's text until the skill tables resolve
-        // their text references.
-        const char* name = row->GetString(2);
-        *out += std::string(name ? name : "") + "\n";
+        const CSkillDef* def = g_SkillTable.GetAt(row->GetInt(2));
+        std::string name;
+        FormatTextRef(&name, def ? def->m_Head : nullptr);
+        *out += name + "\n";
         const int c20 = row->GetInt(20);
         if (c20 != kJMNone && c20 > 1) {
             std::snprintf(buf, sizeof buf, "%s %d\n", UiText(206).c_str(), c20);

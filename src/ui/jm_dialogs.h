@@ -121,7 +121,11 @@ extern CJMMsgList* g_JMMsgList;
 
 // UI text 110 for kind 1, 111 for 2, 112 otherwise.
 std::string GetRelationText(int kind);
-// The lines of a skill row's description (see the skill tables).
+// "%s" of a text field {u16 tag, text} through ResolveTextRef ("" for a
+// null field).
+void FormatTextRef(std::string* out, const uint8_t* record);
+// The lines of a skill row's description; the name is that of the skill
+// definition column 2 names.
 void BuildSkillDescription(const CTxtRow* row, std::string* out, int withName);
 // Column 1 of a "Text.txt" row ("" when missing).
 std::string UiText(int id);

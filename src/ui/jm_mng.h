@@ -31,6 +31,8 @@ struct CJMHooks {
     int (*getVersusNames)(std::string* opponent, std::string* player) = nullptr;
     // A followed role's head point on the screen: 0 when the role is gone.
     int (*getRoleHeadPoint)(uint16_t handle, int* x, int* y) = nullptr;
+    // The game state now.
+    int (*gameState)() = nullptr;
 };
 extern CJMHooks g_JMHooks;
 

@@ -2,8 +2,6 @@
 
 #include "ui/jm_mng.h"
 
-CJMLoading* g_JMLoading = nullptr;
-CJMSettings* g_JMSettings = nullptr;
 CJMTitleMenu* g_JMTitleMenu = nullptr;
 
 int CJMPanel::Draw(CSurface* surface) {

@@ -64,17 +64,6 @@ class CJMNewGame : public CJMPanel {};
 // Row 26: class choice.
 class CJMStartMenu : public CJMPanel {};
 
-// Row 27: loading window.
-class CJMLoading : public CJMPanel {
-public:
-    // Adds n to the progress; non-zero while it is below 16.
-    int AddProgress(int n) {
-        m_Progress += n;
-        return m_Progress < 16;
-    }
-    int m_Progress = 0;
-};
-
 // Row 41: scrolling text box.
 class CJMChoice : public CJMPanel {};
 
@@ -96,12 +85,6 @@ class CJMBlank : public CJMPanel {};
 // Row 219: game-completion sequence.
 class CJMEnding : public CJMPanel {};
 
-// Row 170: settings.
-class CJMSettings : public CJMPanel {
-public:
-    void ApplyGamma() {}
-};
-
 // Row 45: system menu, opened with Escape.
 class CJMSystemMenu : public CJMPanel {};
 
@@ -115,7 +98,7 @@ class CJMScroller : public CJMPanel {};
 class CJMSlideShow : public CJMPanel {};
 
 #include "ui/jm_dialogs.h"
+#include "ui/jm_loading.h"
+#include "ui/jm_settings.h"
 
-extern CJMLoading* g_JMLoading;
-extern CJMSettings* g_JMSettings;
 extern CJMTitleMenu* g_JMTitleMenu;

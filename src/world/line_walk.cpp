@@ -68,9 +68,9 @@ bool SampleLine(const CGamePoint& from, const CGamePoint& to, int32_t walkClass,
     return true;
 }
 
-int g_DirCounter = 0;
-
 } // namespace
+
+int g_DirCounter = 0;
 
 bool CellPassesWithRole(const CMapCell& c, int32_t walkClass, uint16_t roleHandle) {
     return c.AllowsWalkClass(walkClass) && (c.m_Occupant == roleHandle || c.m_Occupant == kNoObj);

@@ -64,6 +64,8 @@ void AddDirAngle(int d, float* angle);
 // Turns the shared direction counter on by one (7 -> 0) and moves the
 // point by `step` that way.
 CGamePoint NextDirPoint(const CGamePoint& point, int32_t step);
+// That counter (0-7), shared by every caller.
+extern int g_DirCounter;
 
 struct CGaugeRect {
     int32_t left, top, right, bottom;

@@ -74,6 +74,59 @@ void CObjDesc13::Assign(const CObjDesc& other) {
     m_Value = o->m_Value;
 }
 
+CObjDesc14::CObjDesc14() {
+    m_Type = 14;
+    m_Logic = 2;
+}
+
+void CObjDesc14::Assign(const CObjDesc& other) {
+    CObjDesc11::Assign(other);
+    const auto* o = dynamic_cast<const CObjDesc14*>(&other);
+    if (!o) return;
+    m_Path = o->m_Path;
+    m_PathIndex = o->m_PathIndex;
+}
+
+CObjDesc15::CObjDesc15() {
+    m_Type = 15;
+    m_Logic = 3;
+}
+
+void CObjDesc15::Assign(const CObjDesc& other) {
+    CObjDesc11::Assign(other);
+    const auto* o = dynamic_cast<const CObjDesc15*>(&other);
+    if (!o) return;
+    m_A = o->m_A;
+    m_S = o->m_S;
+    m_D = o->m_D;
+    m_PointX = o->m_PointX;
+    m_PointY = o->m_PointY;
+    m_Word = o->m_Word;
+}
+
+CObjDesc* CreateObjDesc(uint32_t type) {
+    switch (type) {
+    case 11: return new CObjDesc11;
+    case 12: return new CObjDesc12;
+    case 13: {
+        auto* d = new CObjDesc13;
+        d->m_Logic = 1;
+        return d;
+    }
+    case 14: return new CObjDesc14;
+    case 15: return new CObjDesc15;
+    case 16: {
+        auto* d = new CObjDesc12;
+        d->m_Type = 16;
+        d->m_Logic = 4;
+        return d;
+    }
+    case 101: return new CBldRec;
+    case 102: return new CBldTextRec;
+    default: return nullptr;
+    }
+}
+
 CBldRec::CBldRec() {
     m_Type = 101;
     m_SubType = 3;

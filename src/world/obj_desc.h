@@ -77,6 +77,34 @@ public:
     int32_t m_Value = 0;
 };
 
+// Type 14: a path of points in map cells (logic kind 2).
+class CObjDesc14 : public CObjDesc11 {
+public:
+    struct Point {
+        int32_t x = 0;
+        int32_t y = 0;
+    };
+    CObjDesc14();
+    void Assign(const CObjDesc& other) override;
+
+    std::vector<Point> m_Path;
+    int32_t m_PathIndex = 0;  // the next point a creature heads for
+};
+
+// Type 15: logic kind 3, five values and a point.
+class CObjDesc15 : public CObjDesc11 {
+public:
+    CObjDesc15();
+    void Assign(const CObjDesc& other) override;
+
+    int32_t m_A = 0;
+    int32_t m_S = 0;
+    int32_t m_D = 0;
+    int32_t m_PointX = 0;
+    int32_t m_PointY = 0;
+    int32_t m_Word = 1;
+};
+
 // Type 101 (sub-type 3): a building of the init file.
 class CBldRec : public CObjDesc {
 public:
@@ -124,3 +152,8 @@ const uint8_t* GetBldPartShape(uint16_t modelId);
 // text of "Text.txt" column 1); otherwise the text itself. Null for a null
 // field; "" for a missing UI text.
 const char* ResolveTextRef(const uint8_t* field);
+
+// A new description of a type with its defaults, the placed types 11-16
+// with their preset logic kind (12: 0, 13: 1, 14: 2, 15: 3, 16: 4); 101 and
+// 102 buildings; null for any other type.
+CObjDesc* CreateObjDesc(uint32_t type);

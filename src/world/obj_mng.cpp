@@ -11,6 +11,7 @@
 #include "platform/random.h"
 #include "platform/text.h"
 #include "sound/sound_mng.h"
+#include "world/beastie.h"
 #include "world/bld.h"
 #include "world/map_grid.h"
 #include "world/map_prop.h"
@@ -32,8 +33,6 @@ void MakeNewMagicPacket(uint8_t* out, int defId, int x, int y) {
     PutU16(out + 3, static_cast<uint16_t>(x));
     PutU16(out + 5, static_cast<uint16_t>(y));
 }
-
-int IsBeastieLive(const CGameObj*) { return 1; }
 
 CObjMng::CObjMng() : m_MechPool(nullptr), m_CorpsePool(nullptr) {
     if (g_WorldHooks.createParticleRing) m_pParticles = g_WorldHooks.createParticleRing();
@@ -75,7 +74,7 @@ CGameObj* CObjMng::MakeObj(CObjDesc* desc, int kind, int32_t id, const void** mo
         const CTxtRow* row = g_BeastieMdlTable.GetRow(desc->m_ModelId - 20000);
         if (!row) return nullptr;
         *model = row;
-        return nullptr;  // the creature classes come with the creatures
+        return MakeBeastie(row);
     }
     return nullptr;
 }

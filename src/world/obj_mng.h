@@ -184,7 +184,7 @@ void SetMapPropCount(CGameObj* prop, int32_t count);
 // Packet 8, a new magic object (7 bytes): type, u16 definition id, u16 x,
 // u16 y.
 void MakeNewMagicPacket(uint8_t* out, int defId, int x, int y);
-// A kind-27 creature that counts as alive (flag word clear, state not 3).
-// PLACEHOLDER until the creatures are built: 1.
+// A kind-27 creature that counts as alive: not a companion, not dead
+// (world/beastie.cpp).
 int IsBeastieLive(const CGameObj* obj);
 

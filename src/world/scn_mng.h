@@ -15,6 +15,7 @@
 
 #include "core/msg_endpoint.h"
 #include "world/game_clock.h"
+#include "world/weather.h"
 
 class CScene : public CMsgEndpoint {
 public:
@@ -46,6 +47,8 @@ public:
     int32_t m_State = 0;
     int32_t m_Active = 1;
     int32_t m_Ticks = 0;
+    // The scene's weather scheduler: BuildMap gives it the scene's row.
+    CWeatherRandom m_Weather;
 };
 
 class CScnMng {

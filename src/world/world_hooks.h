@@ -9,11 +9,13 @@
 #include "world/handle_table.h"
 
 class CGameObj;
+class CSurface;
 class CScene;
 class CTxtRow;
 class CParticleRing;
 class CRoleGroupMgr;
 class CMerchantMng;
+class CAttachedMagicList;
 
 struct CWorldHooks {
     // ---- roles (objects of kinds 30-100; the world holds no role class)
@@ -85,6 +87,23 @@ struct CWorldHooks {
     // The client's painter marks the whole view for redraw.
     void (*invalidateView)() = nullptr;
 
+    // ---- building a world (BuildMap)
+    // CloseSceneJM: the interface drops the panels of the old scene.
+    void (*closeSceneJM)() = nullptr;
+    // The loading window over the screen.
+    void (*showLoadingWindow)() = nullptr;
+    // CGameMain::MarkMapBuilt.
+    void (*markMapBuilt)() = nullptr;
+    // CGameHost::ClientsShareScene: 1 when the clients share the scene.
+    int (*clientsShareScene)() = nullptr;
+    // The client's quiet flag: 1 shows no loading window.
+    int (*isClientQuiet)() = nullptr;
+    // A world's attached-magic list: made with the world, emptied by
+    // CWorld::Clear (nodes deleted without their Remove), deleted with it.
+    CAttachedMagicList* (*createMagicList)() = nullptr;
+    void (*clearMagicList)(CAttachedMagicList* list) = nullptr;
+    void (*deleteMagicList)(CAttachedMagicList* list) = nullptr;
+
     // ---- buildings
     // 1 while the game draws with lighting (the display option).
     int (*isLightingOn)() = nullptr;
@@ -93,6 +112,9 @@ struct CWorldHooks {
     int (*getViewOrigin)(CGamePoint* origin) = nullptr;
     // CPainter::InvalidateRect (screen rectangle); nothing without a painter.
     void (*invalidateRect)(const CGameRect& rect) = nullptr;
+    // The view port's off-screen surface of the view's size (corpses drawn
+    // enlarged go through it); null without a painter.
+    CSurface* (*getViewScratchSurface)() = nullptr;
     // CPainter::GetCenterCell: 0 without a painter.
     int (*getCenterCell)(CGamePoint* cell) = nullptr;
     // Takes the object out of the client's object list.
@@ -113,6 +135,15 @@ struct CWorldHooks {
     int32_t (*getMagicSkillKind)(const CGameObj* magic) = nullptr;
     // The first value of a role's data record (0 without one) and its camp.
     uint32_t (*getRoleSheetValue)(const CGameObj* role) = nullptr;
+
+    // ---- creatures: the player's character as they react to it
+    // CSelection::GetRole of the client: the character it plays, or null.
+    CGameObj* (*getSelectedRole)() = nullptr;
+    // The role's current speed (pixels per tick), motion (1 standing) and
+    // height above the ground.
+    int32_t (*getRoleSpeed)(const CGameObj* role) = nullptr;
+    int32_t (*getRoleMotion)(const CGameObj* role) = nullptr;
+    int32_t (*getRoleHeight)(const CGameObj* role) = nullptr;
 
     // ---- proximity queries
     // A role's body radius.

@@ -8,6 +8,7 @@
 #include "app/links.h"
 #include "app/screen.h"
 #include "app/sequences.h"
+#include "core/directories.h"
 #include "core/frame_globals.h"
 #include "core/key_state.h"
 #include "core/log.h"
@@ -33,6 +34,9 @@ class GameMainTest : public vtest::TempDirTest {
 protected:
     void SetUp() override {
         vtest::TempDirTest::SetUp();
+        // Paths are built from the program folder: point it at this test's
+        // folder, whatever an earlier test left there.
+        SetProgramDirectory(0);
         clock_ = std::make_unique<vtest::FakeClockScope>(100000);
         g_AppClock.Reset();
         g_GameMain.~CGameMain();

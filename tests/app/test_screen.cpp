@@ -269,8 +269,6 @@ TEST_F(ScreenTest, SdlMainWindowPresentsThroughItsRenderer) {
     plat::UseHeadlessBackend();
 }
 
-} // namespace
-
 // The frame-capture flag saves every drawn frame as an 800x600 24-bit BMP;
 // TakeScreenshot(0, 0) saves the primary as it is.
 TEST_F(ScreenTest, FrameCaptureSavesDrawnFramesAsBitmaps) {
@@ -320,3 +318,5 @@ TEST_F(ScreenTest, FrameCaptureSavesDrawnFramesAsBitmaps) {
     EXPECT_EQ(plain.At(10, 20), (std::array<int, 3>{0, 0, 248}));
     EXPECT_EQ(plain.At(40, 20), (std::array<int, 3>{0, 0, 0}));
 }
+
+} // namespace

@@ -20,7 +20,7 @@ namespace {
 
 constexpr uint16_t kKey = 0xF81F;
 
-uint16_t Pattern(int32_t x, int32_t y) { return static_cast<uint16_t>(0x1234 + x * 0x0841 + y * 0x2107); }
+uint16_t GridPattern(int32_t x, int32_t y) { return static_cast<uint16_t>(0x1234 + x * 0x0841 + y * 0x2107); }
 
 // An RLE picture over its own frame bytes.
 struct RleImage {
@@ -36,14 +36,14 @@ std::unique_ptr<RleImage> MakeRle(int32_t w, int32_t h) {
     f.rle = true;
     f.colorKey = kKey;
     for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x) f.pixels.push_back((x + 2 * y) % 5 == 0 ? kKey : Pattern(x + 7, y + 3));
+        for (int32_t x = 0; x < w; ++x) f.pixels.push_back((x + 2 * y) % 5 == 0 ? kKey : GridPattern(x + 7, y + 3));
     auto r = std::make_unique<RleImage>();
     const std::string enc = datagen::EncodeFrame(f);
     r->bytes.assign(enc.begin(), enc.end());
     EXPECT_EQ(r->image.Attach(r->bytes.data(), static_cast<uint32_t>(r->bytes.size())), 1);
     return r;
 }
-uint16_t RlePixel(int32_t x, int32_t y) { return (x + 2 * y) % 5 == 0 ? kKey : Pattern(x + 7, y + 3); }
+uint16_t RlePixel(int32_t x, int32_t y) { return (x + 2 * y) % 5 == 0 ? kKey : GridPattern(x + 7, y + 3); }
 
 class LightGridTest : public vtest::TempDirTest {
 protected:
@@ -260,7 +260,7 @@ TEST_F(LightGridTest, ApplyUsesEachCellsTableAndKeepsThePartColumnInItsRow) {
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 2; ++c) SetCell(c, r, levels[r][c]);
     SetCell(0, 1, 11);  // the cell a read past the row end would find
-    auto src = Surface(21, 20, Pattern);
+    auto src = Surface(21, 20, GridPattern);
     auto dst = Surface(21, 20, [](int32_t, int32_t) -> uint16_t { return 0x5555; });
     EXPECT_EQ(g.Apply(dst.get(), src.get(), &g.m_Map, CGameRect{0, 0, 21, 20}), 1);
     const std::vector<uint16_t> out = Read(*dst);
@@ -268,7 +268,7 @@ TEST_F(LightGridTest, ApplyUsesEachCellsTableAndKeepsThePartColumnInItsRow) {
         for (int32_t x = 0; x < 21; ++x) {
             const int32_t r = y / 8, c = std::min(x / 8, 1);
             const uint8_t level = r < 3 ? levels[r][c] : 15;
-            ASSERT_EQ(out[static_cast<size_t>(y * 21 + x)], g_ColorTables[level][Pattern(x, y)]) << x << "," << y;
+            ASSERT_EQ(out[static_cast<size_t>(y * 21 + x)], g_ColorTables[level][GridPattern(x, y)]) << x << "," << y;
         }
 }
 
@@ -282,14 +282,14 @@ TEST_F(LightGridTest, ApplyStaysInsideAGridSizedMapAndTheSurfaces) {
     map.m_Height = 2;
     map.m_Count = 4;
     map.m_Levels = {1, 2, 3, 4};
-    auto src = Surface(21, 16, Pattern);
+    auto src = Surface(21, 16, GridPattern);
     auto dst = Surface(21, 16, [](int32_t, int32_t) -> uint16_t { return 0; });
     // The rectangle reaches past both surfaces: clipped to them.
     EXPECT_EQ(g.Apply(dst.get(), src.get(), &map, CGameRect{0, 8, 40, 40}), 1);
     const std::vector<uint16_t> out = Read(*dst);
     for (int32_t y = 0; y < 16; ++y)
         for (int32_t x = 0; x < 21; ++x) {
-            const uint16_t want = y < 8 ? 0 : g_ColorTables[x < 8 ? 3 : 4][Pattern(x, y)];
+            const uint16_t want = y < 8 ? 0 : g_ColorTables[x < 8 ? 3 : 4][GridPattern(x, y)];
             ASSERT_EQ(out[static_cast<size_t>(y * 21 + x)], want) << x << "," << y;
         }
     EXPECT_EQ(g.Apply(dst.get(), src.get(), &map, CGameRect{30, 0, 5, 5}), 0);
@@ -303,22 +303,22 @@ TEST_F(LightGridTest, DrawAtLevelPassesVisiblePixelsThroughOneTable) {
     auto img = MakeRle(6, 4);
     for (int32_t level : {5, 34}) {
         SCOPED_TRACE(level);
-        auto dst = Surface(16, 8, Pattern);
+        auto dst = Surface(16, 8, GridPattern);
         const CGameRect clip{0, 0, 16, 4};  // cuts the picture's bottom row
         EXPECT_EQ(g.DrawAtLevel(dst.get(), &img->image, -1, 1, level, &clip), 1);
         const std::vector<uint16_t> out = Read(*dst);
         for (int32_t y = 0; y < 8; ++y)
             for (int32_t x = 0; x < 16; ++x) {
                 const int32_t ix = x + 1, iy = y - 1;
-                uint16_t want = Pattern(x, y);
+                uint16_t want = GridPattern(x, y);
                 if (ix < 6 && iy >= 0 && y < 4 && RlePixel(ix, iy) != kKey) want = g_ColorTables[level][RlePixel(ix, iy)];
                 ASSERT_EQ(out[static_cast<size_t>(y * 16 + x)], want) << x << "," << y;
             }
     }
-    auto dst = Surface(16, 8, Pattern);
+    auto dst = Surface(16, 8, GridPattern);
     EXPECT_EQ(g.DrawAtLevel(dst.get(), &img->image, 0, 0, 39, nullptr), 0);
     EXPECT_EQ(g.DrawAtLevel(dst.get(), &img->image, 20, 0, 5, nullptr), 0);
-    EXPECT_EQ(Read(*dst), Read(*Surface(16, 8, Pattern)));
+    EXPECT_EQ(Read(*dst), Read(*Surface(16, 8, GridPattern)));
 }
 
 TEST_F(LightGridTest, DrawThroughGridFollowsTheCellUnderEachPixel) {
@@ -327,14 +327,14 @@ TEST_F(LightGridTest, DrawThroughGridFollowsTheCellUnderEachPixel) {
     for (int32_t r = 0; r < g.m_Rows; ++r)
         for (int32_t c = 0; c < g.m_Cols; ++c) SetCell(c, r, static_cast<uint8_t>((c * 5 + r * 3) % 16));
     auto img = MakeRle(20, 13);
-    auto dst = Surface(32, 24, Pattern);
+    auto dst = Surface(32, 24, GridPattern);
     const CGameRect clip{0, 0, 30, 24};
     EXPECT_EQ(g.DrawThroughGrid(dst.get(), &img->image, &g.m_Map, 13, 6, &clip), 1);
     const std::vector<uint16_t> out = Read(*dst);
     for (int32_t y = 0; y < 24; ++y)
         for (int32_t x = 0; x < 32; ++x) {
             const int32_t ix = x - 13, iy = y - 6;
-            uint16_t want = Pattern(x, y);
+            uint16_t want = GridPattern(x, y);
             if (ix >= 0 && ix < 20 && iy >= 0 && iy < 13 && x < 30 && RlePixel(ix, iy) != kKey)
                 want = g_ColorTables[(x / 8 * 5 + y / 8 * 3) % 16][RlePixel(ix, iy)];
             ASSERT_EQ(out[static_cast<size_t>(y * 32 + x)], want) << x << "," << y;
@@ -393,13 +393,13 @@ TEST_F(LightGridTest, DrawThroughGridRowUsesTheGroundRowOrTheBaseLevel) {
     };
     for (const Case& c : {Case{-1, -1}, Case{9, 1}, Case{16, 2}, Case{119, 14}, Case{120, -1}}) {
         SCOPED_TRACE(c.groundY);
-        auto dst = Surface(32, 16, Pattern);
+        auto dst = Surface(32, 16, GridPattern);
         EXPECT_EQ(g.DrawThroughGridRow(dst.get(), &img->image, &g.m_Map, 6, 3, nullptr, c.groundY), 1);
         const std::vector<uint16_t> out = Read(*dst);
         for (int32_t y = 0; y < 16; ++y)
             for (int32_t x = 0; x < 32; ++x) {
                 const int32_t ix = x - 6, iy = y - 3;
-                uint16_t want = Pattern(x, y);
+                uint16_t want = GridPattern(x, y);
                 if (ix >= 0 && ix < 20 && iy >= 0 && iy < 10 && RlePixel(ix, iy) != kKey) {
                     const int32_t level = c.row < 0 ? 5 : g.m_Map.At(x / 8, c.row);
                     want = g_ColorTables[level][RlePixel(ix, iy)];

@@ -19,7 +19,7 @@ using namespace imgtest;
 
 namespace {
 
-std::string Frame(int32_t w, int32_t h, uint16_t colour, bool rle) {
+std::string LibFrame(int32_t w, int32_t h, uint16_t colour, bool rle) {
     datagen::ImageFrame f;
     f.width = w;
     f.height = h;
@@ -30,7 +30,7 @@ std::string Frame(int32_t w, int32_t h, uint16_t colour, bool rle) {
 
 // An entry of exactly `size` bytes (a frame padded at the end).
 std::string Sized(uint32_t size) {
-    std::string s = Frame(2, 2, 0x1234, false);
+    std::string s = LibFrame(2, 2, 0x1234, false);
     s.resize(size, '\0');
     return s;
 }
@@ -44,7 +44,7 @@ std::vector<std::string> Names(const CLibFile& lib) {
 class ResLibTest : public ImageTest {};
 
 TEST_F(ResLibTest, InitOpensListedLibrariesAndLogsMemory) {
-    ASSERT_EQ(InitLibs({{"a", {Frame(2, 2, 1, false)}}, {"b", {}}, {"c", {Frame(3, 3, 2, true)}}}), 1);
+    ASSERT_EQ(InitLibs({{"a", {LibFrame(2, 2, 1, false)}}, {"b", {}}, {"c", {LibFrame(3, 3, 2, true)}}}), 1);
     EXPECT_EQ(g_ResList.Count(), 3);
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(g_ResList.GetLib(i)->IsOpen()) << i;
     EXPECT_EQ(g_ResList.GetLib(-1), nullptr);
@@ -76,10 +76,10 @@ TEST_F(ResLibTest, ListAndLibraryFailures) {
     // an entry table larger than the file (refused); the good one opens.
     WriteFile(Dir() + "Zy/empty.lib", "");
     WriteFile(Dir() + "Zy/short.lib", std::string(255, 'x'));
-    std::string big = datagen::BuildLib({Frame(2, 2, 1, false)});
+    std::string big = datagen::BuildLib({LibFrame(2, 2, 1, false)});
     big[16] = '\x7F';
     WriteFile(Dir() + "Zy/big.lib", big);
-    ASSERT_TRUE(datagen::WriteLib(Dir() + "Zy/good.lib", {Frame(2, 2, 1, false)}));
+    ASSERT_TRUE(datagen::WriteLib(Dir() + "Zy/good.lib", {LibFrame(2, 2, 1, false)}));
     ASSERT_TRUE(datagen::WriteIdxLib(Dir() + "Zy/idx.lib", {"missing", "empty", "short", "big", "good"}));
     ASSERT_EQ(g_ResList.Init("Zy\\idx.lib"), 1);
     ASSERT_EQ(plat::RecordedMessageBoxes().size(), 1u);
@@ -111,7 +111,7 @@ TEST_F(ResLibTest, ResIdsSelectLibraryEntryAndFrame) {
     EXPECT_EQ(MakeResId(1, 5, 3), 0x03100005u);
     uint32_t ev = 0;
     CResLib* lib = nullptr;
-    ASSERT_EQ(InitLibs({{"a", {Frame(2, 2, 1, false)}}, {"b", {Frame(4, 4, 1, false)}}, {"c", {}}}), 1);
+    ASSERT_EQ(InitLibs({{"a", {LibFrame(2, 2, 1, false)}}, {"b", {LibFrame(4, 4, 1, false)}}, {"c", {}}}), 1);
     EXPECT_EQ(g_ResList.SplitId(0x03100005u, &ev, &lib), g_ResList.GetLib(1));
     EXPECT_EQ(ev, 0x03000005u);
     EXPECT_EQ(lib, g_ResList.GetLib(1));
@@ -133,8 +133,8 @@ TEST_F(ResLibTest, ResIdsSelectLibraryEntryAndFrame) {
 
 TEST_F(ResLibTest, FrameTablesAndBareFrames) {
     const std::string table =
-        datagen::BuildFrameTable({Frame(3, 3, 1, true), Frame(5, 4, 2, false), Frame(7, 2, 3, true)});
-    ASSERT_EQ(InitLibs({{"a", {table, table, Frame(6, 6, 1, true)}}}), 1);
+        datagen::BuildFrameTable({LibFrame(3, 3, 1, true), LibFrame(5, 4, 2, false), LibFrame(7, 2, 3, true)});
+    ASSERT_EQ(InitLibs({{"a", {table, table, LibFrame(6, 6, 1, true)}}}), 1);
     CResLib* lib = g_ResList.GetLib(0);
     // Frame 2 first decodes the table; frame 0 afterwards is frame 1's image.
     CImage* second = lib->GetImage(MakeResId(0, 0, 2));
@@ -153,7 +153,7 @@ TEST_F(ResLibTest, FrameTablesAndBareFrames) {
     EXPECT_EQ(lib->GetImage(MakeResId(0, 2, 2)), nullptr);
     EXPECT_EQ(lib->GetImage(MakeResId(0, 3, 0)), nullptr);  // past the entry count
     // Loaded once, counted once.
-    EXPECT_EQ(g_LibLoadedBytes, table.size() + Frame(6, 6, 1, true).size());
+    EXPECT_EQ(g_LibLoadedBytes, table.size() + LibFrame(6, 6, 1, true).size());
 }
 
 TEST_F(ResLibTest, PurgeFollowsFirstTouchAndSkipsReferenced) {
@@ -219,7 +219,7 @@ TEST_F(ResLibTest, AnimationTablesAndCrossKindUse) {
     datagen::AnimFrameSpec empty;
     empty.empty = true;
     const std::string anim = datagen::BuildAnimTable({{5, {a, empty}}, {0x12345, {a}}});
-    const std::string pics = datagen::BuildFrameTable({Frame(4, 4, 9, true)});
+    const std::string pics = datagen::BuildFrameTable({LibFrame(4, 4, 9, true)});
     ASSERT_EQ(InitLibs({{"a", {anim, pics, anim}}, {"b", {pics}}}), 1);
     CResLib* lib = g_ResList.GetLib(0);
 
@@ -289,7 +289,7 @@ TEST_F(ResLibTest, LoadOnePendingTakesTheLastQueued) {
 // Entries whose directory rows or contents lie are refused without reading
 // past them (the sanitizer build checks the reads).
 TEST_F(ResLibTest, MalformedEntriesAreRefused) {
-    std::string badTable = datagen::BuildFrameTable({Frame(3, 3, 1, true), Frame(3, 3, 1, true)});
+    std::string badTable = datagen::BuildFrameTable({LibFrame(3, 3, 1, true), LibFrame(3, 3, 1, true)});
     std::string hugeCount = badTable;
     hugeCount[3] = '\x10';
     std::string badOffset = badTable;
@@ -343,7 +343,7 @@ TEST_F(ResLibTest, MalformedEntriesAreRefused) {
 // A list named without a folder: its libraries are looked up beside it
 // (the folder part is empty), not under a path made of stack bytes.
 TEST_F(ResLibTest, ListNamedWithoutAFolder) {
-    ASSERT_TRUE(datagen::WriteLib(Dir() + "a.lib", {Frame(2, 2, 1, false)}));
+    ASSERT_TRUE(datagen::WriteLib(Dir() + "a.lib", {LibFrame(2, 2, 1, false)}));
     ASSERT_TRUE(datagen::WriteIdxLib(Dir() + "idx.lib", {"a"}));
     ASSERT_EQ(g_ResList.Init("idx.lib"), 1);
     ASSERT_EQ(g_ResList.Count(), 1);

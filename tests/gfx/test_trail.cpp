@@ -22,8 +22,8 @@ protected:
         pics_ = {Picture(4, 3, 1), Picture(5, 4, 2, true, true)};
         std::vector<std::string> picLib;
         for (const auto& p : pics_) picLib.push_back(datagen::EncodeFrame(p));
-        ASSERT_EQ(InitLibs({{"anim", {datagen::BuildAnimTable({{0, {Frame(1u << 20, 1, 1, 0, 0, 0),
-                                                                      Frame((1u << 20) | 1, 1)}}})}},
+        ASSERT_EQ(InitLibs({{"anim", {datagen::BuildAnimTable({{0, {animtest::Frame(1u << 20, 1, 1, 0, 0, 0),
+                                                                      animtest::Frame((1u << 20) | 1, 1)}}})}},
                             {"pics", picLib}}),
                   1);
         ASSERT_EQ(anim_.Bind(0), 1);

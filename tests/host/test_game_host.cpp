@@ -7,6 +7,7 @@
 #include "client/recording_client.h"
 #include "core/msg_lists.h"
 #include "host/game_host.h"
+#include "platform/window.h"
 #include "world/scn_mng.h"
 
 namespace {
@@ -71,7 +72,13 @@ TEST_F(GameHostTest, ConstructionPublishesTheControllerAndStartsPaused) {
 }
 
 TEST_F(GameHostTest, NewGameJoinsTheClientThroughTheMessageList) {
+    plat::UseHeadlessBackend();
+    plat::WindowDesc desc;
+    desc.titleGbk = "vantrel";
+    plat::Window* window = plat::CreateMainWindow(desc, nullptr);
     ASSERT_EQ(g_GameHost.Start(nullptr), 1);
+    EXPECT_EQ(window->TitleGbk(), "VantrelServer") << "the main window names the local server mode";
+    plat::DestroyWindow(window);
     ASSERT_NE(g_GameHost.m_pServer, nullptr);
     ASSERT_NE(g_GameHost.m_pClient, nullptr);
     EXPECT_NE(g_LocalPlayerRecord, nullptr);

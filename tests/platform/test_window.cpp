@@ -203,6 +203,8 @@ TEST_F(WindowTest, SdlBackendMapsEventsToWindowMessages) {
     SDL_Window* sw = window_->GetSdlWindow();
     ASSERT_NE(sw, nullptr);
     EXPECT_STREQ(SDL_GetWindowTitle(sw), "vantrel");
+    plat::SetWindowText(window_, "\xC4\xE3" "Server");  // GBK
+    EXPECT_STREQ(SDL_GetWindowTitle(sw), "\xE4\xBD\xA0" "Server");
     // Covers the desktop without changing its mode and without staying on
     // top of other programs.
     EXPECT_EQ(SDL_GetWindowFlags(sw) & SDL_WINDOW_FULLSCREEN_DESKTOP, static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP));

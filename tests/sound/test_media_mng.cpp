@@ -75,8 +75,28 @@ TEST_F(MediaMngTest, FactorsFollowTheVolume) {
     EXPECT_FLOAT_EQ(g_MediaMng.GetFadeInFactor(), static_cast<float>(8000 / std::sqrt(200.0)));
     EXPECT_EQ(g_MediaMng.SetVolume(-2000, 0), 1);
     EXPECT_FLOAT_EQ(g_MediaMng.GetFadeOutFactor(), 0.15f);
-    EXPECT_EQ(g_MediaMng.SetVolume(-1000, 1), 0) << "apply without a player: refused";
-    EXPECT_EQ(g_MediaMng.GetVolume(), -2000) << "and nothing stored";
+    EXPECT_EQ(g_MediaMng.SetVolume(-20000, 0), 0) << "outside the attenuation range";
+    EXPECT_EQ(g_MediaMng.GetVolume(), -2000);
+}
+
+// A level set while nothing plays, and kept through a release (and Init),
+// reaches every track opened afterwards.
+TEST_F(MediaMngTest, VolumeSetWithoutATrackReachesTheNextTracks) {
+    ASSERT_EQ(g_MediaMng.SetVolume(-10000, 1), 1) << "stored without a player";
+    g_MediaMng.Release();
+    EXPECT_EQ(g_MediaMng.GetVolume(), -10000);
+    ASSERT_EQ(g_MediaMng.CrossFadeTo(Music("a"), 1), 1);
+    EXPECT_EQ(Cur().GetVolume(), -10000);
+    device_->SetCapture(true);
+    for (int tick = 0; tick < 30; ++tick) {
+        (*clock_)->Advance(35);
+        g_MediaMng.FadeStep();
+        device_->AdvanceMs(35);
+    }
+    ASSERT_EQ(Cur().IsPlaying(), 1);
+    ASSERT_FALSE(device_->Captured().empty());
+    for (int16_t s : device_->Captured()) ASSERT_EQ(s, 0);
+    g_MediaMng.SetVolume(0, 0);
 }
 
 TEST_F(MediaMngTest, FullCrossFadeAtBothVolumes) {

@@ -269,9 +269,42 @@ TEST_F(ControlTest, PopupLinesChoicesStylesAndScreenEdges) {
     g_JMPopup->Open(nullptr, "again", 320, 240);
     EXPECT_EQ(g_JMPopup->m_Children.GetCount(), 3) << "default yes and no again";
 
-    // Opened at the top right corner: wholly on screen.
-    g_JMPopup->Open(nullptr, "a long line of text near the edge", 630, 5);
+    // Opened at the top right corner: wholly on screen. The frame shows the
+    // same box, pixel for pixel, as one opened in the middle, moved to end
+    // at the right edge and to stand at y = 2, and nothing else.
+    const char* longText = "a long line of text near the edge";
+    Cursor(0, 479);
+    g_JMPopup->Open(nullptr, longText, 320, 240);
+    s.FillAll(0);
     g_JMPopup->Draw(&s);
+    const CGameRect mid = g_JMPopup->Box();
+    const std::vector<uint16_t> midPx = Pixels(s);
+    g_JMPopup->Open(nullptr, longText, 630, 5);
+    s.FillAll(0);
+    g_JMPopup->Draw(&s);
+    const std::vector<uint16_t> edgePx = Pixels(s);
+    const CGameRect edge = g_JMPopup->Box();
+    ASSERT_EQ(edge.width, mid.width);
+    ASSERT_EQ(edge.height, mid.height);
+    EXPECT_EQ(edge.x, 640 - edge.width);
+    EXPECT_EQ(edge.y, 2);
+    int differing = 0, lit = 0, outside = 0;
+    for (int y = 0; y < edge.height; ++y)
+        for (int x = 0; x < edge.width; ++x) {
+            const uint16_t a = midPx[static_cast<size_t>(mid.y + y) * 640 + mid.x + x];
+            const uint16_t b = edgePx[static_cast<size_t>(edge.y + y) * 640 + edge.x + x];
+            differing += a != b;
+            lit += b != 0;
+        }
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const bool inFramedBox = x >= edge.x - 2 && x < edge.x + edge.width + 2 && y >= edge.y - 2 &&
+                                     y < edge.y + edge.height + 2;
+            outside += !inFramedBox && edgePx[static_cast<size_t>(y) * 640 + x] != 0;
+        }
+    EXPECT_EQ(differing, 0) << "no part of the box or its lines cut off";
+    EXPECT_GT(lit, 100) << "the lines were drawn";
+    EXPECT_EQ(outside, 0);
     const CGameRect b = g_JMPopup->Box();
     EXPECT_EQ(b.x + b.width, 640);
     EXPECT_EQ(b.y, 2);

@@ -1,11 +1,15 @@
 #include "datagen/demo_data.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "datagen/demo_bld.h"
+#include "datagen/demo_creatures.h"
 #include "datagen/demo_role_sprite.h"
+#include "datagen/demo_settings.h"
 #include "datagen/demo_ui.h"
+#include "datagen/demo_world.h"
 #include "datagen/ini_writer.h"
 #include "datagen/lib_writer.h"
 #include "datagen/map_writer.h"
@@ -33,9 +37,9 @@ std::vector<TableFile> StartupTables() {
         {"PropGemFunc.txt", {{"1", "Gem1", "0"}, {"2", "Gem2", "0"}}},
         {"Player/init.txt", {{"Class", "Hp", "Mp"}, {"0", "100", "50"}}},
         {"Player/Skill.txt", {{"Name", "Id", "Level"}, {"Strike", "1", "1"}}},
-        {"ScnInfo.txt", {{"Name", "Id", "Type"}, {"Start", "1", "2"}}},
-        {"ScnSoundMdl.txt", {{"Id", "Name"}, {"0", "Quiet"}}},
-        {"PropMdl.txt", {{"Name", "Id", "Kind"}, {"Stick", "1", "0"}}},
+        {"ScnInfo.txt", DemoScnInfoTable()},
+        {"ScnSoundMdl.txt", DemoScnSoundRows()},
+        {"PropMdl.txt", DemoPropRows()},
         {"randprop.txt", {{"Name", "Id"}, {"None", "1"}}},
         {"ActMdl.txt", {{"Name", "Id"}, {"Stand", "1"}}},
         {"RolePrivate.txt", {{"Name", "Id"}, {"Hero", "1"}}},
@@ -48,12 +52,24 @@ std::vector<TableFile> StartupTables() {
          {{"Name", "Id", "Kind", "Camp", "Sprite", "Variant", "Preload", "Stand", "Walk", "Run", "Attack", "Hurt",
            "Speed", "Skills"},
           {"Hero", "1", "31", "10000", "Hero", "0", "1", "100", "108", "116", "124", "132", "4", "140*148"}}},
-        // 3 flying (1), 16 companion model (65535 none).
-        {"BeastieMdl.txt",
-         {{"Name", "Id", "Kind", "Fly", "Speed", "Anim", "Size", "Sound", "Life", "Pause", "Range", "Light", "Group",
-           "Water", "Night", "Flock", "Companion"},
-          {"Bird", "1", "22", "1", "3", "500", "1", "0", "100", "4", "5", "0", "1", "0", "0", "3", "65535"}}},
+        {"BeastieMdl.txt", DemoBeastieRows()},
     };
+}
+
+// The columns a corpse reads beyond those above: 5 the default variant list
+// (body parts take it), 19 first death sequence, 26 size class, 43
+// lying-sequence class (below 3: lying = death + 8).
+void AddCorpseColumns(Table& rows) {
+    for (Table::value_type& row : rows) row.resize(44);
+    rows[0][19] = "Death";
+    rows[0][26] = "Size";
+    rows[0][43] = "Lying";
+    for (size_t i = 1; i < rows.size(); ++i) {
+        rows[i][5] = kDemoRoleVariants;
+        rows[i][19] = std::to_string(kDemoRoleDeathSeq);
+        rows[i][26] = "40";
+        rows[i][43] = "0";
+    }
 }
 
 } // namespace
@@ -83,16 +99,25 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
     for (int i = 0; i < kDemoTextRows; ++i)
         text.push_back({std::to_string(i), i == kDemoTextOldDirectXRow ? kDemoOldDirectXText : "Text" + std::to_string(i)});
     for (const DemoText& t : kDemoUiTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
+    for (const DemoText& t : kDemoSettingsTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
     if (!WriteTable(root + "mb/Text.txt", text)) return fail("mb/Text.txt");
+    // The player's settings are the game's own once it has run: a file
+    // that exists is kept. Brightness 50 gives the plain gamma ramp.
+    if (!std::filesystem::exists(root + "set.ini") && !WriteSettingsIni(root + "set.ini", SettingsFile{}))
+        return fail("set.ini");
 
     if (!WriteDemoUiTables(root)) return fail("mb/ panel and font tables");
-    for (const TableFile& t : StartupTables())
+    for (TableFile& t : StartupTables()) {
+        if (std::string(t.path) == "Role.txt") AddCorpseColumns(t.rows);
         if (!WriteTable(root + "mb/" + t.path, t.rows)) return fail(std::string("mb/") + t.path);
+    }
 
     if (options.libraries && !WriteDemoLibraries(root)) return fail("Zy/ libraries");
     if (options.libraries && !WriteDemoRoleSprite(root)) return fail("slr/ role sprite");
     if (options.libraries && !WriteDemoMap(root)) return fail("Zy/maptile.lib, cj/Start.map");
+    if (options.libraries && !WriteDemoEffectTextures(root)) return fail("th/ effect textures");
     if (options.libraries && !WriteDemoBuildings(root)) return fail("Zy/bld.lib, mb/Start.mdl, cj/Start.int");
+    if (!WriteDemoWorld(root)) return fail("cj/ scenes Start and Field");
     if (options.sounds && !WriteDemoSounds(root + "SY")) return fail("SY/ sounds");
     if (options.music && !WriteDemoMusic(root)) return fail("yy/ music");
     return true;

@@ -37,7 +37,52 @@ uint32_t AddRolePartEntries(std::vector<std::string>* entries, uint32_t libSlot,
     return (libSlot & 0xF) << 20 | animEntry;
 }
 
+uint32_t AddPosedRolePartEntries(std::vector<std::string>* entries, uint32_t libSlot, const RolePartPoses& art) {
+    std::vector<std::string> pictures;
+    for (const RolePartBox& b : art.boxes) {
+        ImageFrame box;
+        box.width = b.width;
+        box.height = b.height;
+        box.pixels.assign(static_cast<size_t>(b.width) * b.height, art.colour);
+        box.rle = true;
+        if (art.alpha) {
+            box.compressAlpha = true;
+            box.alpha.assign(box.pixels.size(), art.alpha);
+        }
+        pictures.push_back(EncodeFrame(box));
+    }
+    const uint32_t frameEntry = static_cast<uint32_t>(entries->size());
+    entries->push_back(BuildFrameTable(pictures));
+
+    std::vector<AnimSeqSpec> seqs;
+    for (const std::vector<int32_t>& frames : art.sequences) {
+        AnimSeqSpec s;
+        for (int32_t i : frames) {
+            const RolePartBox& b = art.boxes.at(static_cast<size_t>(i));
+            AnimFrameSpec fr;
+            fr.delay = art.delay;
+            fr.resId = (libSlot & 0xF) << 20 | frameEntry | static_cast<uint32_t>(i + 1) << 24;
+            fr.x = b.x;
+            fr.y = b.y;
+            s.frames.push_back(fr);
+        }
+        seqs.push_back(s);
+    }
+    const uint32_t animEntry = static_cast<uint32_t>(entries->size());
+    entries->push_back(BuildAnimTable(seqs));
+    return (libSlot & 0xF) << 20 | animEntry;
+}
+
 namespace {
+
+// Standing (box 0) in the first two actions, then the death sequences fall
+// through kneeling (1) to lying (2), and the lying sequences lie.
+std::vector<std::vector<int32_t>> DemoPoseSequences() {
+    std::vector<std::vector<int32_t>> seqs(kDemoRoleDeathSeq, std::vector<int32_t>{0, 0});
+    for (int32_t d = 0; d < 8; ++d) seqs.push_back({0, 0, 1, 1, 1, 2});
+    for (int32_t d = 0; d < 8; ++d) seqs.push_back({2, 2});
+    return seqs;
+}
 
 std::vector<std::string> ReadListNames(const std::string& path) {
     std::vector<std::string> names;
@@ -66,11 +111,15 @@ bool WriteDemoRoleSprite(const std::string& nativeProgramFolder) {
     // Parts of distinct colours around the feet at (0, 0).
     std::vector<std::string> entries;
     const uint32_t lib = static_cast<uint32_t>(slot);
-    const uint32_t body = AddRolePartEntries(&entries, lib, {Rgb16(40, 80, 220), 16, 24, -8, -24});
-    const uint32_t head = AddRolePartEntries(&entries, lib, {Rgb16(240, 200, 60), 10, 10, -5, -34});
-    const uint32_t sword = AddRolePartEntries(&entries, lib, {Rgb16(220, 40, 40), 4, 26, 6, -30});
-    const uint32_t axe = AddRolePartEntries(&entries, lib, {Rgb16(160, 160, 170), 8, 22, 5, -28});
-    const uint32_t glow = AddRolePartEntries(&entries, lib, {Rgb16(60, 230, 90), 6, 6, 5, -33, 0xA0});
+    // Each part stands, kneels and lies (the death and lying sequences).
+    const auto posed = [&](uint16_t colour, RolePartBox stand, RolePartBox kneel, RolePartBox lie, uint8_t alpha = 0) {
+        return AddPosedRolePartEntries(&entries, lib, {colour, {stand, kneel, lie}, DemoPoseSequences(), 3, alpha});
+    };
+    const uint32_t body = posed(Rgb16(40, 80, 220), {16, 24, -8, -24}, {18, 14, -9, -14}, {28, 10, -16, -10});
+    const uint32_t head = posed(Rgb16(240, 200, 60), {10, 10, -5, -34}, {10, 10, -5, -24}, {10, 10, 12, -11});
+    const uint32_t sword = posed(Rgb16(220, 40, 40), {4, 26, 6, -30}, {4, 20, 8, -20}, {26, 4, -14, 2});
+    const uint32_t axe = posed(Rgb16(160, 160, 170), {8, 22, 5, -28}, {8, 18, 7, -18}, {22, 8, -12, 1});
+    const uint32_t glow = posed(Rgb16(60, 230, 90), {6, 6, 5, -33}, {6, 6, 7, -23}, {6, 6, -17, 1}, 0xA0);
 
     const std::vector<SprRoleItem> items = {
         {kDemoRoleName, "BD", "001", static_cast<int32_t>(body), "BODY"},

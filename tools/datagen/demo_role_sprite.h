@@ -25,6 +25,29 @@ struct RolePartArt {
 // library in slot `libSlot`); returns the animation's ResId.
 uint32_t AddRolePartEntries(std::vector<std::string>* entries, uint32_t libSlot, const RolePartArt& art);
 
+// A part whose sequences show different boxes (a standing, a kneeling and a
+// lying pose, say): boxes[i] is picture i of the part's frame table, and
+// sequences[s] lists the box shown by each frame of sequence s.
+struct RolePartBox {
+    int32_t width = 4;
+    int32_t height = 4;
+    int32_t x = 0;
+    int32_t y = 0;
+};
+struct RolePartPoses {
+    uint16_t colour = 0;
+    std::vector<RolePartBox> boxes;
+    std::vector<std::vector<int32_t>> sequences;
+    uint32_t delay = 1;
+    uint8_t alpha = 0;  // an alpha plane of this value when non-zero
+};
+uint32_t AddPosedRolePartEntries(std::vector<std::string>* entries, uint32_t libSlot, const RolePartPoses& art);
+
+// The demo role's death animation: sequences 2-9 (one per facing) fall from
+// standing through kneeling to lying, 10-17 lie ("Role.txt" columns 19 = 2
+// and 43 below 3).
+inline constexpr int32_t kDemoRoleDeathSeq = 2;
+
 // The demo role: main parts "BD" (body, the main part), "HD" (head), "WP"
 // (weapon, variants "001" and "002") and the overlay "WPS"; two actions of
 // two frames; the weapon is drawn behind the body in action 1.

@@ -1,5 +1,6 @@
 #include "datagen/demo_ui.h"
 
+#include "datagen/demo_settings.h"
 #include "datagen/image_encoder.h"
 
 namespace datagen {
@@ -183,6 +184,7 @@ std::vector<PanelRow> DemoPanelRows(int screenWidth) {
             r.y = "0*12";
         }
     }
+    AddDemoSettingsRows(rows, screenWidth);
     // Controls: the pop-up's line, the number entry's edit box and buttons.
     PanelRow line;
     line.name = "PopupLine";

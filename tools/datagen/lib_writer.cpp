@@ -1,5 +1,7 @@
 #include "datagen/lib_writer.h"
 
+#include "datagen/demo_creatures.h"
+#include "datagen/demo_settings.h"
 #include "datagen/demo_ui.h"
 
 #include "datagen/bytes.h"
@@ -114,6 +116,13 @@ bool WriteDemoLibraries(const std::string& nativeFolder) {
     // The panels' pictures (demo_ui.h): frames after the start-up images.
     AddDemoUiAnims(anim, 1, static_cast<uint32_t>(ui.size()));
     for (std::string& f : BuildDemoUiFrames()) ui.push_back(std::move(f));
+    // The settings window's and the loading window's pictures after them.
+    AddDemoSettingsAnims(anim, 1, static_cast<uint32_t>(ui.size()));
+    for (std::string& f : BuildDemoSettingsFrames()) ui.push_back(std::move(f));
+
+    // The world's creatures, items, splashes and footprints: pictures after
+    // the markers in library 2.
+    if (!AddDemoCreatureAnims(anim, sprite, 2)) return false;
 
     return WriteLib(zy + "anim.lib", anim) && WriteLib(zy + "ui.lib", ui) && WriteLib(zy + "sprite.lib", sprite) &&
            WriteIdxLib(zy + "idx.lib", {"anim", "ui", "sprite"});
