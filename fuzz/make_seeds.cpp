@@ -10,6 +10,7 @@
 #include "datagen/bld_writer.h"
 #include "datagen/bytes.h"
 #include "datagen/demo_bld.h"
+#include "datagen/demo_world.h"
 #include "datagen/define_writer.h"
 #include "datagen/image_encoder.h"
 #include "datagen/ini_writer.h"
@@ -17,6 +18,7 @@
 #include "datagen/map_writer.h"
 #include "datagen/pack_writer.h"
 #include "datagen/pli_writer.h"
+#include "datagen/scn_writer.h"
 #include "datagen/sound_table_writer.h"
 #include "datagen/table_writer.h"
 #include "datagen/texture_writer.h"
@@ -310,6 +312,49 @@ void BldInitSeeds() {
     Put("bld_init", "mixed.int", datagen::BuildBldInit(s));
 }
 
+// Scene descriptors: the demo's two, one with namesakes in mixed case and
+// a minimap, one scrambled.
+void ScnDescSeeds() {
+    Put("scn_desc", "start.scn", datagen::BuildIni(datagen::BuildScnDesc(datagen::DemoStartDesc()), false));
+    Put("scn_desc", "field.scn", datagen::BuildIni(datagen::BuildScnDesc(datagen::DemoFieldDesc()), true));
+    datagen::ScnDescSpec s = datagen::DemoStartDesc();
+    s.portals = {{"Gate", 1, 2, 3}, {"gate", 4, 5, 6}, {"DEAD", 7, 8, 0}, {"GATE", 9, 9, 1}};
+    s.radarId = 4;
+    Put("scn_desc", "namesakes.scn", datagen::BuildIni(datagen::BuildScnDesc(s), false));
+}
+
+// Object lists: the demo's, and one record of every logic kind in each group.
+void ObjListSeeds() {
+    Put("obj_list", "start.obj", datagen::BuildIni(datagen::BuildScnObjList(datagen::DemoStartObjects()), false));
+    datagen::ScnObjListSpec s;
+    s.bldMdl = "fuzz.mdl";
+    for (int kind = 0; kind <= 4; ++kind) {
+        datagen::ScnObjRecord r;
+        r.type = kind == 0 ? 12 : kind == 4 ? 16 : 12 + kind;
+        r.logic = kind;
+        r.modelId = 1;
+        r.x = 2 + kind;
+        r.y = 3;
+        r.eventId = "E" + std::to_string(kind);
+        r.init[0] = 5, r.init[1] = 6, r.dir = 3;
+        r.rect[0] = 1, r.rect[1] = 1, r.rect[2] = 4, r.rect[3] = 4;
+        r.path = {{1, 1}, {5, 5}};
+        r.asd[0] = 1, r.asd[1] = 2, r.asd[2] = 3;
+        s.cha.push_back(r);
+        r.modelId = kind == 2 ? 1500 : 20001;
+        s.bea.push_back(r);
+    }
+    datagen::ScnObjRecord prop;
+    prop.modelId = 1;
+    prop.x = 4;
+    prop.y = 4;
+    prop.eventId = "Stick";
+    s.prop = {prop, prop};
+    s.prop[1].modelId = 2;
+    s.prop[1].eventId = "stick";
+    Put("obj_list", "kinds.obj", datagen::BuildIni(datagen::BuildScnObjList(s), true));
+}
+
 } // namespace
 
 plat::TimelineEvent Event(plat::TimelineEvent::Kind kind, int a = 0, int b = 0, bool pos = false,
@@ -384,6 +429,8 @@ int main(int argc, char** argv) {
     MapSeeds();
     BldModelSeeds();
     BldInitSeeds();
+    ScnDescSeeds();
+    ObjListSeeds();
     TimelineSeeds();
     if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
     return g_ok ? 0 : 1;

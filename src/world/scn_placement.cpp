@@ -57,6 +57,15 @@ int CScnObjFile::ReadRecord(CIniFile& ini, int group, uint32_t* type, bool* atEn
     auto ok = [atEnd](int r) {
         if (!r) *atEnd = true;
     };
+    if (*atEnd) {
+        // Past the end every key reads as missing: the record is the type
+        // before with its defaults. Reading each key again only costs time
+        // when the counts claim thousands of records.
+        std::unique_ptr<CObjDesc> desc(CreateObjDesc(*type));
+        if (!desc || AddEntry(group, std::move(desc)) < 0) return 0;
+        ++m_Total;
+        return 1;
+    }
     int t = static_cast<int>(*type);
     ok(ini.ReadInt("Type", &t));
     *type = static_cast<uint32_t>(t);

@@ -7,6 +7,7 @@
 #include "datagen/demo_data.h"
 #include "platform/random.h"
 #include "platform/text.h"
+#include "roles/skill_table.h"
 #include "ui/jm_dialogs.h"
 #include "world/world_hooks.h"
 
@@ -388,6 +389,54 @@ TEST_F(ControlTest, MessageLinesLiveOneTickOrFollowTheirRole) {
     ASSERT_NE(g_WorldHooks.showNotice, nullptr);
     g_WorldHooks.showNotice("from the world");
     EXPECT_EQ(g_JMNotice->m_Lines.front().text, "from the world");
+}
+
+} // namespace
+
+namespace {
+
+// Skill rows with the columns the description reads (2, 5, 11-13, 20, 21);
+// the name comes from the skill definition column 2 names.
+TEST_F(ControlTest, SkillDescriptionsReadTheirColumnsAndTheDefinitionsName) {
+    g_SkillTable.Clear();
+    g_SkillTable.Add(7, 7, "%48");  // names UI text 48
+    g_SkillTable.Add(8, 4, "Fire");
+    struct Case {
+        const char* name;
+        std::vector<std::string> cells;  // columns 2, 5, 11, 12, 13, 20, 21
+        int withName;
+        std::string want;
+    };
+    const std::string known = datagen::kDemoUiTexts[2].gbk;
+    const Case cases[] = {
+        {"every part", {"7", "2", "5", "0", "128", "3", "3"}, 1,
+         known + "\nText206 3\nText111\nText1 5\nText72 2\nText207 3"},
+        {"without the name", {"7", "1", "", "9", "63", "3", "2"}, 0, "Text110\nText2 9"},
+        {"plain name, thresholds not passed", {"8", "", "0", "", "", "1", "3"}, 1, "Fire\n\nText207 3"},
+        {"no definition", {"9", "", "", "", "", "", ""}, 1, "\n"},
+    };
+    datagen::Table table;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        std::vector<std::string> row(22);
+        row[0] = std::to_string(i);
+        const int cols[7] = {2, 5, 11, 12, 13, 20, 21};
+        for (int k = 0; k < 7; ++k) row[static_cast<size_t>(cols[k])] = cases[i].cells[static_cast<size_t>(k)];
+        row[1] = "x";
+        table.push_back(row);
+    }
+    ASSERT_TRUE(datagen::WriteTable(Dir() + "skills.txt", table));
+    CTxtTable rows;
+    ASSERT_EQ(rows.Load((Dir() + "skills.txt").c_str(), 0, 0, 1), 1);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        std::string out = "stale";
+        BuildSkillDescription(rows.GetRow(static_cast<int>(i)), &out, cases[i].withName);
+        EXPECT_EQ(out, cases[i].want);
+    }
+    std::string out = "stale";
+    FormatTextRef(&out, nullptr);
+    EXPECT_EQ(out, "");
+    g_SkillTable.Clear();
 }
 
 } // namespace

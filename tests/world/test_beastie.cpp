@@ -151,6 +151,8 @@ protected:
         g_DirCounter = 0;
     }
     void TearDown() override {
+        Player() = PlayerState{};
+        player_.reset();  // its handle lives in the world's table
         world_.reset();
         lights_.Clear();
         ClearCurrentWorld();

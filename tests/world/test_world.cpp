@@ -18,6 +18,8 @@
 #include "support/test_env.h"
 #include "world/bld.h"
 #include "world/bld_mdl.h"
+#include "sound/sound_play.h"
+#include "world/weather.h"
 #include "world/scn_mng.h"
 #include "world/world.h"
 #include "world/world_globals.h"
@@ -253,6 +255,42 @@ TEST_F(DemoWorldTest, DemoScenesBuildWithoutComplaint) {
     g_MdlCache.Clear();
     g_ScnInfoMdl.Clear();
     g_BeastieMdlTable.Clear();
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BuildMapTest, SceneEnvironmentTakesTheRowAndTheBuildingsAmbientSounds) {
+    CWorld w;
+    ASSERT_EQ(BuildMap(&w, "Start"), 1);
+    // Give the house and the chest (a mechanism) an ambient sound: only the
+    // house's is placed, at its position.
+    CBld* house = nullptr;
+    for (CObjNode* n = w.m_ObjMng.m_SceneObjs.Head(); n; n = n->Next()) {
+        auto* b = dynamic_cast<CBld*>(static_cast<CGameObj*>(n));
+        if (!b || (b->m_Kind != 11 && b->m_Kind != 12)) continue;
+        if (b->m_Kind == 11 && !house) house = b;
+        const_cast<CBldPart*>(b->GetPart())->m_AmbientSound = b->m_Kind == 11 && b == house ? 7 : 0;
+        if (b->m_Kind == 12) const_cast<CBldPart*>(b->GetPart())->m_AmbientSound = 8;
+    }
+    ASSERT_NE(house, nullptr);
+    CWeather weather;
+    g_Weather = &weather;
+    g_SoundEmitters.Add(99, 0, 0);
+    w.ApplySceneEnv();
+    g_Weather = nullptr;
+    EXPECT_EQ(weather.m_Loaded, 1);
+    EXPECT_EQ(weather.m_Cumulative[1] - weather.m_Cumulative[0], 40);
+    std::vector<int> ids;
+    for (CObjNode* n = g_SoundEmitters.Head(); n; n = n->Next()) {
+        const auto* e = static_cast<CSoundEmitter*>(n);
+        ids.push_back(e->m_Id);
+        EXPECT_EQ(e->m_X, house->m_X);
+        EXPECT_EQ(e->m_Y, house->m_Y);
+    }
+    EXPECT_EQ(ids, std::vector<int>{7});
+    g_SoundEmitters.RemoveAll();
 }
 
 } // namespace

@@ -36,7 +36,7 @@ ScnDescSpec DemoStartDesc() {
     s.mapFile = "Start.map";
     s.bldFile = "Start.int";
     s.objFile = "Start.obj";
-    s.portals = {{"NULL", 32, 34, 4}, {"DEAD", 30, 30, 4}, {"CSD", 34, 30, 2}, {"Field", 27, 26, 3}};
+    s.portals = {{"NULL", 22, 26, 4}, {"DEAD", 24, 28, 4}, {"CSD", 26, 22, 2}, {"Field", 26, 26, 3}};
     s.radarId = -1;
     return s;
 }
@@ -87,7 +87,7 @@ std::vector<ScnInfoRow> DemoScnInfoRows() {
     start.name = "Start";
     start.id = 1;
     start.type = 2;
-    start.soundRow = 0;
+    start.nightLevel = 4;
     // Weather: rain 20, storm 10, flakes 15, wind 15 (kinds 1, 3, 4, 9);
     // the rest of 100 stays clear. Ambient sounds from sound row 1.
     start.weights[0] = 20;
@@ -100,6 +100,7 @@ std::vector<ScnInfoRow> DemoScnInfoRows() {
     field.id = 2;
     field.type = 1;
     field.soundRow = 0;
+    field.nightLevel = 6;
     return {start, field};
 }
 
