@@ -58,18 +58,29 @@ CGamePoint CellTopLeft(int32_t x, int32_t y) {
     return CellToPixel(c.x, c.y);
 }
 
-void DrawList(CObjList* list, CSurface* s) {
-    if (!list) return;
-    for (CObjNode* n = list->Head(); n; n = n->Next()) {
-        auto* obj = static_cast<CDrawNode*>(n)->m_pObj;
+// The objects of a draw list; their count.
+int DrawList(CObjList* list, CSurface* s) {
+    int n = 0;
+    for (CObjNode* node = list ? list->Head() : nullptr; node; node = node->Next()) {
+        auto* obj = static_cast<CDrawNode*>(node)->m_pObj;
         if (auto* a = dynamic_cast<CAnimMapObj*>(obj)) {
+            // The view was set after the objects were made.
+            a->UpdateScreenRect();
             a->Draw(s);
         } else if (auto* f = dynamic_cast<CFlyObj*>(obj)) {
             // Flying creatures expect the painter's screen rectangle first.
             f->UpdateScreenRect();
             f->Draw(s);
+        } else {
+            continue;
         }
+        ++n;
+        if (std::getenv("WORLDVIEW_VERBOSE"))
+            std::fprintf(stderr, "kind %d at cell (%d, %d), screen (%d, %d) %dx%d\n", obj->m_Kind, obj->m_X / 64,
+                         obj->m_Y / 64, obj->m_ScreenRect.x, obj->m_ScreenRect.y, obj->m_ScreenRect.width,
+                         obj->m_ScreenRect.height);
     }
+    return n;
 }
 
 bool WriteFrame(CSurface& s, const std::string& path) {
