@@ -174,6 +174,7 @@ int CGameMain::StartApp() {
     g_WorldHooks.markMapBuilt = [] { g_GameMain.MarkMapBuilt(); };
     g_WorldHooks.clientsShareScene = [] { return g_GameHost.ClientsShareScene(); };
     g_WorldHooks.closeSceneJM = [] { g_JMMng.CloseSceneJM(); };
+    InstallSceneHooks();
 
     // The one thread already runs at normal priority.
     LoadMethodPoints();

@@ -20,6 +20,8 @@ int ReleaseGameResources();
 int InitJM();
 // The panels' calls into the game object and the game host.
 void InstallUiHooks();
+// The roles, the host, the panels and the game object into the scenes.
+void InstallSceneHooks();
 void JM_BeginOut();
 void JM_EndOut();
 void JM_BeginIn();

@@ -4,6 +4,7 @@
 #include "core/msg_lists.h"
 #include "weather_fixture.h"
 #include "world/scn_mng.h"
+#include "world/view_tracker.h"
 
 using namespace wxtest;
 
@@ -45,7 +46,7 @@ TEST_F(WeatherTest, WeightsAboveAndBelowHundredDriveTheScheduler) {
         {{-1, -1, -1, -1, -1, -1, -1, -1, 100}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 100, 100}},
     };
     CScene scene("Field");
-    scene.m_Clients = {0};
+    scene.m_Trackers.AddTail(new CViewTracker);  // one client
     SetCurrentScene(&scene);
     DrainClientList();
     for (const auto& c : cases) {

@@ -1,0 +1,21 @@
+// The scenes' calls up into the roles, the host, the interface and the game
+// object (world/scene_hooks.h).
+#include "app/game_main.h"
+#include "app/sequences.h"
+#include "host/player_record.h"
+#include "roles/role.h"
+#include "world/scene_hooks.h"
+#include "world/world_hooks.h"
+
+void InstallSceneHooks() {
+    InstallRoleHooks();
+    InstallHostSceneHooks();
+    g_SceneHooks.resetView = [](float step) {
+        g_GameMain.RestoreZoomTarget();
+        g_GameMain.ResetBrightness(step);
+    };
+    g_SceneHooks.playMusic = [](const char* name, int loop) { g_GameMain.PlayMusic(name, loop); };
+    g_SceneHooks.showNotice = [](const char* text) {
+        if (g_WorldHooks.showNotice) g_WorldHooks.showNotice(text);
+    };
+}

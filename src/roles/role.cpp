@@ -1,0 +1,160 @@
+// PLACEHOLDER bodies (see role.h).
+#include "roles/role.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/txt_table.h"
+#include "world/map_grid.h"
+#include "world/obj_desc.h"
+#include "world/scene_hooks.h"
+#include "world/scn_mng.h"
+#include "world/world_globals.h"
+#include "world/world_hooks.h"
+
+namespace {
+constexpr int32_t kViewStep = 128;
+constexpr int32_t kFreeCellRings = 6;
+
+CRole* AsRole(CGameObj* obj) { return dynamic_cast<CRole*>(obj); }
+const CRole* AsRole(const CGameObj* obj) { return dynamic_cast<const CRole*>(obj); }
+} // namespace
+
+CRole::CRole() { m_Kind = 31; }
+
+CRole::~CRole() { LeaveCell(); }
+
+int CRole::Init(CObjDesc* desc) {
+    if (!desc) return 0;
+    if (!CMapObj::Init(desc)) return 0;
+    EnterCell(0);
+    m_LastViewX = m_X;
+    m_LastViewY = m_Y;
+    if (g_CurScene) g_CurScene->UpdateViews(m_Handle);
+    return 1;
+}
+
+int CRole::InitModel(const void* model) {
+    m_pRow = static_cast<const CTxtRow*>(model);
+    return 1;
+}
+
+int CRole::Tick() { return 1; }
+
+int CRole::Remove() {
+    LeaveCell();
+    if (g_CurScene) g_CurScene->UntrackAll(m_Handle);
+    return CMapObj::Remove();
+}
+
+void CRole::LeaveCell() {
+    CMapGrid* grid = m_pGrid ? m_pGrid : g_CurMapGrid;
+    if (grid && m_CellX >= 0) {
+        CMapCell* cell = grid->GetCell(m_CellX, m_CellY);
+        if (cell && cell->m_Occupant == static_cast<uint16_t>(m_Handle & 0xFFFF)) cell->m_Occupant = kNoObj;
+    }
+    m_CellX = m_CellY = -1;
+}
+
+void CRole::EnterCell(int) {
+    LeaveCell();
+    CMapGrid* grid = m_pGrid ? m_pGrid : g_CurMapGrid;
+    const int32_t cx = m_X / 64, cy = m_Y / 64;
+    if (m_pDesc) {
+        m_pDesc->m_X = cx;
+        m_pDesc->m_Y = cy;
+    }
+    CMapCell* cell = grid ? grid->GetCell(cx, cy) : nullptr;
+    if (!cell) return;
+    cell->m_Occupant = static_cast<uint16_t>(m_Handle & 0xFFFF);
+    m_CellX = cx;
+    m_CellY = cy;
+}
+
+int CRole::PlaceNear(int32_t x, int32_t y, int32_t) {
+    CMapGrid* grid = m_pGrid ? m_pGrid : g_CurMapGrid;
+    if (!grid) return 0;
+    if (grid->Width() <= 0 || grid->Height() <= 0) return 0;
+    LeaveCell();
+    // A point off the map is taken to its nearest edge cell.
+    CGamePoint cell{std::clamp(x, 0, grid->Width() - 1), std::clamp(y, 0, grid->Height() - 1)};
+    if (!grid->FindNearestFree(&cell, 1, kFreeCellRings)) {
+        EnterCell(0);
+        return 0;
+    }
+    m_X = cell.x * 64 + 32;
+    m_Y = cell.y * 64 + 32;
+    EnterCell(0);
+    NotifyViewsIfMoved();
+    return 1;
+}
+
+void CRole::NotifyViewsIfMoved() {
+    if (!g_CurScene) return;
+    if (std::abs(m_X - m_LastViewX) < kViewStep && std::abs(m_Y - m_LastViewY) < kViewStep) return;
+    g_CurScene->UpdateViews(m_Handle);
+    m_LastViewX = m_X;
+    m_LastViewY = m_Y;
+}
+
+void CRole::Die(int32_t mode, int32_t) {
+    if (m_Removed || m_Dead) return;
+    m_Dead = 1;
+    m_DeathMode = mode;
+    Remove();
+}
+
+void CRole::Order(int32_t command, uint32_t a, uint32_t b, uint32_t c, int, int) {
+    ++m_OrderCount;
+    m_LastCommand = command;
+    m_LastOrder[0] = a;
+    m_LastOrder[1] = b;
+    m_LastOrder[2] = c;
+}
+
+CAiRole::CAiRole() { m_Kind = 40; }
+
+CRole60::CRole60() {
+    m_Kind = 60;
+    m_DataId = 1;
+}
+
+void InstallRoleHooks() {
+    g_WorldHooks.createRole = [](int kind) -> CGameObj* {
+        if (kind == 60) return new CRole60();
+        return new CAiRole();
+    };
+    g_WorldHooks.getRoleModelRow = [](const CGameObj* role) -> const CTxtRow* {
+        const CRole* r = AsRole(role);
+        return r ? r->m_pRow : nullptr;
+    };
+    g_WorldHooks.roleEnterCell = [](CGameObj* role, int mode) {
+        if (CRole* r = AsRole(role)) r->EnterCell(mode);
+    };
+    g_WorldHooks.isRoleDead = [](const CGameObj* role) {
+        const CRole* r = AsRole(role);
+        return r && r->m_Dead ? 1 : 0;
+    };
+    g_WorldHooks.getRoleCamp = [](const CGameObj* role) {
+        const CRole* r = AsRole(role);
+        return r ? r->m_Camp : 0;
+    };
+    g_WorldHooks.getRoleDirCount = [](const CGameObj*) { return 8; };
+
+    g_SceneHooks.placeNear = [](CGameObj* role, int32_t x, int32_t y, int32_t radius) {
+        CRole* r = AsRole(role);
+        return r ? r->PlaceNear(x, y, radius) : 0;
+    };
+    g_SceneHooks.setDirection = [](CGameObj* role, int32_t dir) {
+        if (CRole* r = AsRole(role)) r->SetDirection(dir);
+    };
+    g_SceneHooks.die = [](CGameObj* role, int32_t mode, int32_t flag) {
+        if (CRole* r = AsRole(role)) r->Die(mode, flag);
+    };
+    g_SceneHooks.order = [](CGameObj* role, int32_t command, uint32_t a, uint32_t b, uint32_t c) {
+        CRole* r = AsRole(role);
+        if (!r) return;
+        r->CancelQueuedOrder();
+        r->Order(command, a, b, c, 1, 1);
+    };
+}

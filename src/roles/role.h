@@ -1,0 +1,70 @@
+#pragma once
+// The role classes with the least behaviour a running world needs: a role
+// takes its map cell, stands, can be placed near a cell, turned, given
+// orders (kept, not carried out) and killed, which takes it off the map.
+// PLACEHOLDER behaviour until motion, combat and AI are built; the calls
+// the world and the scenes make stay.
+#include <cstdint>
+
+#include "world/game_obj.h"
+
+class CTxtRow;
+
+class CRole : public CMapObj {
+public:
+    CRole();
+    ~CRole() override;
+
+    // Takes the description and stands on its cell. 0 without one.
+    int Init(CObjDesc* desc) override;
+    // Keeps the "Role.txt" row.
+    int InitModel(const void* model) override;
+    int Tick() override;
+    // Leaves its cell and every client view, then is removed.
+    int Remove() override;
+
+    // CActor::EnterCell: marks the role on the cell of its position.
+    void EnterCell(int mode);
+    // The cell (x, y) or the nearest free one within 6 rings; 0 when none.
+    int PlaceNear(int32_t x, int32_t y, int32_t radius);
+    void SetDirection(int32_t dir) { m_Dir = dir & 7; }
+    // Skipped for a removed or dead role.
+    void Die(int32_t mode, int32_t flag);
+    void CancelQueuedOrder() { m_QueuedOrder = 0; }
+    // Slot 23: kept as the last order.
+    virtual void Order(int32_t command, uint32_t a, uint32_t b, uint32_t c, int flag1, int flag2);
+
+    const CTxtRow* m_pRow = nullptr;
+    int32_t m_Camp = 0;
+    int32_t m_Dir = 0;
+    int32_t m_Dead = 0;
+    int32_t m_DeathMode = 0;
+    int32_t m_CellX = -1;  // the cell marked, -1 none
+    int32_t m_CellY = -1;
+    int32_t m_LastViewX = 0;  // where the client views last learned of it
+    int32_t m_LastViewY = 0;
+    int32_t m_QueuedOrder = 0;
+    int32_t m_OrderCount = 0;
+    int32_t m_LastCommand = -1;
+    uint32_t m_LastOrder[3] = {};
+
+private:
+    void LeaveCell();
+    // The scene's client views learn of a move of 128 or more on an axis.
+    void NotifyViewsIfMoved();
+};
+
+// Object kind 40: every role but the player's character.
+class CAiRole : public CRole {
+public:
+    CAiRole();
+};
+
+// Object kind 60: the player's character, data id 1.
+class CRole60 : public CRole {
+public:
+    CRole60();
+};
+
+// The role classes into the world's and the scenes' hooks.
+void InstallRoleHooks();

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/txt_table.h"
+#include "datagen/table_writer.h"
+#include "roles/role.h"
+#include "support/test_env.h"
+#include "world/handle_table.h"
+#include "world/map_grid.h"
+#include "world/obj_mng.h"
+#include "world/scene_hooks.h"
+#include "world/world_globals.h"
+#include "world/world_hooks.h"
+
+namespace {
+
+class RoleTest : public vtest::TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        m_Hooks = g_WorldHooks;
+        m_SceneHooks = g_SceneHooks;
+        InstallRoleHooks();
+        ASSERT_TRUE(datagen::WriteTable(Dir() + "Role.txt", {{"Name", "Id"}, {"Hero", "1"}, {"Guard", "7"}}));
+        ASSERT_EQ(g_RoleMdlTable.Load("Role.txt", 1, 1, 1), 1);
+        m_Table = std::make_unique<CHandleTable>();
+        m_Grid = std::make_unique<CMapGrid>();
+        ASSERT_EQ(m_Grid->Create(6, 6), 1);
+        g_CurHandleTable = m_Table.get();
+        g_CurMapGrid = m_Grid.get();
+        m_Mng = std::make_unique<CObjMng>();
+        g_CurObjMng = m_Mng.get();
+    }
+    void TearDown() override {
+        m_Mng.reset();
+        m_Grid.reset();
+        m_Table.reset();
+        ClearCurrentWorld();
+        g_RoleMdlTable.Clear();
+        g_WorldHooks = m_Hooks;
+        g_SceneHooks = m_SceneHooks;
+        TempDirTest::TearDown();
+    }
+    uint16_t Occupant(int x, int y) { return m_Grid->GetCell(x, y)->m_Occupant; }
+
+    CWorldHooks m_Hooks;
+    CSceneHooks m_SceneHooks;
+    std::unique_ptr<CHandleTable> m_Table;
+    std::unique_ptr<CMapGrid> m_Grid;
+    std::unique_ptr<CObjMng> m_Mng;
+};
+
+TEST_F(RoleTest, ClassesTakeTheirCellAndStand) {
+    CGameObj* hero = m_Mng->AddRole(1, 2, 3, 1, 0, 0, -1, -1);
+    CGameObj* guard = m_Mng->AddRole(7, 4, 4, 0, 0, 0, -1, -1);
+    ASSERT_NE(hero, nullptr);
+    ASSERT_NE(guard, nullptr);
+    EXPECT_NE(dynamic_cast<CRole60*>(hero), nullptr);
+    EXPECT_EQ(hero->m_Kind, 60);
+    EXPECT_EQ(hero->m_DataId, 1);
+    EXPECT_NE(dynamic_cast<CAiRole*>(guard), nullptr);
+    EXPECT_EQ(guard->m_Kind, 40);
+    EXPECT_EQ(std::string(guard->GetName()), "Guard");
+    EXPECT_EQ(hero->m_X, 2 * 64 + 32);
+    EXPECT_EQ(hero->m_Y, 3 * 64 + 32);
+    EXPECT_EQ(Occupant(2, 3), hero->m_Handle & 0xFFFF);
+    EXPECT_EQ(Occupant(4, 4), guard->m_Handle & 0xFFFF);
+    EXPECT_EQ(m_Mng->m_Roles.GetCount(), 2);
+    m_Mng->Update();
+    m_Mng->UpdateActions();
+    EXPECT_EQ(hero->m_X, 2 * 64 + 32) << "a role stands";
+    EXPECT_EQ(m_Mng->AddRole(99, 1, 1, 0, 0, 0, -1, -1), nullptr) << "no model row";
+}
+
+TEST_F(RoleTest, PlaceNearTurnDieAndOrders) {
+    CGameObj* hero = m_Mng->AddRole(1, 2, 3, 1, 0, 0, -1, -1);
+    CGameObj* guard = m_Mng->AddRole(7, 4, 4, 0, 0, 0, -1, -1);
+    ASSERT_TRUE(hero && guard);
+    // Onto the guard's cell: the nearest free cell instead, the old cell let go.
+    ASSERT_EQ(g_SceneHooks.placeNear(hero, 4, 4, 0), 1);
+    EXPECT_NE(hero->m_X / 64 * 100 + hero->m_Y / 64, 404);
+    EXPECT_EQ(Occupant(hero->m_X / 64, hero->m_Y / 64), hero->m_Handle & 0xFFFF);
+    EXPECT_EQ(Occupant(2, 3), kNoObj);
+    EXPECT_EQ(Occupant(4, 4), guard->m_Handle & 0xFFFF);
+    // Far off the map: clamped into it.
+    ASSERT_EQ(g_SceneHooks.placeNear(hero, 100, 100, 0), 1);
+    EXPECT_EQ(hero->m_X / 64, 5);
+    EXPECT_EQ(hero->m_Y / 64, 5);
+
+    g_SceneHooks.setDirection(hero, 9);
+    EXPECT_EQ(static_cast<CRole*>(hero)->m_Dir, 1);
+
+    static_cast<CRole*>(guard)->m_QueuedOrder = 3;
+    g_SceneHooks.order(guard, 7, 1, 2, 3);
+    auto* g = static_cast<CRole*>(guard);
+    EXPECT_EQ(g->m_QueuedOrder, 0);
+    EXPECT_EQ(g->m_LastCommand, 7);
+    EXPECT_EQ(g->m_LastOrder[2], 3u);
+
+    const ObjHandle h = guard->m_Handle;
+    g_SceneHooks.die(guard, 1, 0);
+    EXPECT_EQ(g_WorldHooks.isRoleDead(guard), 1);
+    EXPECT_EQ(Occupant(4, 4), kNoObj);
+    g_SceneHooks.die(guard, 2, 0);
+    EXPECT_EQ(g->m_DeathMode, 1) << "a dead role dies once";
+    m_Mng->Update();
+    EXPECT_EQ(m_Table->Resolve(h), nullptr) << "the removed role is deleted by the next pass";
+    EXPECT_EQ(m_Mng->m_Roles.GetCount(), 1);
+}
+
+} // namespace
