@@ -1,5 +1,7 @@
 // The panels' calls up into the game object and the game host.
 #include "app/game_main.h"
+#include "app/links.h"
+#include "app/startup_config.h"
 #include "app/sequences.h"
 #include "host/game_host.h"
 #include "ui/jm_mng.h"
@@ -11,6 +13,18 @@ void InstallUiHooks() {
     g_JMHooks.screenHeight = [] { return static_cast<int>(g_GameMain.m_ScreenHeight); };
     g_JMHooks.requestState = [](int state) { g_GameMain.m_ReqState = state; };
     g_JMHooks.gameState = [] { return static_cast<int>(g_GameMain.m_CurState); };
+    g_JMHooks.gameVersion = [] { return g_GameVersion; };
+    g_JMHooks.saveExists = SaveGameExists;
+    g_JMHooks.setMonthDay = SaveSetMonthDay;
+    g_JMHooks.newGame = [](const char* name, int difficulty) {
+        SaveSetNewGame(name, difficulty);
+        // A new game: no save to load when the game starts.
+        g_GameMain.m_SaveName.clear();
+    };
+    // PLACEHOLDER until the game-completion sequence lands: no game is
+    // completed in a run.
+    g_JMHooks.gameCompleted = [] { return 0; };
+    g_HostUiHooks.getNewCharacterClass = [] { return g_JMStartMenu ? static_cast<int>(g_JMStartMenu->m_ChosenClass) : 0; };
     g_JMSettingsHooks.getDisplayMode = [] { return static_cast<int>(g_GameMain.m_CurDisplayMode); };
     g_JMSettingsHooks.requestDisplayMode = [](int mode) { g_GameMain.m_ReqDisplayMode = mode; };
     g_JMSettingsHooks.getInGameDisplayMode = [] { return static_cast<int>(g_GameMain.m_InGameDisplayMode); };

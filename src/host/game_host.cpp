@@ -9,6 +9,7 @@
 #include "core/msg_lists.h"
 #include "gfx/res_lib.h"
 #include "host/player_record.h"
+#include "platform/debug.h"
 #include "platform/window.h"
 #include "world/scn_mng.h"
 
@@ -91,6 +92,7 @@ int CGameHost::Start(CRoleData* record) {
         CRoleData* r = NewPlayerRecord();
         g_LocalPlayerRecord = r;
         const int cls = g_HostUiHooks.getNewCharacterClass ? g_HostUiHooks.getNewCharacterClass() : 0;
+        plat::DebugPrintf("host new character class %d\n", cls);
         PlayerRecordNewCharacter(r, cls);
         if (g_HostUiHooks.clearShortcutSlots) g_HostUiHooks.clearShortcutSlots();
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/debug.h"
+#include "platform/window_backend.h"
 
 namespace plat {
 
@@ -40,6 +41,8 @@ SdlPresenter::SdlPresenter(SDL_Window* window, bool vsync, bool software) : wind
 SdlPresenter::~SdlPresenter() {
     if (renderer_) DebugPrintf("SdlPresenter: %d frames presented, %d of them unchanged\n", presented_, unchanged_);
     if (window_) SDL_DelEventWatch(&OnWindowEvent, this);
+    // Tearing the renderer down talks to a display that is gone.
+    if (detail::SdlDisplayLost()) return;
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
 }
@@ -92,7 +95,7 @@ void SdlPresenter::KeepShown(const Frame& frame, int outW, int outH) {
 }
 
 bool SdlPresenter::Present(const Frame& frame) {
-    if (!renderer_ || frame.width <= 0 || frame.height <= 0 || frame.pixels == nullptr || frame.pitch < frame.width * 2) {
+    if (!renderer_ || detail::SdlDisplayLost() || frame.width <= 0 || frame.height <= 0 || frame.pixels == nullptr || frame.pitch < frame.width * 2) {
         return false;
     }
     if (!EnsureTexture(frame)) return false;
@@ -117,6 +120,7 @@ bool SdlPresenter::Present(const Frame& frame) {
         ++unchanged_;
         return true;
     }
+    if (!detail::SdlDisplayCheck()) return false;
     void* dst = nullptr;
     int dstPitch = 0;
     if (SDL_LockTexture(texture_, nullptr, &dst, &dstPitch) != 0) {

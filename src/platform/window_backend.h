@@ -27,6 +27,12 @@ std::unique_ptr<Window> MakeHeadlessWindow(const WindowDesc& desc);
 void InstallScriptClock();
 // True when SDL video initialises (the SDL backend can run).
 bool SdlVideoAvailable();
+// True once the connection to the X display is lost: nothing may ask the
+// display for anything any more.
+bool SdlDisplayLost();
+// Reads what the display has sent (without blocking), so a lost connection
+// shows here; true while the display is still there.
+bool SdlDisplayCheck();
 // Desktop size through SDL; false when unavailable.
 bool SdlScreenSize(int* w, int* h);
 

@@ -4,8 +4,11 @@
 // scaled into the window by the presenter; mouse positions are mapped back
 // into frame coordinates with the same fit.
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <dlfcn.h>
 
+#include <atomic>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -123,13 +126,50 @@ int OnXError(void*, void* event) {
     return 0;
 }
 
-void InstallXErrorHandler() {
+// Set when the connection to the X server is lost (our client killed with
+// xkill, the server gone). Xlib then turns every later request into a no-op;
+// a request that waits for an event (hiding or destroying the window) would
+// wait forever, so the window and presenter leave the display alone.
+std::atomic<bool> g_xConnectionLost{false};
+
+// Xlib's default handler prints its own complaint and exits; exit's
+// destructors then wait for the dead window's unmap event.
+int OnXIoError(void*) {
+    g_xConnectionLost = true;
+    return 0;
+}
+
+// Returning instead of exiting keeps the process alive; the game closes in
+// order on its next pass.
+void OnXIoErrorExit(void*, void*) { g_xConnectionLost = true; }
+
+// XEventsQueued and the connection of the game's window, to look for a
+// lost connection at a point of our choosing.
+int (*g_xEventsQueued)(void*, int) = nullptr;
+void* g_xDisplay = nullptr;
+
+void InstallXErrorHandlers(SDL_Window* window) {
     // SDL loads the X library itself; only a library already loaded is used.
     void* x11 = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
     if (!x11) return;
     using Handler = int (*)(void*, void*);
     using SetHandler = Handler (*)(Handler);
     if (auto set = reinterpret_cast<SetHandler>(dlsym(x11, "XSetErrorHandler"))) set(&OnXError);
+    using IoHandler = int (*)(void*);
+    using SetIoHandler = IoHandler (*)(IoHandler);
+    if (auto set = reinterpret_cast<SetIoHandler>(dlsym(x11, "XSetIOErrorHandler"))) set(&OnXIoError);
+    // libX11 1.7 and later: without it Xlib still exits, but quietly and
+    // without waiting on the dead window.
+    using ExitHandler = void (*)(void*, void*);
+    using SetExitHandler = void (*)(void*, ExitHandler, void*);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (auto set = reinterpret_cast<SetExitHandler>(dlsym(x11, "XSetIOErrorExitHandler"));
+        set && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        set(info.info.x11.display, &OnXIoErrorExit, nullptr);
+        g_xEventsQueued = reinterpret_cast<int (*)(void*, int)>(dlsym(x11, "XEventsQueued"));
+        g_xDisplay = info.info.x11.display;
+    }
     dlclose(x11);
 }
 
@@ -141,7 +181,7 @@ public:
         // A real display shows message boxes as modal dialogs; the dummy and
         // off-screen drivers (tests, servers) never block on one.
         const char* driver = SDL_GetCurrentVideoDriver();
-        if (driver && std::string(driver) == "x11") InstallXErrorHandler();
+        if (driver && std::string(driver) == "x11") InstallXErrorHandlers(w);
         if (driver && std::string(driver) != "dummy" && std::string(driver) != "offscreen") {
             SetMessageBoxPresenter([w](const std::string& text, const std::string& caption, unsigned flags) {
                 return ShowModalBox(w, text, caption, flags);
@@ -151,6 +191,8 @@ public:
     }
     ~SdlWindow() override {
         if (ownsBoxes_) SetMessageBoxPresenter(nullptr);
+        // The window went with a lost connection.
+        if (SdlDisplayLost()) return;
         SDL_StopTextInput();
         if (window_) SDL_DestroyWindow(window_);
     }
@@ -159,6 +201,7 @@ public:
 
 protected:
     void OnShow(bool shown) override {
+        if (SdlDisplayLost()) return;
         if (shown) {
             SDL_ShowWindow(window_);
             SDL_RaiseWindow(window_);
@@ -174,11 +217,22 @@ protected:
     }
     // Any event (input, close, a window change) ends the wait early; it
     // stays queued for the next pump.
-    void Idle(uint32_t maxMs) override { SDL_WaitEventTimeout(nullptr, static_cast<int>(maxMs)); }
+    void Idle(uint32_t maxMs) override {
+        if (SdlDisplayLost()) SDL_Delay(maxMs);
+        else SDL_WaitEventTimeout(nullptr, static_cast<int>(maxMs));
+    }
 
     void Pump() override {
         SDL_Event e;
         bool closed = false;
+        if (SdlDisplayLost()) {
+            if (!lostSeen_) {
+                lostSeen_ = true;
+                std::fprintf(stderr, "vantrel: the connection to the X display was lost; closing\n");
+                QueueClose(this);
+            }
+            return;
+        }
         if (g_xWindowGone && !goneSeen_) {
             goneSeen_ = true;
             OutputDebugString("the window was destroyed from outside; closing\n");
@@ -250,7 +304,7 @@ private:
         data.flags = (flags & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
         // A hidden parent (the error box hides the window first) would hide
         // the box with it.
-        data.window = (SDL_GetWindowFlags(parent) & SDL_WINDOW_SHOWN) ? parent : nullptr;
+        data.window = !SdlDisplayLost() && (SDL_GetWindowFlags(parent) & SDL_WINDOW_SHOWN) ? parent : nullptr;
         data.title = caption.c_str();
         data.message = text.c_str();
         data.numbuttons = count;
@@ -265,6 +319,7 @@ private:
 
     bool ownsBoxes_ = false;
     bool goneSeen_ = false;
+    bool lostSeen_ = false;
     // A window point in the frame the game draws (the window's own size as
     // the game set it), bars clamped to the frame's edge.
     Point ToFrame(int x, int y) const {
@@ -282,6 +337,16 @@ private:
 } // namespace
 
 bool SdlVideoAvailable() { return InitVideo(); }
+
+bool SdlDisplayLost() { return g_xConnectionLost; }
+
+bool SdlDisplayCheck() {
+    // A read without blocking (QueuedAfterReading): a closed connection
+    // raises the I/O error here rather than inside the renderer, whose
+    // library goes on with garbage after a failed request.
+    if (!g_xConnectionLost && g_xEventsQueued && g_xDisplay) g_xEventsQueued(g_xDisplay, 1);
+    return !g_xConnectionLost;
+}
 
 bool SdlScreenSize(int* w, int* h) {
     if (!InitVideo()) return false;

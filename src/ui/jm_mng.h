@@ -31,8 +31,17 @@ struct CJMHooks {
     int (*getVersusNames)(std::string* opponent, std::string* player) = nullptr;
     // A followed role's head point on the screen: 0 when the role is gone.
     int (*getRoleHeadPoint)(uint16_t handle, int* x, int* y) = nullptr;
-    // The game state now.
+    // The title screen's calls: the game state now, the configured version,
+    // and the save manager's part of a new game (a save of that name
+    // exists; a valid birthday is stored (1) or refused (0); the name and
+    // difficulty become the save's and no save is to be loaded); 1 once a
+    // game has been completed in this run.
     int (*gameState)() = nullptr;
+    float (*gameVersion)() = nullptr;
+    int (*saveExists)(const char* name) = nullptr;
+    int (*setMonthDay)(int month, int day) = nullptr;
+    void (*newGame)(const char* name, int difficulty) = nullptr;
+    int (*gameCompleted)() = nullptr;
 };
 extern CJMHooks g_JMHooks;
 

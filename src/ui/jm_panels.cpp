@@ -60,7 +60,10 @@ const std::vector<JMPanelSpec>& JMDefaultPanels() {
 }
 
 const std::vector<int>& JMRequiredControlRows() {
-    // The pop-up's line and the number entry's edit box and buttons.
-    static const std::vector<int> rows = {42, 153, 154, 155};
+    // The pop-up's line and the number entry's edit box and buttons; the
+    // title menu's buttons, the class choice's portraits and the new-game
+    // form's boxes and buttons.
+    static const std::vector<int> rows = {42,  153, 154, 155, 167, 31,  32,  33,  34,  35,  225, 226, 36,
+                                          37,  168, 157, 223, 224, 160, 161, 179, 159};
     return rows;
 }

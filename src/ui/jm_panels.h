@@ -52,17 +52,9 @@ class CJMTravelMap : public CJMPanel {};
 // Row 3: head-up display.
 class CJMHud : public CJMPanel {};
 
-// Row 25: title menu.
-class CJMTitleMenu : public CJMPanel {};
-
 // Row 148: load-game panel.
 class CJMSaveList : public CJMPanel {};
 
-// Row 156: new-game form.
-class CJMNewGame : public CJMPanel {};
-
-// Row 26: class choice.
-class CJMStartMenu : public CJMPanel {};
 
 // Row 41: scrolling text box.
 class CJMChoice : public CJMPanel {};
@@ -91,14 +83,10 @@ class CJMSystemMenu : public CJMPanel {};
 // Row 99: journal.
 class CJMQuest : public CJMPanel {};
 
-// Row 28: scrolling picture.
-class CJMScroller : public CJMPanel {};
-
-// Row 166: picture sequence.
-class CJMSlideShow : public CJMPanel {};
-
 #include "ui/jm_dialogs.h"
+#include "ui/jm_newgame.h"
 #include "ui/jm_loading.h"
 #include "ui/jm_settings.h"
+#include "ui/jm_title.h"
 
 extern CJMTitleMenu* g_JMTitleMenu;

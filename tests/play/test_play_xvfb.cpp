@@ -1,13 +1,16 @@
 // The real window under a virtual X display, driven like a player drives
 // it: the window covers the screen, a click at the screen's centre reaches
-// the frame's centre, the game's own cursor is drawn there, and SIGTERM
-// ends the run in order.
+// the frame's centre, the game's own cursor is drawn there and the
+// system's is not, SIGTERM, a window manager's close, a destroyed window
+// and a killed X client all end the run in order, and an error box is a
+// real modal box that a key dismisses.
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -38,19 +41,30 @@ protected:
     }
     std::string Log() { return ReadFile(Dir() + "BugLog.ini"); }
     std::string Err() { return ReadFile(Dir() + "stderr.txt"); }
+    // Starts the game on `x` and returns its window ("" on failure).
+    std::string StartGame(vtest::VirtualDisplay& x, vtest::ChildProcess& game, std::vector<std::string> env = {}) {
+        env.insert(env.end(), {x.DisplayEnv(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "VANTREL_AUDIO=null",
+                               "VANTREL_DEBUG=1", "VANTREL_HOME=" + Dir()});
+        if (!game.Start({VANTREL_EXE}, vtest::ChildEnvironment(env), "/dev/null", Dir() + "stderr.txt")) return "";
+        return x.WaitForWindow("^vantrel$", 30000);
+    }
+    bool WaitForTitle() {
+        return WaitFor([&] { return Log().find("End JM_BeginOut()\n") != std::string::npos; }, 30000);
+    }
+    void ExpectEndsInOrder(vtest::ChildProcess& game) {
+        EXPECT_EQ(game.Wait(30000), 0) << Err();
+        const std::string log = Log();
+        ASSERT_GE(log.size(), 11u);
+        EXPECT_EQ(log.substr(log.size() - 11), "tamiro end\n") << log;
+    }
 };
 
 TEST_F(XPlay, ScreenSizedWindowTakesAClickAtTheFrameCentreAndEndsOnSigterm) {
     VTEST_VIRTUAL_DISPLAY(x, 1024, 768);
     vtest::ChildProcess game;
-    ASSERT_TRUE(game.Start({VANTREL_EXE},
-                           vtest::ChildEnvironment({x->DisplayEnv(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
-                                                    "VANTREL_AUDIO=null", "VANTREL_DEBUG=1", "VANTREL_HOME=" + Dir(),
-                                                    "VANTREL_RECORD=" + Dir() + "rec.txt"}),
-                           "/dev/null", Dir() + "stderr.txt"));
-    const std::string window = x->WaitForWindow("^vantrel$", 30000);
+    const std::string window = StartGame(*x, game, {"VANTREL_RECORD=" + Dir() + "rec.txt"});
     ASSERT_FALSE(window.empty()) << Err();
-    ASSERT_TRUE(WaitFor([&] { return Log().find("End JM_BeginOut()\n") != std::string::npos; }, 30000)) << Log();
+    ASSERT_TRUE(WaitForTitle()) << Log();
 
     std::string geometry;
     ASSERT_TRUE(x->Xdotool({"getwindowgeometry", window}, &geometry));
@@ -78,23 +92,23 @@ TEST_F(XPlay, ScreenSizedWindowTakesAClickAtTheFrameCentreAndEndsOnSigterm) {
         << Err();
 
     // The game's cursor (a yellow triangle below and right of its point),
-    // scaled with the frame; the system cursor is hidden.
+    // scaled with the frame, alone: the server's cursor over the window is
+    // blank.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     vtest::RgbImage screen;
     std::string why;
-    ASSERT_TRUE(x->Screenshot(&screen, &why)) << why;
+    int systemCursorPixels = -1;
+    ASSERT_TRUE(x->ScreenshotWithCursor(&screen, &systemCursorPixels, &why)) << why;
     ASSERT_EQ(screen.width, 1024);
     ASSERT_EQ(screen.height, 768);
+    EXPECT_EQ(systemCursorPixels, 0) << "the system cursor shows beside the game's";
     for (auto [dx, dy] : {std::pair{2, 9}, {4, 11}, {6, 13}}) {
         vtest::ExpectPixelNear(screen, left + static_cast<int>((fx + dx + 0.5) * scale),
                                top + static_cast<int>((fy + dy + 0.5) * scale), vtest::Rgb{255, 200, 0}, 40);
     }
 
     game.Signal(SIGTERM);
-    EXPECT_EQ(game.Wait(30000), 0) << Err();
-    const std::string log = Log();
-    ASSERT_GE(log.size(), 11u);
-    EXPECT_EQ(log.substr(log.size() - 11), "tamiro end\n") << log;
+    ExpectEndsInOrder(game);
 
     // What was played by hand replays headless: the click lands on the
     // same point and the close (the signal) ends the replay.
@@ -105,6 +119,49 @@ TEST_F(XPlay, ScreenSizedWindowTakesAClickAtTheFrameCentreAndEndsOnSigterm) {
     EXPECT_EQ(replay.exitCode, 0) << replay.err;
     EXPECT_EQ(replay.ErrLines("input: "),
               (std::vector<std::string>{"input: ldown " + point, "input: lup " + point}));
+}
+
+TEST_F(XPlay, AMissingTextTableShowsAModalBoxThatAKeyDismissesThenAWindowManagerCloseEnds) {
+    VTEST_VIRTUAL_DISPLAY(x, 1024, 768);
+    std::filesystem::remove(Dir() + "mb/Text.txt");
+    vtest::ChildProcess game;
+    const std::string window = StartGame(*x, game);
+    ASSERT_FALSE(window.empty()) << Err();
+    const std::string box = x->WaitForTransient(window, 30000);
+    ASSERT_FALSE(box.empty()) << Err();
+    // The box holds the start-up until it is answered.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(Log().find("StartAppEnd"), std::string::npos) << Log();
+    EXPECT_NE(Err().find("\\MB\\Text.txt\n"), std::string::npos) << Err();
+    ASSERT_TRUE(x->Xdotool({"windowfocus", box, "key", "Return"}));
+    ASSERT_TRUE(WaitForTitle()) << Log();
+
+    ASSERT_TRUE(x->CloseLikeWindowManager(window));
+    ExpectEndsInOrder(game);
+    EXPECT_TRUE(vtest::LinesInOrder(Log(), {"  StartAppEnd()\n", "End JM_BeginOut()\n", "  Other.ClearUp\n"}));
+}
+
+TEST_F(XPlay, AWindowDestroyedOrAClientKilledFromOutsideEndsInOrder) {
+    VTEST_VIRTUAL_DISPLAY(x, 1024, 768);
+    // windowclose destroys the window; windowkill cuts the game's X
+    // connection, as xkill does.
+    const struct {
+        const char* command;
+        const char* says;
+    } cases[] = {{"windowclose", "the window was destroyed from outside; closing\n"},
+                 {"windowkill", "vantrel: the connection to the X display was lost; closing\n"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        vtest::ChildProcess game;
+        const std::string window = StartGame(*x, game);
+        ASSERT_FALSE(window.empty()) << Err();
+        ASSERT_TRUE(WaitForTitle()) << Log();
+        ASSERT_TRUE(x->Xdotool({c.command, window}));
+        ExpectEndsInOrder(game);
+        EXPECT_NE(Err().find(c.says), std::string::npos) << Err();
+        EXPECT_EQ(Err().find("XIO"), std::string::npos) << Err();
+        std::filesystem::remove(Dir() + "BugLog.ini");
+    }
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include "play.h"
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -34,6 +37,21 @@ uint8_t Field(uint32_t pixel, uint32_t mask) {
     if (bits >= 8) return static_cast<uint8_t>(v >> (bits - 8));
     return static_cast<uint8_t>((v * 255u + m / 2) / m);
 }
+
+// Windows come and go while the test looks at them; Xlib's default
+// handler would end the test on the first BadWindow.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+// A connection of the test's own to the virtual display.
+struct XConnection {
+    explicit XConnection(const std::string& name) : dpy(XOpenDisplay(name.c_str())) {
+        XSetErrorHandler(&IgnoreXError);
+    }
+    ~XConnection() {
+        if (dpy) XCloseDisplay(dpy);
+    }
+    Display* dpy;
+};
 
 } // namespace
 
@@ -162,6 +180,85 @@ bool VirtualDisplay::Screenshot(RgbImage* out, std::string* why) {
         return false;
     }
     return ReadXwd(ReadWholeFile(file), out, why);
+}
+
+} // namespace vtest
+
+namespace vtest {
+
+bool VirtualDisplay::ScreenshotWithCursor(RgbImage* out, int* cursorPixels, std::string* why) {
+    if (!Screenshot(out, why)) return false;
+    XConnection x(name_);
+    int event = 0, error = 0;
+    if (!x.dpy || !XFixesQueryExtension(x.dpy, &event, &error)) {
+        if (why) *why = "no XFixes on " + name_;
+        return false;
+    }
+    XFixesCursorImage* cursor = XFixesGetCursorImage(x.dpy);
+    if (!cursor) {
+        if (why) *why = "no cursor image";
+        return false;
+    }
+    // Premultiplied ARGB, one pixel per unsigned long.
+    *cursorPixels = 0;
+    for (int cy = 0; cy < cursor->height; ++cy) {
+        for (int cx = 0; cx < cursor->width; ++cx) {
+            const unsigned long p = cursor->pixels[cy * cursor->width + cx];
+            const int a = static_cast<int>((p >> 24) & 0xFF);
+            const int sx = cursor->x - cursor->xhot + cx, sy = cursor->y - cursor->yhot + cy;
+            if (a == 0) continue;
+            ++*cursorPixels;
+            if (!out->Contains(sx, sy)) continue;
+            uint8_t* d = &out->rgb[(static_cast<size_t>(sy) * out->width + sx) * 3];
+            for (int c = 0; c < 3; ++c) {
+                const int src = static_cast<int>((p >> (16 - 8 * c)) & 0xFF);
+                d[c] = static_cast<uint8_t>(src + d[c] * (255 - a) / 255);
+            }
+        }
+    }
+    XFree(cursor);
+    return true;
+}
+
+std::string VirtualDisplay::WaitForTransient(const std::string& owner, int timeoutMs) {
+    XConnection x(name_);
+    if (!x.dpy) return std::string();
+    const Window ownerId = std::strtoul(owner.c_str(), nullptr, 10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        std::string found;
+        if (XQueryTree(x.dpy, DefaultRootWindow(x.dpy), &root, &parent, &children, &count)) {
+            for (unsigned i = 0; i < count && found.empty(); ++i) {
+                Window to = 0;
+                XWindowAttributes a;
+                if (XGetTransientForHint(x.dpy, children[i], &to) && to == ownerId &&
+                    XGetWindowAttributes(x.dpy, children[i], &a) && a.map_state == IsViewable) {
+                    found = std::to_string(children[i]);
+                }
+            }
+            if (children) XFree(children);
+        }
+        if (!found.empty()) return found;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::string();
+}
+
+bool VirtualDisplay::CloseLikeWindowManager(const std::string& window) {
+    XConnection x(name_);
+    if (!x.dpy) return false;
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = std::strtoul(window.c_str(), nullptr, 10);
+    e.xclient.message_type = XInternAtom(x.dpy, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(XInternAtom(x.dpy, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(x.dpy, e.xclient.window, False, NoEventMask, &e) != 0;
+    XSync(x.dpy, False);
+    return sent;
 }
 
 } // namespace vtest

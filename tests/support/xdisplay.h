@@ -33,6 +33,17 @@ public:
     std::string WaitForWindow(const std::string& pattern, int timeoutMs);
     // The whole screen.
     bool Screenshot(RgbImage* out, std::string* why = nullptr);
+    // The screen as a person sees it: the screenshot with the pointer's
+    // cursor (as the server draws it, from XFixes) blended over it; xwd
+    // alone never shows the cursor. *cursorPixels: the cursor's pixels that
+    // are not fully transparent.
+    bool ScreenshotWithCursor(RgbImage* out, int* cursorPixels, std::string* why = nullptr);
+    // A mapped window that names `owner` as the one it is transient for
+    // (a modal box), waited for up to `timeoutMs`; "" when none came.
+    std::string WaitForTransient(const std::string& owner, int timeoutMs);
+    // Asks a window to close as a window manager's close button does
+    // (WM_DELETE_WINDOW); xdotool's windowclose destroys it instead.
+    bool CloseLikeWindowManager(const std::string& window);
 
 private:
     VirtualDisplay() = default;

@@ -2,6 +2,8 @@
 // routing, focus and pausing, Escape, the display-mode reload.
 #include "ui_fixture.h"
 
+#include "datagen/demo_title.h"
+
 using namespace uitest;
 
 namespace {
@@ -18,15 +20,15 @@ TEST_F(MngTest, DemoTablesMakeAllPanelsWithTheirPictures) {
     EXPECT_NE(g_JMLoading, nullptr);
     EXPECT_NE(g_JMSettings, nullptr);
     EXPECT_NE(Captured().find("JM panels 35\n"), std::string::npos);
-    // The title menu draws its picture, centred on the screen.
+    // The title menu draws its picture over the whole screen.
     CSurface screen(640, 480, 1);
     screen.FillAll(0);
     g_JMTitleMenu->Show(1, 0);
     g_JMMng.Draw(&screen);
     const std::vector<uint16_t> px = Pixels(screen);
     const auto& c = datagen::kDemoTitleRgb;
-    EXPECT_EQ(px[240 * 640 + 320], g_PixelFormat.FromRgb(c[0], c[1], c[2]));
-    EXPECT_EQ(px[10 * 640 + 10], 0);
+    EXPECT_EQ(px[240 * 640 + 100], g_PixelFormat.FromRgb(c[0], c[1], c[2]));
+    EXPECT_EQ(px[470 * 640 + 630], g_PixelFormat.FromRgb(c[0], c[1], c[2]));
     g_JMMng.ClearUp();
     EXPECT_EQ(g_JMTitleMenu, nullptr);
     EXPECT_EQ(g_JMMng.GetJM(25), nullptr);
@@ -204,7 +206,7 @@ TEST_F(MngTest, ModeChangeReloadsTheTableInPlaceAndFailedReloadsKeepIt) {
     ASSERT_EQ(g_JMMng.CreatePanelsFrom(specs, {}), 1);
     auto* title = Get(25);
     CTxtRow* row = title->m_pRow;
-    EXPECT_EQ(title->m_Pic.m_Id, datagen::kDemoPanelAnimBase + 14);
+    EXPECT_EQ(title->m_Pic.m_Id, datagen::kDemoTitleFullAnim);
     g_JMMng.ReceiveMsg(0, 800, 600);
     EXPECT_EQ(title->m_pRow, row) << "rows refilled in place";
     EXPECT_EQ(title->m_Pic.m_Id, datagen::kDemoTitleAnim800);

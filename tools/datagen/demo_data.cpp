@@ -7,6 +7,7 @@
 #include "datagen/demo_bld.h"
 #include "datagen/demo_creatures.h"
 #include "datagen/demo_role_sprite.h"
+#include "datagen/demo_title.h"
 #include "datagen/demo_settings.h"
 #include "datagen/demo_ui.h"
 #include "datagen/demo_world.h"
@@ -99,6 +100,7 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
     for (int i = 0; i < kDemoTextRows; ++i)
         text.push_back({std::to_string(i), i == kDemoTextOldDirectXRow ? kDemoOldDirectXText : "Text" + std::to_string(i)});
     for (const DemoText& t : kDemoUiTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
+    for (const DemoText& t : kDemoTitleTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
     for (const DemoText& t : kDemoSettingsTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
     if (!WriteTable(root + "mb/Text.txt", text)) return fail("mb/Text.txt");
     // The player's settings are the game's own once it has run: a file

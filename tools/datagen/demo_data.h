@@ -9,7 +9,7 @@ namespace datagen {
 // Row of "Text.txt" shown when DirectX is older than 8.1, and its text.
 constexpr int kDemoTextOldDirectXRow = 321;
 // Rows of the demo "Text.txt" (keys 0 .. kDemoTextRows - 1).
-constexpr int kDemoTextRows = 330;
+constexpr int kDemoTextRows = 400;
 extern const char* const kDemoOldDirectXText;
 
 struct DemoOptions {

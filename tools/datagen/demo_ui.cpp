@@ -1,5 +1,6 @@
 #include "datagen/demo_ui.h"
 
+#include "datagen/demo_title.h"
 #include "datagen/demo_settings.h"
 #include "datagen/image_encoder.h"
 
@@ -117,6 +118,7 @@ std::vector<std::string> BuildDemoUiFrames() {
         const int w = p.w > 0 ? p.w : 4, h = p.h > 0 ? p.h : 4;
         f.push_back(EncodeFrame(FramedBox(w, h, p.r, p.g, p.b)));
     }
+    for (std::string& t : BuildDemoTitleFrames()) f.push_back(std::move(t));
     return f;
 }
 
@@ -147,6 +149,7 @@ void AddDemoUiAnims(std::vector<std::string>& anim, uint32_t lib, uint32_t first
         if (p.w > 0) put(kDemoPanelAnimBase + i, BuildAnimTable({{0, {frame(kFirstPanelFrame + i)}}}));
         ++i;
     }
+    AddDemoTitleAnims(anim, lib, firstEntry + kFirstPanelFrame + i);
 }
 
 std::vector<PanelRow> DemoPanelRows(int screenWidth) {
@@ -213,6 +216,7 @@ std::vector<PanelRow> DemoPanelRows(int screenWidth) {
         r.centred = "1";
         rows.push_back(r);
     }
+    AddDemoTitleRows(rows, screenWidth);
     // The table indexes keys below its row count + 20 only, as the game's
     // own tables, which hold every control, always had rows enough. The
     // demo's rows for controls not built yet are spare rows.

@@ -4,6 +4,7 @@
 // light grid, the weather. A looking aid until the painter exists.
 //
 //   worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] [--at X,Y]
+//             [--corpse]
 //
 // DATA is a data folder (tools/mkdemo writes one). The view is centred on
 // the scene's "NULL" portal (else the map's middle). --ticks runs N logic
@@ -11,7 +12,9 @@
 // calendar's hour (default the game's start, 20:00); --weather starts that
 // weather kind; --drop puts the item of that "PropMdl.txt" id down at the
 // view's centre; --at centres the view on map cell (X, Y) instead of the
-// portal.
+// portal; --corpse lays a dead hero two cells from the centre and flings its
+// head off (it falls 15 ticks after the start and lies some 20 ticks later;
+// a falling corpse is drawn with the first layer).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -24,11 +27,13 @@
 #include "core/log.h"
 #include "gfx/image.h"
 #include "gfx/light_grid.h"
+#include "gfx/role_sprite.h"
 #include "gfx/surface.h"
 #include "platform/png.h"
 #include "platform/window.h"
 #include "world/anim_map_obj.h"
 #include "world/bld.h"
+#include "world/corpse.h"
 #include "world/fly_beastie.h"
 #include "world/game_clock.h"
 #include "world/iso_grid.h"
@@ -48,7 +53,7 @@ CGamePoint g_Origin{0, 0};
 int Usage() {
     std::fprintf(stderr,
                  "usage: worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] "
-                 "[--at X,Y]\n");
+                 "[--at X,Y] [--corpse]\n");
     return 2;
 }
 
@@ -83,6 +88,31 @@ int DrawList(CObjList* list, CSurface* s) {
     return n;
 }
 
+// The character death code's steps: a dead hero at `cell` holding its first
+// death frame 15 ticks, and its head flung off backwards.
+void LayCorpse(const CGamePoint& cell) {
+    constexpr int kHeroModel = 1, kFacing = 3;
+    const CGamePoint at = TileToPixel(cell);
+    auto* body = new CCorpse;
+    body->PlaceAt(6, at.x, at.y, kFacing, kHeroModel, 0);
+    body->SetSprite(nullptr);
+    body->SetState(CCorpseBase::kFalling);
+    body->SetRoleData(nullptr, 0);
+    body->SetCountdown(15);
+    g_CurObjMng->Register(body->m_Handle);
+    auto* head = new CCorpsePart;
+    head->PlaceAt(6, at.x, at.y, kFacing, kHeroModel, 0);
+    head->SetSprite(nullptr);
+    head->SetRoleData(nullptr, 0);
+    head->SetState(CCorpseBase::kFalling);
+    g_CurObjMng->Register(head->m_Handle);
+    ShowAllRoleSpriteParts(head->m_pSprite, 0);
+    ShowRoleSpritePart(head->m_pSprite, "HD", 1);
+    ShowRoleSpritePart(body->m_pSprite, "HD", 0);
+    head->SetPart("HD");
+    if (!body->m_pSprite) std::fprintf(stderr, "worldview: the hero's sprite was not made\n");
+}
+
 bool WriteFrame(CSurface& s, const std::string& path) {
     std::vector<uint8_t> rgb(size_t(kW) * kH * 3);
     const uint8_t* p = s.Lock(nullptr);
@@ -106,8 +136,14 @@ int main(int argc, char** argv) {
     std::string scene = "Start";
     int ticks = 30, hour = -1, weatherKind = -1, drop = -1;
     int atX = -1, atY = -1;
+    bool corpse = false;
     for (int i = 3; i < argc; i += 2) {
         const std::string opt = argv[i];
+        if (opt == "--corpse") {  // takes no value
+            corpse = true;
+            --i;
+            continue;
+        }
         if (i + 1 >= argc) return Usage();
         const char* v = argv[i + 1];
         if (opt == "--scene") scene = v;
@@ -169,6 +205,7 @@ int main(int argc, char** argv) {
     world.MakeCurrent();
     if (drop >= 0 && !world.m_ObjMng.AddProp(drop, centre.x + 1, centre.y + 1, 0, 1))
         std::fprintf(stderr, "worldview: item %d was not put down\n", drop);
+    if (corpse) LayCorpse(CGamePoint{centre.x + 2, centre.y});
     if (weatherKind >= 0) {
         weather.SetWeather(weatherKind, 100000);
         weather.StartEffect();  // as a client that joins during it
@@ -200,6 +237,9 @@ int main(int argc, char** argv) {
     CObjMng& mng = world.m_ObjMng;
     g_Option = 0;
     DrawList(mng.GetDrawList(0), &scratch);
+    // Falling corpses sit on no draw list.
+    for (int i = mng.m_CorpsePool.First(); i != -1; i = mng.m_CorpsePool.Next(i))
+        if (auto* c = static_cast<CCorpse*>(mng.m_CorpsePool.GetAt(i)); c->m_State == CCorpseBase::kFalling) c->Draw(&scratch);
     for (int layer = 0; layer < 3; ++layer)
         for (CObjNode* n = mng.m_SceneObjs.Head(); n; n = n->Next())
             if (auto* b = dynamic_cast<CBld*>(static_cast<CGameObj*>(n))) {

@@ -1,0 +1,41 @@
+// The save manager's part of the new-game form, as the game installs it:
+// the birthday check and the look for an existing save.
+#include <gtest/gtest.h>
+
+#include "app/links.h"
+#include "core/directories.h"
+#include "support/test_env.h"
+
+namespace save_seam {
+
+class SaveSeamTest : public vtest::TempDirTest {};
+
+TEST_F(SaveSeamTest, BirthdaysAreCheckedByMonthLengthWithTheTwentyNinthOfFebruaryAlways) {
+    const struct {
+        int month, day, ok;
+    } cases[] = {{2, 29, 1}, {2, 30, 0}, {4, 31, 0}, {4, 30, 1}, {12, 31, 1}, {1, 31, 1}, {13, 1, 0},
+                 {0, 5, 0},  {3, 0, 0},  {6, 31, 0}, {7, 32, 0}, {2147483647, 1, 0}};
+    for (const auto& c : cases) {
+        g_SaveMgrState = SaveMgrState{};
+        EXPECT_EQ(SaveSetMonthDay(c.month, c.day), c.ok) << c.month << "/" << c.day;
+        // A refused date leaves the stored one alone.
+        EXPECT_EQ(g_SaveMgrState.birthMonth, c.ok ? c.month : 1);
+        EXPECT_EQ(g_SaveMgrState.birthDay, c.ok ? c.day : 1);
+    }
+}
+
+TEST_F(SaveSeamTest, ASaveExistsByItsSummaryFile) {
+    ASSERT_EQ(setenv("VANTREL_HOME", Dir().c_str(), 1), 0);
+    SetProgramDirectory(0);
+    WriteFile(Dir() + "Save/hero.sav", "x");
+    EXPECT_EQ(SaveGameExists("hero"), 1);
+    EXPECT_EQ(SaveGameExists("HERO"), 1) << "names match without regard to letter case";
+    EXPECT_EQ(SaveGameExists("other"), 0);
+    SaveSetNewGame("\xD6\xD0", 2);
+    EXPECT_EQ(g_SaveMgrState.saveName, "\xD6\xD0");
+    EXPECT_EQ(g_SaveMgrState.difficulty, 2);
+    unsetenv("VANTREL_HOME");
+    SetProgramDirectory(0);
+}
+
+} // namespace save_seam

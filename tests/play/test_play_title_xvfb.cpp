@@ -1,0 +1,87 @@
+// The title menu in the real window under a virtual X display: it shows,
+// its buttons light under the cursor, and its quit button ends the game.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "datagen/demo_title.h"
+#include "datagen/demo_ui.h"
+#include "support/image_check.h"
+#include "support/play.h"
+#include "support/process.h"
+#include "support/test_env.h"
+#include "support/xdisplay.h"
+
+namespace play_title_x {
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+class XTitle : public vtest::TempDirTest {
+protected:
+    void SetUp() override {
+        vtest::TempDirTest::SetUp();
+        std::string error;
+        ASSERT_TRUE(vtest::WriteDemoFolder(Dir(), &error)) << error;
+    }
+    std::string Log() { return ReadFile(Dir() + "BugLog.ini"); }
+    std::string Err() { return ReadFile(Dir() + "stderr.txt"); }
+};
+
+TEST_F(XTitle, TheTitleMenuShowsAndItsQuitButtonEndsTheGame) {
+    // 1280 x 960: the 640 x 480 frame is scaled exactly twice.
+    VTEST_VIRTUAL_DISPLAY(x, 1280, 960);
+    vtest::ChildProcess game;
+    ASSERT_TRUE(game.Start({VANTREL_EXE},
+                           vtest::ChildEnvironment({x->DisplayEnv(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                                                    "VANTREL_AUDIO=null", "VANTREL_DEBUG=1", "VANTREL_HOME=" + Dir()}),
+                           "/dev/null", Dir() + "stderr.txt"));
+    ASSERT_FALSE(x->WaitForWindow("^vantrel$", 30000).empty()) << Err();
+    ASSERT_TRUE(WaitFor([&] { return Log().find("End JM_BeginOut()\n") != std::string::npos; }, 30000)) << Log();
+
+    const auto screenOf = [](int v) { return std::to_string(2 * v + 1); };
+    const auto& quit = datagen::kDemoTitleButtons[4];
+    ASSERT_EQ(quit.id, 33);
+    const int qx = datagen::kDemoTitleButtonX + datagen::kDemoTitleButtonW / 2;
+    const int qy = quit.y + datagen::kDemoTitleButtonH / 2;
+    ASSERT_TRUE(x->Xdotool({"mousemove", screenOf(qx), screenOf(qy)}));
+
+    // The quit button lights once the game has seen the cursor over it.
+    vtest::RgbImage screen;
+    std::string why;
+    const auto lit = [&] {
+        return x->Screenshot(&screen, &why) &&
+               vtest::PixelNear(screen, 2 * (datagen::kDemoTitleButtonX + 4), 2 * (quit.y + 4),
+                                {datagen::kDemoButtonLitRgb[0], datagen::kDemoButtonLitRgb[1],
+                                 datagen::kDemoButtonLitRgb[2]},
+                                8);
+    };
+    ASSERT_TRUE(WaitFor(lit, 20000)) << why << Err();
+    ASSERT_TRUE(screen.Save(Dir() + "title-window.png"));
+    // The title's body, another button unlit, the name plate.
+    vtest::ExpectPixelNear(screen, 2 * 100, 2 * 240,
+                           {datagen::kDemoTitleRgb[0], datagen::kDemoTitleRgb[1], datagen::kDemoTitleRgb[2]}, 8);
+    vtest::ExpectPixelNear(screen, 2 * (datagen::kDemoTitleButtonX + 4), 2 * (180 + 4), {30, 45, 110}, 8);
+    vtest::ExpectPixelNear(screen, 2 * 125, 2 * 50, {200, 160, 60}, 8);
+
+    // Held until the input pass has seen it.
+    ASSERT_TRUE(x->Xdotool({"mousedown", "1"}));
+    EXPECT_TRUE(WaitFor([&] { return Err().find("input: ldown") != std::string::npos; }, 20000)) << Err();
+    ASSERT_TRUE(x->Xdotool({"mouseup", "1"}));
+    EXPECT_EQ(game.Wait(30000), 0) << Err();
+    const std::string log = Log();
+    ASSERT_GE(log.size(), 11u);
+    EXPECT_EQ(log.substr(log.size() - 11), "tamiro end\n") << log;
+    EXPECT_TRUE(vtest::LinesInOrder(log, {"End JM_BeginOut()\n", "End JM_EndOut()\n", "  Other.ClearUp\n"}));
+}
+
+} // namespace play_title_x
