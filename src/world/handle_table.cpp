@@ -1,26 +1,18 @@
 #include "world/handle_table.h"
 
-#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "world/world_globals.h"
 
-CHandleTable::CHandleTable() {
-    std::memset(m_Slots, 0, sizeof m_Slots);
-    std::memset(m_Used, 0, sizeof m_Used);
-    std::memset(m_BlockCount, 0, sizeof m_BlockCount);
-    std::memset(m_BlockFull, 0, sizeof m_BlockFull);
-    Clear();
-}
+CHandleTable::CHandleTable() { Clear(); }
 
 void CHandleTable::Clear() {
     m_LowCount = 0;
     m_HighCount = 0;
-    ResetGenerations();
+    m_HighCursor = kHighFirst;
     m_LowCursor = 1;
-    for (Slot& slot : m_Slots) slot.obj = nullptr;
-    std::memset(m_Used, 0, sizeof m_Used);
-    std::memset(m_BlockCount, 0, sizeof m_BlockCount);
+    std::memset(static_cast<void*>(m_Slots), 0, sizeof m_Slots);
     std::memset(m_BlockFull, 0, sizeof m_BlockFull);
 }
 
@@ -31,7 +23,7 @@ void CHandleTable::ResetGenerations() {
 
 int CHandleTable::IsUsed(int index) const {
     if (index < 0 || index >= kSlots) return 0;
-    return m_Used[index];
+    return m_Slots[index].used;
 }
 
 int CHandleTable::GetGeneration(int index) const { return index >= 0 && index < kSlots ? m_Slots[index].gen : 0; }
@@ -40,7 +32,7 @@ CGameObj* CHandleTable::GetAt(int index) const { return index >= 0 && index < kS
 
 int CHandleTable::SetAt(CGameObj* obj, int index) {
     if (index < 0 || index >= kSlots) return 0;
-    MarkUsed(index, 1);
+    MarkUsed(index);
     m_Slots[index].obj = obj;
     if (index < kHighFirst)
         ++m_LowCount;
@@ -60,32 +52,54 @@ ObjHandle CHandleTable::StoreAt(CGameObj* obj, int index) {
     return (static_cast<ObjHandle>(m_Slots[index].gen) << 15) | static_cast<ObjHandle>(index);
 }
 
-int CHandleTable::FindFree(int from, int to) const {
+namespace {
+
+constexpr uint64_t kAllFull = 0x0101010101010101u;
+
+static_assert(std::endian::native == std::endian::little, "the first open block is the lowest byte");
+
+} // namespace
+
+int CHandleTable::FindFree(int from, int to) {
+    constexpr int kSize = 1 << kBlockShift;
     int i = from;
     while (i <= to) {
-        const int b = i >> 6;
-        const uint64_t open = ~m_BlockFull[b >> 6] & (~uint64_t{0} << (b & 63));
-        if (!open) {
-            i = ((b >> 6) + 1) << 12;  // past this word's 64 blocks
-            continue;
+        int b = i >> kBlockShift;
+        if (m_BlockFull[b]) {
+            // The next block not known full, eight flags per read.
+            do {
+                ++b;
+                if ((b & 7) == 0) {
+                    for (;;) {
+                        if ((b << kBlockShift) > to) return -1;
+                        uint64_t eight;
+                        std::memcpy(&eight, m_BlockFull + b, sizeof eight);
+                        if (const uint64_t open = eight ^ kAllFull) {
+                            b += __builtin_ctzll(open) / 8;
+                            break;
+                        }
+                        b += 8;
+                    }
+                    break;
+                }
+            } while (m_BlockFull[b]);
+            i = b << kBlockShift;
+            if (i > to) return -1;
         }
-        const int nb = ((b >> 6) << 6) + __builtin_ctzll(open);
-        if (nb != b) {
-            i = nb << 6;
-            continue;
-        }
-        const int end = std::min(to, (b << 6) + 63);
-        if (const void* hit = std::memchr(m_Used + i, 0, static_cast<size_t>(end - i + 1)))
-            return static_cast<int>(static_cast<const uint8_t*>(hit) - m_Used);
+        const int end = (b << kBlockShift) + kSize - 1;
+        for (int j = i; j <= end; ++j)
+            if (!m_Slots[j].used) return j <= to ? j : -1;
+        // Nothing free from i to the block's end; the block is full when
+        // the part before i is used too.
+        bool full = true;
+        for (int j = b << kBlockShift; j < i && full; ++j) full = m_Slots[j].used;
+        if (full) m_BlockFull[b] = 1;
         i = end + 1;
     }
     return -1;
 }
 
-int CHandleTable::NextFit(int start, int first, int last) const {
-    // A sparse range finds a slot at once; the bitmap skips crowded runs.
-    for (int i = start; i <= last && i < start + 32; ++i)
-        if (!m_Used[i]) return i;
+int CHandleTable::NextFit(int start, int first, int last) {
     int found = FindFree(start, last);
     if (found < 0 && start > first) found = FindFree(first, start - 1);
     return found;
@@ -101,7 +115,8 @@ ObjHandle CHandleTable::AllocateSearch(CGameObj* obj) {
         return 0;
     }
     m_LowCursor = found;
-    return StoreAt(obj, found);
+    Take(obj, found);
+    return static_cast<ObjHandle>(found) | (static_cast<ObjHandle>(m_Slots[found].gen) << 15);
 }
 
 ObjHandle CHandleTable::AllocateHighSearch(CGameObj* obj) {
@@ -109,7 +124,7 @@ ObjHandle CHandleTable::AllocateHighSearch(CGameObj* obj) {
     const int found = NextFit(m_HighCursor, kHighFirst, kHighLast);
     if (found < 0) return 0;  // cursor back at start after one round
     m_HighCursor = found;
-    return StoreAt(obj, found);
+    return TakeHigh(obj, found);
 }
 
 int32_t CHandleTable::Reserve(int32_t n) {

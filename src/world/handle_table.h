@@ -8,9 +8,13 @@
 // fixed order when a map is built; each reuse advances the generation).
 //
 // Both ranges are searched next-fit exactly as the game always did, since
-// handle values are seen by packets, map cells and build order. The used
-// flags sit in one byte array, and a bit per 64 slots marks full blocks, so
-// a crowded range skips whole blocks instead of probing index by index.
+// handle values are seen by packets, map cells and build order. A slot keeps
+// its used flag beside its object, so a free or an allocation touches one
+// line; a byte per four slots marks blocks known to be full, so a crowded
+// range is skipped eight blocks per read. Allocating and freeing only store
+// bytes (a free clears its block's mark; a search that finds a block full
+// sets it): shared counters or bit words updated on every call cost more
+// than the search saved.
 #include <cstdint>
 
 class CGameObj;
@@ -40,12 +44,15 @@ public:
     ObjHandle StoreAt(CGameObj* obj, int index);
     // Next free lower index after the last one handed out; 0 when full.
     ObjHandle Allocate(CGameObj* obj) {
-        // The slot after the cursor is usually free; the search is out of line.
+        // The first free slot is usually a few after the cursor; the block
+        // search is out of line.
         const int next = m_LowCursor + 1;
-        if (next >= kLowFirst && next <= kLowLast && !m_Used[next]) {
-            m_LowCursor = next;
-            Take(obj, next);
-            return static_cast<ObjHandle>(next) | (static_cast<ObjHandle>(m_Slots[next].gen) << 15);
+        if (next >= kLowFirst && next <= kLowLast) {
+            if (const int found = NearFree(next, kLowLast); found >= 0) {
+                m_LowCursor = found;
+                Take(obj, found);
+                return static_cast<ObjHandle>(found) | (static_cast<ObjHandle>(m_Slots[found].gen) << 15);
+            }
         }
         return AllocateSearch(obj);
     }
@@ -53,14 +60,11 @@ public:
     // range is used (a full range used to be searched for ever).
     ObjHandle AllocateHigh(CGameObj* obj) {
         const int next = m_HighCursor + 1;
-        if (next > kHighFirst && next <= kHighLast && !m_Used[next]) {
-            m_HighCursor = next;
-            Slot& slot = m_Slots[next];
-            slot.gen = slot.gen >= 3 ? 0 : static_cast<uint8_t>(slot.gen + 1);
-            MarkUsed(next, 1);
-            slot.obj = obj;
-            ++m_HighCount;
-            return static_cast<ObjHandle>(next) | (static_cast<ObjHandle>(slot.gen) << 15);
+        if (next > kHighFirst && next <= kHighLast) {
+            if (const int found = NearFree(next, kHighLast); found >= 0) {
+                m_HighCursor = found;
+                return TakeHigh(obj, found);
+            }
         }
         return AllocateHighSearch(obj);
     }
@@ -71,7 +75,8 @@ public:
     ObjHandle Attach(CGameObj* obj, ObjHandle handle);
     void FreeIndex(int index) {
         if (index < 0 || index >= kSlots) return;
-        MarkUsed(index, 0);
+        m_Slots[index].used = 0;
+        m_BlockFull[index >> kBlockShift] = 0;
         m_Slots[index].obj = nullptr;
         if (index < kHighFirst)
             --m_LowCount;
@@ -111,42 +116,53 @@ public:
     void SetHighCursor(int32_t c) { m_HighCursor = c; }
 
 private:
-    // First free index in [from, to] (both inside the table), or -1.
-    int FindFree(int from, int to) const;
+    // First free index in [from, to] (both inside the table), or -1;
+    // marks the blocks it finds full.
+    int FindFree(int from, int to);
     // Next-fit from start over [first, last], wrapping once; -1 when full.
-    int NextFit(int start, int first, int last) const;
-    void MarkUsed(int index, int used) {
-        if (m_Used[index] == used) return;
-        m_Used[index] = static_cast<uint8_t>(used);
-        const int b = index >> 6;
-        const uint64_t bit = uint64_t{1} << (b & 63);
-        if (used) {
-            if (++m_BlockCount[b] == 64) m_BlockFull[b >> 6] |= bit;
-        } else {
-            if (m_BlockCount[b]-- == 64) m_BlockFull[b >> 6] &= ~bit;
-        }
+    int NextFit(int start, int first, int last);
+    void MarkUsed(int index) { m_Slots[index].used = 1; }
+    // First free index in [next, min(next + 16, last)], or -1: the walk
+    // the slots' lines stream in for anyway.
+    int NearFree(int next, int last) const {
+        const int stop = next + 16 < last ? next + 16 : last;
+        int i = next;
+        while (m_Slots[i].used && i < stop) ++i;
+        return m_Slots[i].used ? -1 : i;
     }
     // SetAt for a lower index known to be inside the table.
     void Take(CGameObj* obj, int index) {
-        MarkUsed(index, 1);
+        MarkUsed(index);
         m_Slots[index].obj = obj;
         ++m_LowCount;
+    }
+    // An upper slot taken: its generation advances.
+    ObjHandle TakeHigh(CGameObj* obj, int index) {
+        Slot& slot = m_Slots[index];
+        slot.gen = static_cast<uint8_t>((slot.gen + 1) & 3);
+        MarkUsed(index);
+        slot.obj = obj;
+        ++m_HighCount;
+        return static_cast<ObjHandle>(index) | (static_cast<ObjHandle>(slot.gen) << 15);
     }
     ObjHandle AllocateSearch(CGameObj* obj);
     ObjHandle AllocateHighSearch(CGameObj* obj);
 
-    // Object and generation side by side: a resolve touches one line.
+    // Object, generation and used flag side by side: a resolve, a free and
+    // an allocation touch one line each.
     struct Slot {
         CGameObj* obj;
         uint8_t gen;
+        uint8_t used;
     };
     // One more entry than there are indices: index 32767 (any 15-bit value)
     // reads a slot that is never used, so resolving needs no bounds check.
     Slot m_Slots[kSlots + 1];
-    uint8_t m_Used[kSlots + 1];
-    static constexpr int kBlocks = (kSlots + 1) / 64;
-    uint8_t m_BlockCount[kBlocks];            // used slots per 64
-    uint64_t m_BlockFull[(kBlocks + 63) / 64];  // a bit per full block
+    static constexpr int kBlockShift = 2;
+    static constexpr int kBlocks = (kSlots + 1) >> kBlockShift;
+    // 1: every slot of the block is used; 0: not known (read eight at a
+    // time to skip crowded runs).
+    alignas(8) uint8_t m_BlockFull[kBlocks];
     int32_t m_HighCursor = kHighFirst;
     int32_t m_LowCursor = 1;
     int32_t m_LowCount = 0;

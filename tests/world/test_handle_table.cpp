@@ -145,4 +145,56 @@ TEST_F(HandleTableTest, SixteenBitHandlesCompareTheLowGenerationBit) {
     EXPECT_EQ(t->Resolve16(0xFFFF), nullptr);
 }
 
+// The search skips blocks it once found full; a free must make its block
+// searchable again. Random churn in both ranges, at occupancies from half
+// to all but a few slots, against a table walked slot by slot.
+TEST_F(HandleTableTest, ChurnMatchesASlotBySlotWalk) {
+    struct Walk {
+        std::vector<uint8_t> used = std::vector<uint8_t>(32767, 0);
+        std::vector<uint8_t> gen = std::vector<uint8_t>(32767, 0);
+        int low = 1, high = 8191;
+        ObjHandle Next(bool upper) {
+            const int first = upper ? 8191 : 1, last = upper ? 32766 : 8190;
+            int& cur = upper ? high : low;
+            for (int n = 0; n <= last - first; ++n) {
+                if (++cur > last) cur = first;
+                if (used[cur]) continue;
+                used[cur] = 1;
+                if (upper) gen[cur] = static_cast<uint8_t>((gen[cur] + 1) & 3);
+                return static_cast<ObjHandle>(cur) | (static_cast<ObjHandle>(gen[cur]) << 15);
+            }
+            return 0;
+        }
+    };
+    Walk w;
+    uint32_t x = 7;
+    auto rnd = [&x](uint32_t n) {
+        x = x * 1103515245u + 12345u;
+        return (x >> 8) % n;
+    };
+    for (int upper = 0; upper < 2; ++upper) {
+        const int range = upper ? 24576 : 8190;
+        std::vector<ObjHandle> live;
+        int made = 0;
+        for (int fill : {range / 2, range - 40, range - 3}) {
+            while (static_cast<int>(live.size()) < fill) {
+                CGameObj* o = Obj(++made);
+                const ObjHandle h = upper ? t->AllocateHigh(o) : t->Allocate(o);
+                ASSERT_EQ(h, w.Next(upper)) << "fill " << fill;
+                live.push_back(h);
+            }
+            for (int op = 0; op < 3000; ++op) {
+                const uint32_t k = rnd(static_cast<uint32_t>(live.size()));
+                const int index = static_cast<int>(live[k] & 0x7FFF);
+                t->Free(live[k], t->GetAt(index));
+                w.used[index] = 0;
+                CGameObj* o = Obj(++made);
+                const ObjHandle h = upper ? t->AllocateHigh(o) : t->Allocate(o);
+                ASSERT_EQ(h, w.Next(upper)) << "fill " << fill << " op " << op;
+                live[k] = h;
+            }
+        }
+    }
+}
+
 } // namespace
