@@ -157,6 +157,7 @@ TEST_F(HostScenesTest, NewGameEntersStartAndTravelsToTheFieldAndBack) {
     EXPECT_EQ(Received(), JoinOf(start, startRow)) << testing::PrintToString(DecodePackets(JoinOf(start, startRow)));
     EXPECT_EQ(g_LocalPlayerRecord->m_SceneId, start->m_Id);
     EXPECT_EQ(g_LocalPlayerRecord->m_RoleHandle, hero->m_Handle);
+    const ObjHandle firstHero = hero->m_Handle;  // the role itself goes when it leaves
     EXPECT_EQ(g_ClientMsgList.GetCount(), 0);
     Step();
     EXPECT_EQ(g_CurScene, start) << "each frame makes the client's scene current";
@@ -166,7 +167,7 @@ TEST_F(HostScenesTest, NewGameEntersStartAndTravelsToTheFieldAndBack) {
     ASSERT_NE(startGate, nullptr);
 
     // To the field by its entry: the field's portal "Start".
-    Server()->EnterScene("Field", 0, 0, start, hero->m_Handle, 0);
+    Server()->EnterScene("Field", 0, 0, start, firstHero, 0);
     CScene* field = Step();
     ASSERT_NE(field, nullptr);
     EXPECT_STREQ(field->GetName(), "Field");
@@ -193,7 +194,7 @@ TEST_F(HostScenesTest, NewGameEntersStartAndTravelsToTheFieldAndBack) {
     std::vector<ObjHandle> now = Handles(start);
     now.erase(std::remove(now.begin(), now.end(), Hero(start)->m_Handle), now.end());
     std::vector<ObjHandle> before = startObjects;
-    before.erase(std::remove(before.begin(), before.end(), hero->m_Handle), before.end());
+    before.erase(std::remove(before.begin(), before.end(), firstHero), before.end());
     EXPECT_EQ(now, before) << "Start comes back with its objects and handles";
     EXPECT_EQ(Server()->SelectSceneByName("Field"), nullptr) << "Field (type 1) is deleted once empty";
     EXPECT_EQ(Server()->GetSceneCount(), 1);
@@ -238,11 +239,12 @@ TEST_F(HostScenesTest, OrdersReachTheRoleAndLeavingReturnsTheDeadToTheirPortal) 
     EXPECT_EQ(hero->m_LastOrder[0], 9u);
 
     // Packet 241: the record dies and the client comes back at "DEAD".
+    const ObjHandle oldHero = hero->m_Handle;
     const uint8_t leave[2] = {241, 0};
     start->ReceiveMsg(leave, start->FindTrackerByClient(0));
     EXPECT_EQ(g_LocalPlayerRecord->m_Dead, 1);
     ASSERT_EQ(Step(), start);
-    EXPECT_EQ(hero->m_Removed, 1u) << "the old role is gone";
+    EXPECT_EQ(start->m_pWorld->m_pHandles->Resolve(oldHero), nullptr) << "the old role is gone";
     ExpectAt(Hero(start), DemoPortal(datagen::DemoStartDesc(), "DEAD"));
     EXPECT_EQ(start->m_Trackers.GetCount(), 1);
 }

@@ -2,6 +2,7 @@
 // the input trace, recording and replaying a run, and random input.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "support/image_check.h"
@@ -95,6 +96,14 @@ TEST_F(PlayRun, RandomInputAtTheTitleForAMinuteEndsCleanly) {
     ExpectEndsCleanly(run);
     EXPECT_TRUE(vtest::LinesInOrder(run.log, {"  StartAppEnd()\n", "End JM_BeginOut()\n", "  Other.ClearUp\n"}));
     EXPECT_FALSE(run.ErrLines("input: ldown").empty()) << "clicks reached the game";
+}
+
+TEST_F(PlayRun, AMissingTextTableIsReportedInARecordedBoxAndTheRunGoesOn) {
+    std::filesystem::remove(Dir() + "mb/Text.txt");
+    const vtest::GameRun run = Run("step 5\nlimit 600000\nat 3000 close\n");
+    ExpectEndsCleanly(run);
+    EXPECT_NE(run.err.find("\\MB\\Text.txt\n"), std::string::npos) << run.err;
+    EXPECT_TRUE(vtest::LinesInOrder(run.log, {"  StartAppEnd()\n", "End JM_BeginOut()\n", "  Other.ClearUp\n"}));
 }
 
 } // namespace

@@ -471,3 +471,26 @@ TEST_F(ScnMngTriggerTest, FirstEntryFlagMusicAndTransitions) {
 }
 
 } // namespace
+
+namespace {
+
+class ScnMngParkTest : public SceneTest {};
+
+TEST_F(ScnMngParkTest, DeleteInactiveScenesKeepsTheActiveOnes) {
+    WriteScene({"Town", 2, 8, 8, {{"NULL", 1, 1, 0}}, "", true});
+    WriteScene({"Hut", 2, 8, 8, {{"Town", 2, 2, 0}}, "", true});
+    mng->EnterScene("Town", 0, 0, nullptr, 0, 0);
+    mng->Tick();
+    CScene* town = mng->FindSceneOfClient(0);
+    mng->EnterScene("Hut", 0, 0, town, RoleOf(town, 0)->m_Handle, 0);
+    mng->Tick();
+    ASSERT_EQ(town->m_Active, 0);
+    ASSERT_EQ(mng->GetSceneCount(), 2);
+    mng->DeleteInactiveScenes();
+    EXPECT_EQ(mng->GetSceneCount(), 1);
+    EXPECT_EQ(mng->SelectSceneByName("Town"), nullptr);
+    EXPECT_NE(mng->SelectSceneByName("Hut"), nullptr);
+    EXPECT_EQ(mng->FindSceneOfClient(0), mng->SelectSceneByName("Hut"));
+}
+
+} // namespace
