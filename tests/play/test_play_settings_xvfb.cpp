@@ -16,39 +16,20 @@
 #include "support/process.h"
 #include "support/test_env.h"
 #include "support/xdisplay.h"
+#include "support/xgame.h"
 
 namespace play_settings_x {
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
+using vtest::WaitFor;
 
-class XSettings : public vtest::TempDirTest {
-protected:
-    void SetUp() override {
-        vtest::TempDirTest::SetUp();
-        std::string error;
-        ASSERT_TRUE(vtest::WriteDemoFolder(Dir(), &error)) << error;
-    }
-    std::string Log() { return ReadFile(Dir() + "BugLog.ini"); }
-    std::string Err() { return ReadFile(Dir() + "stderr.txt"); }
-};
+class XSettings : public vtest::XGameTest {};
 
 TEST_F(XSettings, TheSettingsButtonOpensTheWindowAndEscapeClosesIt) {
     // 1280 x 960: the 640 x 480 frame is scaled exactly twice.
     VTEST_VIRTUAL_DISPLAY(x, 1280, 960);
     vtest::ChildProcess game;
-    ASSERT_TRUE(game.Start({VANTREL_EXE},
-                           vtest::ChildEnvironment({x->DisplayEnv(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
-                                                    "VANTREL_AUDIO=null", "VANTREL_DEBUG=1", "VANTREL_HOME=" + Dir()}),
-                           "/dev/null", Dir() + "stderr.txt"));
-    ASSERT_FALSE(x->WaitForWindow("^vantrel$", 30000).empty()) << Err();
-    ASSERT_TRUE(WaitFor([&] { return Log().find("End JM_BeginOut()\n") != std::string::npos; }, 30000)) << Log();
+    ASSERT_FALSE(StartGame(*x, game).empty()) << Err();
+    ASSERT_TRUE(WaitForTitle()) << Log();
 
     const auto screenOf = [](int v) { return std::to_string(2 * v + 1); };
     int bx = datagen::kDemoTitleButtonX + datagen::kDemoTitleButtonW / 2, by = 0;

@@ -20,44 +20,13 @@
 #include "support/process.h"
 #include "support/test_env.h"
 #include "support/xdisplay.h"
+#include "support/xgame.h"
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
+using vtest::WaitFor;
 
-class XPlay : public vtest::TempDirTest {
-protected:
-    void SetUp() override {
-        vtest::TempDirTest::SetUp();
-        std::string error;
-        ASSERT_TRUE(vtest::WriteDemoFolder(Dir(), &error)) << error;
-    }
-    std::string Log() { return ReadFile(Dir() + "BugLog.ini"); }
-    std::string Err() { return ReadFile(Dir() + "stderr.txt"); }
-    // Starts the game on `x` and returns its window ("" on failure).
-    std::string StartGame(vtest::VirtualDisplay& x, vtest::ChildProcess& game, std::vector<std::string> env = {}) {
-        env.insert(env.end(), {x.DisplayEnv(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy", "VANTREL_AUDIO=null",
-                               "VANTREL_DEBUG=1", "VANTREL_HOME=" + Dir()});
-        if (!game.Start({VANTREL_EXE}, vtest::ChildEnvironment(env), "/dev/null", Dir() + "stderr.txt")) return "";
-        return x.WaitForWindow("^vantrel$", 30000);
-    }
-    bool WaitForTitle() {
-        return WaitFor([&] { return Log().find("End JM_BeginOut()\n") != std::string::npos; }, 30000);
-    }
-    void ExpectEndsInOrder(vtest::ChildProcess& game) {
-        EXPECT_EQ(game.Wait(30000), 0) << Err();
-        const std::string log = Log();
-        ASSERT_GE(log.size(), 11u);
-        EXPECT_EQ(log.substr(log.size() - 11), "tamiro end\n") << log;
-    }
-};
+class XPlay : public vtest::XGameTest {};
 
 TEST_F(XPlay, ScreenSizedWindowTakesAClickAtTheFrameCentreAndEndsOnSigterm) {
     VTEST_VIRTUAL_DISPLAY(x, 1024, 768);

@@ -8,6 +8,7 @@
 #include "gfx/res_lib.h"
 #include "platform/debug.h"
 #include "weather_fixture.h"
+#include "world_obj_fixture.h"
 #include "world/anim_objs.h"
 #include "world/iso_grid.h"
 #include "world/map_grid.h"
@@ -53,16 +54,11 @@ datagen::AnimFrameSpec Empty(uint32_t delay) {
 }
 
 // A world with a map, libraries, the prop table and recorded hooks.
-class AnimObjTest : public WeatherTest {
+class AnimObjTest : public WorldObjTest {
 protected:
     void SetUp() override {
         WeatherTest::SetUp();
-        savedWorldHooks_ = g_WorldHooks;
-        world_ = std::make_unique<wtest::TestWorld>();
-        world_->MakeCurrent();
-        grid_.Create(8, 8);
-        g_CurMapGrid = &grid_;
-        g_IsoGrid.SetView(0, 0, 0, 0);
+        EnterWorld(8);
         g_WorldHooks.getDisplayOption = [] { return DisplayOptionValue(); };
         g_WorldHooks.invalidateRect = [](const CGameRect& r) { Invalidated().push_back(r); };
         g_WorldHooks.addFloatingLine = [](const char* t, int32_t x, int32_t y) {
@@ -101,13 +97,10 @@ protected:
         plat::ClearDebugCapture();
     }
     void TearDown() override {
-        world_.reset();
-        ClearCurrentWorld();
-        grid_.Clear();
+        LeaveWorld();
         g_ResList.Destroy();
         g_PropMdlTable.Clear();
         g_TextTable.Clear();
-        g_WorldHooks = savedWorldHooks_;
         WeatherTest::TearDown();
     }
     static std::vector<CGameRect>& Invalidated() {
@@ -124,9 +117,6 @@ protected:
     CMapCell& Cell(int x, int y) { return *grid_.GetCell(x, y); }
     uint16_t H16(const CGameObj* o) const { return static_cast<uint16_t>(o->m_Handle); }
 
-    CMapGrid grid_;
-    std::unique_ptr<wtest::TestWorld> world_;
-    CWorldHooks savedWorldHooks_{};
 };
 
 // A role for the owner and occupant tests; its camp is its data id.

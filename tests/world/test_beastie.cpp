@@ -7,6 +7,7 @@
 #include "gfx/res_lib.h"
 #include "gfx/surface.h"
 #include "weather_fixture.h"
+#include "world_obj_fixture.h"
 #include "world/anim_objs.h"
 #include "world/beastie.h"
 #include "world/creature_area.h"
@@ -91,17 +92,12 @@ public:
     void At(int cx, int cy) { SetPos(cx * 64 + 32, cy * 64 + 32); }
 };
 
-class BeastieTest : public WeatherTest {
+class BeastieTest : public WorldObjTest {
 protected:
     void SetUp() override {
         WeatherTest::SetUp();
-        savedWorldHooks_ = g_WorldHooks;
-        world_ = std::make_unique<wtest::TestWorld>();
-        world_->MakeCurrent();
-        grid_.Create(16, 16);
-        g_CurMapGrid = &grid_;
+        EnterWorld(16);
         g_CurLightList = &lights_;
-        g_IsoGrid.SetView(0, 0, 0, 0);
         Player() = PlayerState{};
         g_WorldHooks.getSelectedRole = [] { return Player().role; };
         g_WorldHooks.getRoleSpeed = [](const CGameObj*) { return Player().speed; };
@@ -153,13 +149,10 @@ protected:
     void TearDown() override {
         Player() = PlayerState{};
         player_.reset();  // its handle lives in the world's table
-        world_.reset();
+        LeaveWorld();
         lights_.Clear();
-        ClearCurrentWorld();
-        grid_.Clear();
         g_ResList.Destroy();
         g_BeastieMdlTable.Clear();
-        g_WorldHooks = savedWorldHooks_;
         WeatherTest::TearDown();
     }
 
@@ -203,11 +196,8 @@ protected:
     static CGamePoint Pos(const CGameObj* o) { return CGamePoint{o->m_X, o->m_Y}; }
     static CGamePoint DescCell(const CGameObj* o) { return CGamePoint{o->GetDesc()->m_X, o->GetDesc()->m_Y}; }
 
-    CMapGrid grid_;
     CObjLightList lights_;
-    std::unique_ptr<wtest::TestWorld> world_;
     std::unique_ptr<CTestPlayer> player_;
-    CWorldHooks savedWorldHooks_{};
 };
 
 } // namespace

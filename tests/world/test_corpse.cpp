@@ -12,6 +12,7 @@
 #include "gfx/role_sprite.h"
 #include "platform/text.h"
 #include "weather_fixture.h"
+#include "world_obj_fixture.h"
 #include "world/anim_objs.h"
 #include "world/corpse.h"
 #include "world/iso_grid.h"
@@ -40,16 +41,11 @@ const Part kParts[] = {
 };
 constexpr CGameRect kFull{-8, -26, 16, 26};
 
-class CorpseTest : public WeatherTest {
+class CorpseTest : public WorldObjTest {
 protected:
     void SetUp() override {
         WeatherTest::SetUp();
-        savedWorldHooks_ = g_WorldHooks;
-        world_ = std::make_unique<wtest::TestWorld>();
-        world_->MakeCurrent();
-        grid_.Create(8, 8);
-        g_CurMapGrid = &grid_;
-        g_IsoGrid.SetView(0, 0, 0, 0);
+        EnterWorld(8);
         g_WorldHooks.getDisplayOption = [] { return DisplayOptionValue(); };
         SetProgramDirectory(0);
         g_DrawAlphaSpriteParts = 1;
@@ -105,14 +101,11 @@ protected:
         ASSERT_EQ(second_.Load("Second.txt", 1, 1, 1), 1);
     }
     void TearDown() override {
-        world_.reset();
-        ClearCurrentWorld();
-        grid_.Clear();
+        LeaveWorld();
         g_RoleSprMng.Clear();
         g_ResList.Destroy();
         g_RoleMdlTable.Clear();
         second_.Clear();
-        g_WorldHooks = savedWorldHooks_;
         WeatherTest::TearDown();
     }
 
@@ -150,10 +143,7 @@ protected:
         return v;
     }
 
-    CMapGrid grid_;
     CTxtTable second_;
-    std::unique_ptr<wtest::TestWorld> world_;
-    CWorldHooks savedWorldHooks_{};
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // Object lights: blinking, shrinking after their object, drawing by display
 // option, building light kinds.
 #include "weather_fixture.h"
+#include "world_obj_fixture.h"
 #include "world/iso_grid.h"
 #include "world/obj_light.h"
 #include "world_fixture.h"
@@ -9,13 +10,11 @@ using namespace wxtest;
 
 namespace {
 
-class ObjLightTest : public WeatherTest {
+class ObjLightTest : public WorldObjTest {
 protected:
     void SetUp() override {
         WeatherTest::SetUp();
-        savedWorldHooks_ = g_WorldHooks;
-        world_ = std::make_unique<wtest::TestWorld>();
-        world_->MakeCurrent();
+        EnterWorld(0);
         g_CurLightList = &lights_;
         g_WorldHooks.hostHasClient = [] { return HasClient(); };
         g_WorldHooks.getDisplayOption = [] { return DisplayOptionValue(); };
@@ -25,9 +24,7 @@ protected:
     }
     void TearDown() override {
         lights_.Clear();
-        world_.reset();
-        ClearCurrentWorld();
-        g_WorldHooks = savedWorldHooks_;
+        LeaveWorld();
         WeatherTest::TearDown();
     }
     static int& HasClient() {
@@ -41,8 +38,6 @@ protected:
     }
 
     CObjLightList lights_;
-    std::unique_ptr<wtest::TestWorld> world_;
-    CWorldHooks savedWorldHooks_{};
 };
 
 class CLitObj : public CMapObj {
