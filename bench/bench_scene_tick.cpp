@@ -5,8 +5,8 @@
 // of all of them and the weather scheduler. The player's character walks a
 // square through the creatures, so they flee, push aside and re-target.
 //
-// One tick is the server pass (the object manager's Update and
-// UpdateActions, the light update, the weather scheduler) and the client's
+// One tick is the server pass (`CScene::Tick`: the object manager's Update
+// and UpdateActions, the light update, the weather scheduler) and the client's
 // PostUpdate (where flying creatures move) with the client weather's tick.
 // Counters: tick_ms and tick_p95 (median and 95th percentile), live (the
 // objects ticked), moving (creatures under way at the end). The budget is
@@ -33,6 +33,7 @@
 #include "world/bld_mdl.h"
 #include "world/obj_desc.h"
 #include "world/weather.h"
+#include "world/scn_mng.h"
 #include "world/world.h"
 #include "world/world_globals.h"
 #include "world/world_hooks.h"
@@ -64,7 +65,8 @@ public:
         ok_ = !dir_.empty() && Build();
     }
     ~BusyScene() {
-        world_.reset();
+        world_ = nullptr;
+        scene_.reset();
         ClearCurrentWorld();
         g_BenchPlayer = nullptr;
         g_MdlCache.Clear();
@@ -85,7 +87,7 @@ public:
 
     // One tick as the running game does it.
     void Tick() {
-        world_->MakeCurrent();
+        SetCurrentScene(scene_.get());
         // The player walks a square of 12 cells round the middle.
         const int leg = (ticks_ / 120) % 4, s = (ticks_ % 120) * 6;
         const int x0 = 26 * 64, y0 = 26 * 64;
@@ -93,12 +95,8 @@ public:
         g_BenchPlayer->m_Y = y0 + (leg == 0 ? 0 : leg == 1 ? s : leg == 2 ? 720 : 720 - s);
         ++ticks_;
 
-        CObjMng& mng = world_->m_ObjMng;
-        mng.Update();
-        mng.UpdateActions();
-        world_->m_LightList.Update();
-        scheduler_.Tick();
-        mng.PostUpdate();
+        scene_->Tick();
+        world_->m_ObjMng.PostUpdate();
         weather_->Tick();
     }
     // Outside the timing: timed animations that ran out are made again.
@@ -153,12 +151,15 @@ private:
         g_WorldSound.playEffectAt = [](int, const CGamePoint&, int) {};
         plat::SRand(1);
 
-        world_ = std::make_unique<CWorld>();
-        if (!BuildMap(world_.get(), "Start")) return Fail("Start");
-        world_->MakeCurrent();
+        // Built as the scene manager builds a scene on first entry: its
+        // weather scheduler takes the scene row while the world loads.
+        scene_ = std::make_unique<CScene>("Start");
+        world_ = scene_->m_pWorld;
+        SetCurrentScene(scene_.get());
+        if (!BuildMap(world_, "Start")) return Fail("Start");
+        SetCurrentScene(scene_.get());
         weather_ = std::make_unique<CWeather>();
         if (!world_->m_pScnRow) return Fail("Start's scene row");
-        scheduler_.LoadRecord(world_->m_pScnRow);
         weather_->LoadRecord(world_->m_pScnRow);
         CObjMng& mng = world_->m_ObjMng;
         g_BenchPlayer = new CBenchPlayer;
@@ -214,9 +215,9 @@ private:
     bool ok_ = false;
     CWorldHooks savedHooks_;
     CWorldSoundCalls savedSound_{};
-    std::unique_ptr<CWorld> world_;
+    std::unique_ptr<CScene> scene_;
+    CWorld* world_ = nullptr;  // the scene's
     std::unique_ptr<CWeather> weather_;
-    CWeatherRandom scheduler_;
     int ticks_ = 0;
     int timedMade_ = 0;
 };
