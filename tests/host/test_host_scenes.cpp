@@ -68,11 +68,26 @@ protected:
     CScnMng* Server() { return g_GameHost.m_pServer; }
     CClient* Client() { return g_GameHost.m_pClient; }
     // The packets the client received since the last call, but the weather
-    // (packet 12), which a scene's scheduler sends when it picks a kind.
+    // (packet 12), which a scene's scheduler sends when it picks a kind at
+    // a random tick: that one is checked here, byte for byte, against the
+    // kind a live scene holds now and the scheduler's duration range.
     std::vector<std::vector<uint8_t>> Received() {
         std::vector<std::vector<uint8_t>> out;
-        for (const auto& r : Client()->m_Received)
-            if (r.bytes[0] != 12) out.push_back(r.bytes);
+        for (const auto& r : Client()->m_Received) {
+            if (r.bytes[0] != 12) {
+                out.push_back(r.bytes);
+                continue;
+            }
+            EXPECT_EQ(r.bytes.size(), 4u);
+            if (r.bytes.size() != 4) continue;
+            const int kind = r.bytes[1], duration = r.bytes[2] | (r.bytes[3] << 8);
+            EXPECT_TRUE(kind >= 1 && kind <= 10) << kind;
+            EXPECT_TRUE(duration >= 2000 && duration < 6000) << duration;
+            bool held = false;
+            for (int i = Server()->First(); i >= 0; i = Server()->Next(i))
+                if (CScene* sc = Server()->GetAt(i); sc && sc->m_Weather.m_Kind == kind) held = true;
+            EXPECT_TRUE(held) << "weather kind " << kind << " that no live scene holds";
+        }
         Client()->m_Received.clear();
         return out;
     }
