@@ -10,9 +10,11 @@ uint16_t** g_BlendTables = nullptr;
 
 namespace {
 
-// One block for all entries; the pointer array is what callers see.
-std::unique_ptr<uint16_t[]> g_tableBlock;
-std::unique_ptr<uint16_t*[]> g_tablePointers;
+// One block for all entries; the pointer array is what callers see. Plain
+// pointers without destructors: other globals free the tables from their
+// own destructors at exit, in whatever order the linker gave them.
+uint16_t* g_tableBlock = nullptr;
+uint16_t** g_tablePointers = nullptr;
 
 struct Rgb {
     int32_t r, g, b;
@@ -101,11 +103,12 @@ void BuildColorTables() { BuildColorTables(g_PixelFormat.Get()); }
 void BuildColorTables(int32_t formatCode) {
     if (g_ColorTables) return;
     const bool is565 = formatCode == kFormat565;
-    g_tableBlock = std::make_unique<uint16_t[]>(static_cast<size_t>(kColorTableCount) * kColorTableEntries);
-    g_tablePointers = std::make_unique<uint16_t*[]>(kColorTableCount);
+    FreeColorTables();
+    g_tableBlock = new uint16_t[static_cast<size_t>(kColorTableCount) * kColorTableEntries]();
+    g_tablePointers = new uint16_t*[kColorTableCount];
     for (int k = 0; k < kColorTableCount; ++k)
-        g_tablePointers[k] = g_tableBlock.get() + static_cast<size_t>(k) * kColorTableEntries;
-    g_ColorTables = g_tablePointers.get();
+        g_tablePointers[k] = g_tableBlock + static_cast<size_t>(k) * kColorTableEntries;
+    g_ColorTables = g_tablePointers;
     g_BlendTables = g_ColorTables + kFirstBlendTable;
 
     FillBrightness(0, is565);
@@ -126,8 +129,10 @@ void BuildColorTables(int32_t formatCode) {
 void FreeColorTables() {
     g_ColorTables = nullptr;
     g_BlendTables = nullptr;
-    g_tablePointers.reset();
-    g_tableBlock.reset();
+    delete[] g_tablePointers;
+    g_tablePointers = nullptr;
+    delete[] g_tableBlock;
+    g_tableBlock = nullptr;
 }
 
 void BuildBrightnessTables(int32_t mode) { BuildBrightnessTables(mode, g_PixelFormat.Get()); }
