@@ -1,4 +1,5 @@
 #include "core/pack_file.h"
+#include "core/packet.h"
 
 #include <algorithm>
 #include <climits>
@@ -16,17 +17,6 @@ std::vector<std::unique_ptr<CPackLib>> g_PackList;
 CPackFile g_SharedFile;
 
 namespace {
-
-uint32_t GetU32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void PutU32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-    p[2] = uint8_t(v >> 16);
-    p[3] = uint8_t(v >> 24);
-}
 
 bool ReadAt(FILE* f, int64_t offset, void* out, size_t n) {
     if (fseeko(f, off_t(offset), SEEK_SET) != 0) return false;

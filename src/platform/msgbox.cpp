@@ -11,7 +11,7 @@ std::vector<MessageBoxRecord>& Records() {
     static std::vector<MessageBoxRecord> v;
     return v;
 }
-MessageBoxPresenter& Presenter() {
+MessageBoxPresenter& BoxPresenter() {
     static MessageBoxPresenter p;
     return p;
 }
@@ -22,13 +22,13 @@ int MessageBox(const std::string& textGbk, const std::string& captionGbk, unsign
     std::string text = GbkToUtf8(textGbk);
     std::string caption = GbkToUtf8(captionGbk);
     std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
-    if (Presenter()) return Presenter()(text, caption, flags);
+    if (BoxPresenter()) return BoxPresenter()(text, caption, flags);
     return (flags & 0xF) == MB_YESNO ? IDYES : IDOK;
 }
 
 const std::vector<MessageBoxRecord>& RecordedMessageBoxes() { return Records(); }
 void ClearRecordedMessageBoxes() { Records().clear(); }
 
-void SetMessageBoxPresenter(MessageBoxPresenter presenter) { Presenter() = std::move(presenter); }
+void SetMessageBoxPresenter(MessageBoxPresenter presenter) { BoxPresenter() = std::move(presenter); }
 
 } // namespace plat

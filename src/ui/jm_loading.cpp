@@ -6,8 +6,6 @@
 CJMLoading* g_JMLoading = nullptr;
 
 namespace {
-constexpr int kRowHud = 3;
-constexpr int kStateInGame = 3;
 } // namespace
 
 int CJMLoading::LayerCount() const {

@@ -22,8 +22,6 @@ CAnimRes g_JMFrameAnim;
 
 namespace {
 
-constexpr int kVkEscape = 0x1B;
-constexpr int kRowHud = 3;
 constexpr int kRowSystemMenu = 45;
 
 void LogLine(const std::string& line) {
@@ -182,7 +180,7 @@ void CJMMng::Update() {
         n = prev;
     }
     CJM* hud = GetJM(kRowHud);
-    if (hud && hud->IsShown() && g_KeyState.IsNewPress(kVkEscape)) {
+    if (hud && hud->IsShown() && g_KeyState.IsNewPress(plat::VK_ESCAPE)) {
         if (CJM* menu = GetJM(kRowSystemMenu)) menu->Show(1, 0);
     }
     m_ClickTaken = 1;

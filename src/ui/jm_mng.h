@@ -15,6 +15,11 @@
 #include "ui/jm.h"
 #include "ui/jm_panels.h"
 
+// The panel-table row of the in-game bar, and the game state of a running
+// game, as the panels test them.
+constexpr int kRowHud = 3;
+constexpr int kStateInGame = 3;
+
 class CSurface;
 namespace plat { class Font; }
 

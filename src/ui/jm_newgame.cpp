@@ -12,7 +12,6 @@ CJMNewGame* g_JMNewGame = nullptr;
 
 namespace {
 
-constexpr int kVkEscape = 0x1B;
 constexpr int kVkReturn = 0x0D;
 constexpr int kRowStartMenu = 26;
 constexpr int kEditName = 157, kEditMonth = 223, kEditDay = 224;
@@ -186,8 +185,8 @@ int CJMNewGame::OnLButtonUp(int, int, int) {
 void CJMNewGame::Update() {
     CJM::Update();
     if (CAnimPlayer* p = m_Portraits.Player(m_PortraitIndex)) p->Step();
-    if (g_KeyState.IsNewPress(kVkEscape)) {
-        g_KeyState.m_Held[kVkEscape] = 1;
+    if (g_KeyState.IsNewPress(plat::VK_ESCAPE)) {
+        g_KeyState.m_Held[plat::VK_ESCAPE] = 1;
         if (CJM* menu = g_JMMng.GetJM(kRowStartMenu)) menu->Show(1, 0);
         Show(0, 0);
     }

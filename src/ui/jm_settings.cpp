@@ -26,7 +26,6 @@ namespace {
 constexpr int kRowEffect = 171, kRowMusic = 172, kRowBright = 173;
 constexpr int kRow640 = 174, kRow800 = 175, kRowZoomOn = 176, kRowZoomOff = 177, kRowClose = 178;
 constexpr int kRowTitle = 25;
-constexpr int kStateInGame = 3;
 constexpr const char* kKey = "?";
 // Label texts, drawn at the items 1-9 of columns 5 and 6.
 constexpr int kLabels[9] = {150, 151, 152, 144, 145, 146, 147, 148, 149};

@@ -15,7 +15,6 @@ CJMStartMenu* g_JMStartMenu = nullptr;
 
 namespace {
 
-constexpr int kVkEscape = 0x1B;
 constexpr int kRowTitle = 25;
 constexpr int kRowStartMenu = 26;
 constexpr int kRowScroller = 28;
@@ -53,8 +52,8 @@ void ShowPanel(int id, int shown) {
 
 // A newly pressed Escape, marked held so no other panel takes it too.
 bool TakeEscape() {
-    if (!g_KeyState.IsNewPress(kVkEscape)) return false;
-    g_KeyState.m_Held[kVkEscape] = 1;
+    if (!g_KeyState.IsNewPress(plat::VK_ESCAPE)) return false;
+    g_KeyState.m_Held[plat::VK_ESCAPE] = 1;
     return true;
 }
 

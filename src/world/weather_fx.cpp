@@ -15,7 +15,7 @@ constexpr int32_t kLevelBase[17] = {60, 63, 65, 70, 75, 80, 85, 90, 95, 100, 105
 constexpr int32_t kWindSize[8][2] = {{3, 3}, {3, 2}, {2, 3}, {2, 2}, {3, 1}, {2, 1}, {1, 2}, {1, 1}};
 constexpr int32_t kFlakeSize[8][2] = {{1, 1}, {1, 2}, {2, 1}, {3, 1}, {2, 2}, {2, 3}, {3, 2}, {3, 3}};
 
-int Rnd() { return plat::Rand(); }
+int FxRnd() { return plat::Rand(); }
 
 int32_t ViewW() { return GetViewRect()->width; }
 int32_t ViewH() { return GetViewRect()->height; }
@@ -120,9 +120,9 @@ void CWindEffect::SetLevel(int32_t level) {
     const int32_t t = EffectLevelBase(level) / 2;
     for (int32_t y = 0; y < 3; ++y)
         for (int32_t x = 0; x < 3; ++x) {
-            const int r = 30 + Rnd() % 50 + t;
-            const int g = 30 + Rnd() % 50 + t;
-            const int b = Rnd() % 50;
+            const int r = 30 + FxRnd() % 50 + t;
+            const int g = 30 + FxRnd() % 50 + t;
+            const int b = FxRnd() % 50;
             PutPixel16(*m_pImage, p, x, y, g_PixelFormat.FromRgb(r, g, b));
         }
     m_pImage->Unlock();
@@ -137,17 +137,17 @@ void CWindEffect::Step(CEffectElem& e) {
     }
     const int32_t w = ViewW(), h = ViewH();
     if (w < 2 || h < 1) return;  // no view to place it in
-    e.shape = Rnd() % 9;
+    e.shape = FxRnd() % 9;
     if (e.shape < 8) {
         e.width = kWindSize[e.shape][0];
         e.height = kWindSize[e.shape][1];
     }
     e.srcX = e.srcY = 0;
-    e.life = 500 + Rnd() % 500;
-    e.dx = 10 * (-(Rnd() % (9 - e.shape)) - 4);
-    e.dy = Rnd() % 5 - 2;
-    e.x = w / 2 + Rnd() % (w / 2);
-    e.y = Rnd() % h;
+    e.life = 500 + FxRnd() % 500;
+    e.dx = 10 * (-(FxRnd() % (9 - e.shape)) - 4);
+    e.dy = FxRnd() % 5 - 2;
+    e.x = w / 2 + FxRnd() % (w / 2);
+    e.y = FxRnd() % h;
 }
 
 void CWindEffect::Update() {
@@ -241,28 +241,28 @@ void CRainEffect::SpawnOne() {
     auto it = std::find_if(m_Elems.begin(), m_Elems.end(), [](const CEffectElem& e) { return e.life <= 0; });
     if (it == m_Elems.end()) return;
     CEffectElem& e = *it;
-    e.life = 4 + Rnd() % 5;
-    e.x = Rnd() % w;
-    const int32_t y0 = Rnd() % (h - 150);
-    e.y = y0 - Rnd() % 150;
+    e.life = 4 + FxRnd() % 5;
+    e.x = FxRnd() % w;
+    const int32_t y0 = FxRnd() % (h - 150);
+    e.y = y0 - FxRnd() % 150;
     if (m_Rate < 20) {
-        e.depth = 3 + Rnd() % 7;
+        e.depth = 3 + FxRnd() % 7;
     } else {
-        const int32_t a = Rnd() % 10;
-        e.depth = std::max(0, a - Rnd() % 5);
+        const int32_t a = FxRnd() % 10;
+        e.depth = std::max(0, a - FxRnd() % 5);
     }
-    e.shape = Rnd() % 3;
-    e.srcX = (e.depth < 3 || e.depth > 4) ? 1 : Rnd() % 2;
+    e.shape = FxRnd() % 3;
+    e.srcX = (e.depth < 3 || e.depth > 4) ? 1 : FxRnd() % 2;
     e.width = 2 - e.srcX;
-    e.srcY = Rnd() % (e.depth + 1);
+    e.srcY = FxRnd() % (e.depth + 1);
     e.height = 10 - e.depth;
-    e.dx = Rnd() % 5 - 2;
-    e.dy = Rnd() % (10 - e.depth) + 10 + 2 * (10 - e.depth);
+    e.dx = FxRnd() % 5 - 2;
+    e.dy = FxRnd() % (10 - e.depth) + 10 + 2 * (10 - e.depth);
     ++m_Live;
     if (++s_SpawnCounter > 5) {
         s_SpawnCounter = 0;
-        const int32_t sx = Rnd() % w;
-        const int32_t sy = Rnd() % h;
+        const int32_t sx = FxRnd() % w;
+        const int32_t sy = FxRnd() % h;
         MakeRainSplash(sx, sy, m_Lightning);
     }
 }
@@ -275,12 +275,12 @@ void CRainEffect::Update() {
         if (--e.life == 0) --m_Live;
     }
     if (m_Rate >= 2) {
-        const int32_t n = Rnd() % m_Rate;
+        const int32_t n = FxRnd() % m_Rate;
         for (int32_t i = 0; i < n; ++i) SpawnOne();
         if (!m_Active) {
-            if (Rnd() % 4 == 0) --m_Rate;
+            if (FxRnd() % 4 == 0) --m_Rate;
         } else if (m_Rate < 31) {
-            if (Rnd() % 4 == 0) ++m_Rate;
+            if (FxRnd() % 4 == 0) ++m_Rate;
         }
     }
     // At or below 0: the count never goes negative, so "below 0" would keep
@@ -324,9 +324,9 @@ void CFlakeEffect::SetLevel(int32_t) {
     if (!p) return;
     for (int32_t y = 0; y < 3; ++y)
         for (int32_t x = 0; x < 3; ++x) {
-            const int r = 150 + Rnd() % 50;
-            const int g = 150 + Rnd() % 50;
-            const int b = 150 + Rnd() % 50;
+            const int r = 150 + FxRnd() % 50;
+            const int g = 150 + FxRnd() % 50;
+            const int b = 150 + FxRnd() % 50;
             PutPixel16(*m_pImage, p, x, y, g_PixelFormat.FromRgb(r, g, b));
         }
     PutPixel16(*m_pImage, p, 1, 1, g_PixelFormat.Get() == kFormat565 ? 0xFFFF : 0x7FFF);
@@ -336,7 +336,7 @@ void CFlakeEffect::SetLevel(int32_t) {
 void CFlakeEffect::Step(CEffectElem& e, int32_t driftOn, int32_t& respawns, int32_t& allowed) {
     if (e.life > 0) {
         if (e.sway == 0) {
-            e.sway = 5 + Rnd() % 15;
+            e.sway = 5 + FxRnd() % 15;
             e.dx = -e.dx;
         } else {
             --e.sway;
@@ -350,31 +350,31 @@ void CFlakeEffect::Step(CEffectElem& e, int32_t driftOn, int32_t& respawns, int3
         const int32_t w = ViewW(), h = ViewH();
         if (w >= 1 && h >= 1) {
             if (driftOn) {
-                e.shape = Rnd() % 9;
-                if (e.shape > 6) e.shape -= 1 + Rnd() % 2;
+                e.shape = FxRnd() % 9;
+                if (e.shape > 6) e.shape -= 1 + FxRnd() % 2;
             } else {
-                e.shape = Rnd() % 4;
+                e.shape = FxRnd() % 4;
             }
             e.width = kFlakeSize[e.shape][0];
             e.height = kFlakeSize[e.shape][1];
             e.srcX = e.srcY = 0;
-            e.grey = 100 + Rnd() % 120;
-            e.life = e.fullLife = 100 + Rnd() % 100;
-            e.dx = Rnd() % 4;
-            e.sway = 5 + Rnd() % 15;
-            if (Rnd() % 2 == 0) e.sway = -e.sway;
-            e.dy = Rnd() % (e.shape / 2 + 1) + e.shape / 2;
-            if (e.shape > 6) e.dy += Rnd() % (e.shape + 1);
+            e.grey = 100 + FxRnd() % 120;
+            e.life = e.fullLife = 100 + FxRnd() % 100;
+            e.dx = FxRnd() % 4;
+            e.sway = 5 + FxRnd() % 15;
+            if (FxRnd() % 2 == 0) e.sway = -e.sway;
+            e.dy = FxRnd() % (e.shape / 2 + 1) + e.shape / 2;
+            if (e.shape > 6) e.dy += FxRnd() % (e.shape + 1);
             if (e.dy < 1) e.dy = 1;
-            e.x = Rnd() % w;
-            e.y = Rnd() % h;
+            e.x = FxRnd() % w;
+            e.y = FxRnd() % h;
             if (m_Drift > 2) {
-                if (Rnd() % 2 == 0)
+                if (FxRnd() % 2 == 0)
                     e.x /= 2;
                 else
                     e.y /= 2;
             } else if (m_Drift < -2) {
-                if (Rnd() % 2 == 0)
+                if (FxRnd() % 2 == 0)
                     e.x = w - e.x / 2;
                 else
                     e.y /= 2;
@@ -387,8 +387,8 @@ void CFlakeEffect::Step(CEffectElem& e, int32_t driftOn, int32_t& respawns, int3
 }
 
 void CFlakeEffect::Update(int32_t countdown) {
-    if (Rnd() % 200 == 0) m_Trend = Rnd() % 3;
-    if (Rnd() % 10 == 0) {
+    if (FxRnd() % 200 == 0) m_Trend = FxRnd() % 3;
+    if (FxRnd() % 10 == 0) {
         if (m_Trend == 0)
             m_Drift = std::max(-8, m_Drift - 1);
         else if (m_Trend == 1)

@@ -66,7 +66,7 @@ struct Canvas {
 };
 
 enum Frame : uint32_t {
-    kButtonNormal, kButtonLit, kFirstPortrait, kCredits = kFirstPortrait + 3 * kDemoPortraitCount, kFirstSlide,
+    kTitleButtonNormal, kTitleButtonLit, kFirstPortrait, kCredits = kFirstPortrait + 3 * kDemoPortraitCount, kFirstSlide,
     kTitleFull = kFirstSlide + 2 * kDemoSlideCount, kClassMenu, kNewGame
 };
 
@@ -167,7 +167,7 @@ void AddDemoTitleAnims(std::vector<std::string>& anim, uint32_t lib, uint32_t fi
         if (anim.size() <= id) anim.resize(id + 1);
         anim[id] = std::move(table);
     };
-    put(kDemoTitleButtonAnim, BuildAnimTable({{0, {frame(kButtonNormal, 4)}}, {0, {frame(kButtonLit, 4)}}}));
+    put(kDemoTitleButtonAnim, BuildAnimTable({{0, {frame(kTitleButtonNormal, 4)}}, {0, {frame(kTitleButtonLit, 4)}}}));
     std::vector<AnimSeqSpec> portraits;
     for (uint32_t k = 0; k < kDemoPortraitCount; ++k) {
         AnimSeqSpec s;

@@ -90,7 +90,7 @@ ImageFrame Solid(int w, int h, int r, int g, int b) {
 
 // Frames of library "jm", in this order; AddDemoUiAnims refers to them by
 // index.
-enum Frame : uint32_t {
+enum UiFrame : uint32_t {
     kFrameTop, kFrameBottom, kFrameLeft, kFrameRight, kGlow0, kGlow1, kButtonNormal, kButtonPressed,
     kButtonLit, kBarFull, kBarEmpty, kTitle800, kCaretOn, kFirstPanelFrame
 };
