@@ -14,39 +14,29 @@
 namespace {
 
 using datagen::KeyValues;
+using datagen::ObjRecord;
 using datagen::ScnObjRecord;
-
-ScnObjRecord Rec(int type, int model, int x, int y, int logic, const std::string& event = "") {
-    ScnObjRecord r;
-    r.type = type;
-    r.modelId = model;
-    r.x = x;
-    r.y = y;
-    r.logic = logic;
-    r.eventId = event;
-    return r;
-}
 
 datagen::ScnObjListSpec Sample() {
     datagen::ScnObjListSpec s;
     s.bldMdl = "Town.mdl";
-    ScnObjRecord a = Rec(12, 1, 10, 11, 0, "Guard");
+    ScnObjRecord a = ObjRecord(12, 1, 10, 11, 0, "Guard");
     a.moveLevel = 4;
     a.range[0] = 1, a.range[1] = 2, a.range[2] = 3, a.range[3] = 4;
     a.array = 5, a.group = 6, a.data[0] = 7, a.data[1] = 8, a.data[2] = 9;
     a.init[0] = 70000, a.init[1] = 21;
     a.dir = 5;
-    ScnObjRecord b = Rec(13, 1, 12, 13, 1, "Walker");
+    ScnObjRecord b = ObjRecord(13, 1, 12, 13, 1, "Walker");
     b.rect[0] = 10, b.rect[1] = 11, b.rect[2] = 4, b.rect[3] = 3;
-    ScnObjRecord c = Rec(14, 1, 14, 15, 2, "Patrol");
+    ScnObjRecord c = ObjRecord(14, 1, 14, 15, 2, "Patrol");
     c.path = {{1, 2}, {3, 4}, {5, 6}};
-    ScnObjRecord d = Rec(15, 1, 16, 17, 3);
+    ScnObjRecord d = ObjRecord(15, 1, 16, 17, 3);
     d.asd[0] = 1, d.asd[1] = 2, d.asd[2] = 3, d.point[0] = 40, d.point[1] = 41;
-    ScnObjRecord e = Rec(16, 1, 18, 19, 4);
+    ScnObjRecord e = ObjRecord(16, 1, 18, 19, 4);
     e.init[0] = 30, e.init[1] = 31, e.dir = 6;
     s.cha = {a, b, c, d, e};
-    for (int id : {1499, 1500, 2000, 2001}) s.bea.push_back(Rec(11, id, id - 1490, 3, 0, "B" + std::to_string(id)));
-    s.prop = {Rec(11, 5, 7, 7, 0, "Key"), Rec(11, 6, 7, 7, 0, "key"), Rec(101, 3, 9, 9, 0)};
+    for (int id : {1499, 1500, 2000, 2001}) s.bea.push_back(ObjRecord(11, id, id - 1490, 3, 0, "B" + std::to_string(id)));
+    s.prop = {ObjRecord(11, 5, 7, 7, 0, "Key"), ObjRecord(11, 6, 7, 7, 0, "key"), ObjRecord(101, 3, 9, 9, 0)};
     return s;
 }
 

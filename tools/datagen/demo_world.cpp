@@ -9,20 +9,9 @@ namespace datagen {
 
 namespace {
 
-ScnObjRecord Obj(int type, int model, int x, int y, int logic, const std::string& event) {
-    ScnObjRecord r;
-    r.type = type;
-    r.modelId = model;
-    r.x = x;
-    r.y = y;
-    r.logic = logic;
-    r.eventId = event;
-    return r;
-}
-
 // A roamer (type 13, logic 1) in a box around its cell.
 ScnObjRecord Roamer(int model, int x, int y, const std::string& event, int rest) {
-    ScnObjRecord r = Obj(13, model, x, y, 1, event);
+    ScnObjRecord r = ObjRecord(13, model, x, y, 1, event);
     r.moveLevel = rest;
     r.rect[0] = x - 3, r.rect[1] = y - 3, r.rect[2] = 6, r.rect[3] = 6;
     r.range[0] = x - 3, r.range[1] = y - 3, r.range[2] = 6, r.range[3] = 6;
@@ -45,7 +34,7 @@ ScnObjListSpec DemoStartObjects() {
     ScnObjListSpec s;
     s.bldMdl = kDemoBldModelFile;
     s.bld = 6;
-    ScnObjRecord elder = Obj(12, 1, 18, 24, 0, "Elder");
+    ScnObjRecord elder = ObjRecord(12, 1, 18, 24, 0, "Elder");
     elder.dir = 2;
     s.cha = {elder, Roamer(1, 36, 36, "Guard", 2)};
     s.bea = {Roamer(20001, 40, 44, "Bird1", 1), Roamer(20001, 44, 40, "Bird2", 1),
@@ -53,7 +42,7 @@ ScnObjListSpec DemoStartObjects() {
     // The creatures of demo_creatures.h: a lit firefly going round a path
     // beside the start, a pushable beetle in a box, a fish in the pond and
     // a frog on its bank that jumps in when the player comes near.
-    ScnObjRecord firefly = Obj(14, kDemoFireflyModel, 30, 28, 2, "Firefly");
+    ScnObjRecord firefly = ObjRecord(14, kDemoFireflyModel, 30, 28, 2, "Firefly");
     firefly.path = {{36, 28}, {36, 36}, {30, 36}, {30, 28}};
     ScnObjRecord fish = Roamer(kDemoFishModel, 46, 16, "Fish", 0);
     fish.rect[0] = 41, fish.rect[1] = 11, fish.rect[2] = 10, fish.rect[3] = 10;
@@ -61,7 +50,7 @@ ScnObjListSpec DemoStartObjects() {
     s.bea.push_back(Roamer(kDemoBeetleModel, 34, 38, "Beetle", 1));
     s.bea.push_back(fish);
     s.bea.push_back(Roamer(kDemoFrogModel, 38, 18, "Frog", 2));
-    s.prop = {Obj(11, 1, 22, 30, 0, "Stick1"), Obj(11, 1, 24, 30, 0, "Stick2")};
+    s.prop = {ObjRecord(11, 1, 22, 30, 0, "Stick1"), ObjRecord(11, 1, 24, 30, 0, "Stick2")};
     return s;
 }
 

@@ -51,6 +51,18 @@ struct ScnObjRecord {
     int point[2] = {};
 };
 
+// A record of the common keys; the rest stay at their defaults.
+inline ScnObjRecord ObjRecord(int type, int model, int x, int y, int logic, const std::string& event = "") {
+    ScnObjRecord r;
+    r.type = type;
+    r.modelId = model;
+    r.x = x;
+    r.y = y;
+    r.logic = logic;
+    r.eventId = event;
+    return r;
+}
+
 struct ScnObjListSpec {
     std::string bldMdl;
     int bld = 0;
