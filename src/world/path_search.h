@@ -103,8 +103,7 @@ public:
         int32_t parent;  // node index, -1 for the start
         int32_t g;
         int32_t h;
-        int32_t heapPos;  // 1-based position in the open list, 0 once expanded
-        uint8_t dir;      // step from the parent, 255 for the start
+        uint8_t dir;  // step from the parent, 255 for the start
     };
 
     CPathSearch() = default;
@@ -130,25 +129,31 @@ public:
     const Node* Result() const { return m_Result >= 0 ? &m_Nodes[size_t(m_Result)] : nullptr; }
     const Node& NodeAt(int32_t i) const { return m_Nodes[size_t(i)]; }
     int32_t ResultIndex() const { return m_Result; }
-    int32_t NodeCount() const { return int32_t(m_Nodes.size()); }
+    int32_t NodeCount() const { return m_NodeCount; }
 
 private:
     struct HeapEntry {
         int32_t f;
         int32_t node;
     };
+    struct CellMark {
+        uint32_t gen;  // the node is valid while this equals the search's generation
+        int32_t node;
+    };
     int32_t AddNode(uint32_t key, int32_t parent, uint8_t dir, int32_t g, int32_t h);
-    void SiftUp(int32_t pos);
-    int32_t PopTop();
+    // Room for `more` nodes beyond those made.
+    void Reserve(int32_t more);
     int32_t Steps() const;
 
+    // Sized to capacity; the first m_NodeCount are the nodes made.
     std::vector<Node> m_Nodes;
-    std::vector<HeapEntry> m_Heap{HeapEntry{0, -1}};  // [0] unused
+    // Per node: its 1-based position in the open list, 0 once expanded.
+    std::vector<int32_t> m_HeapPos;
+    std::vector<HeapEntry> m_Heap;  // [0] unused
+    int32_t m_NodeCount = 0;
     int32_t m_HeapSize = 0;
-    // Per cell of the grid searched: the node made on it, valid while its
-    // stamp equals the search's generation.
-    std::vector<uint32_t> m_Stamp;
-    std::vector<int32_t> m_CellNode;
+    // Per cell of the grid searched: the node made on it.
+    std::vector<CellMark> m_CellMark;
     uint32_t m_Gen = 0;
     int32_t m_Result = -1;
 };
