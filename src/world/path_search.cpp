@@ -162,8 +162,23 @@ int CPathSearch::Search(uint32_t start, CPathMap* map, int32_t budget) {
                 to[d] = in ? cells + idx[d] : nullptr;
             }
         }
+        // Free and closed cells without branches; the few cells that hold
+        // something are asked for their camp.
+        uint32_t held = 0;
         for (int d = 0; d < 8; ++d) {
-            const int p = passOf(to[d]);
+            const CMapCell* c = to[d];
+            if (!c) {
+                blocked |= 1u << d;
+                continue;
+            }
+            const bool walk = wc == 1 ? c->m_Walkable != 0 : c->AllowsWalkClass(wc);
+            const uint16_t occ = c->m_Occupant;
+            blocked |= uint32_t(!walk) << d;
+            held |= uint32_t(walk & (occ != 0) & (occ != kNoObj)) << d;
+        }
+        for (; held; held &= held - 1) {
+            const int d = std::countr_zero(held);
+            const int p = to[d]->Passable(wc);
             blocked |= uint32_t(p == kPassBlocked) << d;
             own |= uint32_t(p == kPassOwnCamp) << d;
         }
