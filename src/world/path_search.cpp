@@ -111,13 +111,6 @@ int CPathSearch::Search(uint32_t start, CPathMap* map, int32_t budget) {
     CellMark* mark = m_CellMark.data();
     const int32_t wc = map->m_WalkClass;
     const int32_t goalX = map->m_GoalX, goalY = map->m_GoalY;
-    // Passable() of a cell, 3 (blocked) off the grid.
-    auto passOf = [wc](const CMapCell* c) -> int {
-        if (!c) return kPassBlocked;
-        if (wc == 1 ? c->m_Walkable == 0 : !c->AllowsWalkClass(wc)) return kPassBlocked;
-        if (c->m_Occupant == 0 || c->m_Occupant == kNoObj) return kPassFree;
-        return c->Passable(wc);
-    };
     auto inGrid = [w, h](int32_t x, int32_t y) { return x >= 0 && y >= 0 && x < w && y < h; };
     const int32_t off[8] = {-w, -w + 1, 1, w + 1, w, w - 1, -1, -w - 1};
 
@@ -186,7 +179,7 @@ int CPathSearch::Search(uint32_t start, CPathMap* map, int32_t budget) {
         uint32_t open = ~blocked & ~(RotL(blocked) & RotR(blocked) & 0xAAu) & 0xFFu;
         if (own && from) {
             // No step from one own-camp role's cell onto another's.
-            const bool fromOwn = passOf(from) == kPassOwnCamp;
+            const bool fromOwn = from->Passable(wc) == kPassOwnCamp;
             for (uint32_t m = own & open; m; m &= m - 1) {
                 const int d = std::countr_zero(m);
                 if (fromOwn && from->m_Occupant != to[d]->m_Occupant) open &= ~(1u << d);
@@ -198,12 +191,11 @@ int CPathSearch::Search(uint32_t start, CPathMap* map, int32_t budget) {
             const int32_t nx = x + kPathDir[d].x, ny = y + kPathDir[d].y;
             const uint32_t next = MakePathKey(nx, ny);
             if (next == goal) {
-                m_HeapSize = heapSize;
-                m_NodeCount = count;
                 m_Result = count++;
                 nodes[m_Result] = Node{next, n, g2, 0, uint8_t(d)};
+                SiftUpAt(heap, at, ++heapSize, HeapEntry{g2, m_Result});
+                m_HeapSize = heapSize;
                 m_NodeCount = count;
-                SiftUpAt(heap, at, ++m_HeapSize, HeapEntry{g2, m_Result});
                 return 1;
             }
             CellMark& cm = mark[idx[d]];

@@ -163,17 +163,26 @@ TEST_F(PathTest, MatchesTheReferenceOnRandomGrids) {
         const int w = side, h = t % 3 == 0 ? side : 8 + plat::Rand() % side;
         grid.Create(w, h);
         const int blocked = plat::Rand() % 40, held = plat::Rand() % 8;
+        // Every fourth grid has terrain classes and a mover of another walk class.
+        static const uint8_t kTerrains[] = {0, 3, 12, 14, 16};
+        static const uint8_t kClasses[] = {11, 13, 15, 3};
+        const bool terrain = t % 4 == 3;
+        const uint8_t walkClass = terrain ? kClasses[plat::Rand() % 4] : 1;
         for (int32_t i = 0; i < grid.CellCount(); ++i) {
             CMapCell& c = grid.Cells()[i];
             c.m_Walkable = plat::Rand() % 100 >= blocked;
+            if (terrain) c.m_Terrain = kTerrains[plat::Rand() % 5];
             if (plat::Rand() % 100 < held)
                 c.m_Occupant = plat::Rand() % 2 ? own[size_t(plat::Rand() % 6)] : other[size_t(plat::Rand() % 6)];
         }
-        const CGamePoint s{plat::Rand() % w, plat::Rand() % h}, g{plat::Rand() % w, plat::Rand() % h};
+        CGamePoint s{plat::Rand() % w, plat::Rand() % h}, g{plat::Rand() % w, plat::Rand() % h};
+        // Now and then a start or goal just off the grid.
+        if (t % 13 == 5) s.x = t % 2 ? -1 : w;
+        if (t % 17 == 7) g.y = t % 2 ? -1 : h;
         for (int32_t budget : budgets) {
             if (quick && budget == 0 && w * h > 3000 && t % 4) continue;
             SCOPED_TRACE("case " + std::to_string(t) + " budget " + std::to_string(budget));
-            CPathMap a(&grid, 1, g.x, g.y), b(&grid, 1, g.x, g.y);
+            CPathMap a(&grid, walkClass, g.x, g.y), b(&grid, walkClass, g.x, g.y);
             a.m_pEngine = &engine;
             const int rp = engine.Search(MakePathKey(s.x, s.y), &a, budget);
             const int rr = ref.Search(MakePathKey(s.x, s.y), &b, budget);
