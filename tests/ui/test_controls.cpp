@@ -19,10 +19,8 @@ class ControlTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        datagen::DemoOptions o;
-        o.libraries = o.sounds = o.music = false;
         std::string error;
-        ASSERT_TRUE(datagen::WriteDemoDataSet(Dir(), o, &error)) << error;
+        ASSERT_TRUE(WriteDemoTables(&error)) << error;
         ASSERT_EQ(g_TextTable.Load((Dir() + "mb/Text.txt").c_str(), 0, 0, 1), 1);
         ASSERT_EQ(g_JMMng.CreatePanels(), 1);
         g_JMHooks.tickCount = [] { return s_tick; };

@@ -31,10 +31,8 @@ class SettingsTest : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        datagen::DemoOptions o;
-        o.libraries = o.sounds = o.music = false;
         std::string error;
-        ASSERT_TRUE(datagen::WriteDemoDataSet(Dir(), o, &error)) << error;
+        ASSERT_TRUE(WriteDemoTables(&error)) << error;
         ASSERT_EQ(g_TextTable.Load((Dir() + "mb/Text.txt").c_str(), 0, 0, 1), 1);
         g_Fake = FakeGame{};
         g_JMHooks.gameState = [] { return g_Fake.state; };

@@ -61,10 +61,8 @@ TEST_F(TextTest, FontTableSizesAreClampedAndLimitedToSix) {
 }
 
 TEST_F(TextTest, EveryDemoTextConvertsAndHasAGlyph) {
-    datagen::DemoOptions o;
-    o.libraries = o.sounds = o.music = false;
     std::string error;
-    ASSERT_TRUE(datagen::WriteDemoDataSet(Dir(), o, &error)) << error;
+    ASSERT_TRUE(WriteDemoTables(&error)) << error;
     std::vector<std::string> texts;
     CTxtTable text;
     ASSERT_EQ(text.Load((Dir() + "mb/Text.txt").c_str(), 0, 0, 1), 1);

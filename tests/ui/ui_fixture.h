@@ -13,6 +13,7 @@
 #include "core/key_state.h"
 #include "core/log.h"
 #include "core/txt_table.h"
+#include "datagen/demo_data.h"
 #include "datagen/demo_ui.h"
 #include "datagen/lib_writer.h"
 #include "datagen/panel_table_writer.h"
@@ -103,6 +104,13 @@ protected:
         display_.reset();
         FreeColorTables();
         TempDirTest::TearDown();
+    }
+
+    // The demo set's tables (no libraries, sounds or music) in the test folder.
+    bool WriteDemoTables(std::string* error) {
+        datagen::DemoOptions o;
+        o.libraries = o.sounds = o.music = false;
+        return datagen::WriteDemoDataSet(Dir(), o, error);
     }
 
     // Pads the table with spare rows so every id below 240 is indexed (the
