@@ -39,8 +39,10 @@ inline int32_t PopTopAt(E* heap, int32_t* at, int32_t& size) {
     for (;;) {
         int32_t c = pos * 2;
         if (c > n) break;
-        // The smaller child, the left one on a tie.
-        c += int32_t((c + 1 <= n) & (heap[c + 1].f < heap[c].f));
+        // The smaller child, the left one on a tie. A branch, not a select:
+        // the guess lets the next level's loads start early, where a select
+        // would chain every level's loads on the compare before it.
+        if (c + 1 <= n && heap[c + 1].f < heap[c].f) ++c;
         const E child = heap[c];
         if (!(child.f < e.f)) break;
         heap[pos] = child;
