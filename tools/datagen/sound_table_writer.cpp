@@ -73,14 +73,37 @@ bool WriteDemoSounds(const std::string& folder) {
     }
     ok &= WriteWave(Join(folder, "notice.sy"), chime, chimeBytes);
 
-    const std::vector<SoundRow> rows = {
+    // Title loop: a soft four-note arpeggio of whole periods, so it loops
+    // without a click.
+    std::vector<int16_t> title;
+    for (double hz : {220.0, 276.0, 330.0, 440.0}) {
+        const std::vector<int16_t> note = Tone(22050, 500, hz, 2500);
+        title.insert(title.end(), note.begin(), note.end());
+    }
+    ok &= WriteWave(Join(folder, "title.sy"), mono, Pcm16Bytes(title));
+    // Menu hover: a faint tick.
+    ok &= WriteWave(Join(folder, "hover.sy"), mono, Pcm16Bytes(Tone(22050, 35, 1320.0, 5000)));
+    // Class chosen: a rising two-tone chime.
+    std::vector<int16_t> chosen = Tone(22050, 100, 660.0, 9000);
+    const std::vector<int16_t> high = Tone(22050, 140, 990.0, 9000);
+    chosen.insert(chosen.end(), high.begin(), high.end());
+    ok &= WriteWave(Join(folder, "chosen.sy"), mono, Pcm16Bytes(chosen));
+
+    std::vector<SoundRow> rows = {
         {"click", 1, "click", 0, ""},
         {"step", 12, "step*step*step", 1, ""},
         {"hit", 20, "hit*hit", 2, "100*101"},
         {"ambient", 21, "ambient", 1, ""},
         {"notice", 22, "notice", 0, ""},
+        {"title loop", 144, "title", 1, ""},
+        {"menu hover", 147, "hover", 0, ""},
+        {"class chosen", 149, "chosen", 1, ""},
     };
-    // Ids must stay below the row count + 20: the manager indexes no higher.
+    // The manager indexes ids below the row count + 20 only, so like a full
+    // table this one has a row for every id up to its highest; spare rows
+    // name no file.
+    for (int id = 23; id < 150; ++id)
+        if (id != 144 && id != 147 && id != 149) rows.push_back({"spare", id, " ", 1, ""});
     ok &= WriteSoundTable(Join(folder, "SoundMdl.sy"), rows);
     return ok;
 }
