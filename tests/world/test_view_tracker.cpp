@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "datagen/table_writer.h"
 #include "support/packet_decode.h"
 #include "world/bld.h"
 #include "world/obj_mng.h"
@@ -175,6 +176,64 @@ TEST_F(ViewTrackerTest, LeavePacketSendsTheClientToItsReviveScene) {
     EXPECT_EQ(sounds, std::vector<std::string>{"112/0/100"}) << "entry -1: the CSD portal";
     EXPECT_EQ(mng->FindSceneOfClient(0), town);
     EXPECT_EQ(town->m_Trackers.GetCount(), 1);
+}
+
+TEST_F(ViewTrackerTest, DeathNoticeNamesAnAttackerWhoseRowAsksForIt) {
+    static int record;
+    static std::vector<std::string> seen;
+    static CGameObj* attacker;
+    seen.clear();
+    attacker = nullptr;
+    // The key index reaches only a little past the row count: one row per key.
+    datagen::Table text;
+    for (int key = 0; key <= 232; ++key) text.push_back({std::to_string(key), "-"});
+    text[231][1] = " fell";
+    text[232][1] = ": slain by ";
+    ASSERT_TRUE(datagen::WriteTable(Dir() + "Text.txt", text));
+    ASSERT_EQ(g_TextTable.Load("Text.txt", 0, 0, 1), 1);
+    // Column 27 set for the guard only.
+    std::vector<std::string> head(28, "x"), hero(28, ""), guard(28, "");
+    head[0] = "Name", head[1] = "Id", hero[0] = "Hero", hero[1] = "1", guard[0] = "Guard", guard[1] = "7";
+    guard[27] = "1";
+    ASSERT_TRUE(datagen::WriteTable(Dir() + "mb/Role.txt", {head, hero, guard}));
+    ASSERT_EQ(g_RoleMdlTable.Load("mb\\Role.txt", 1, 1, 1), 1);
+    g_WorldHooks.getRoleModelRow = [](const CGameObj* r) -> const CTxtRow* { return g_RoleMdlTable.GetRow(r->m_Kind == 60 ? 1 : 7); };
+    g_SceneHooks.getRecord = [](int32_t id) { return id == 1 ? reinterpret_cast<CRoleData*>(&record) : nullptr; };
+    g_SceneHooks.setDead = [](CRoleData*, int dead) { seen.push_back("dead " + std::to_string(dead)); };
+    g_SceneHooks.dropMoney = [](CRoleData*, int32_t amount) { seen.push_back("drop " + std::to_string(amount)); };
+    g_SceneHooks.getLastAttacker = [](CGameObj*) { return attacker; };
+    g_SceneHooks.getSaveName = []() -> const char* { return "Ann"; };
+    g_SceneHooks.showNotice = [](const char* text) { seen.push_back(std::string("notice ") + text); };
+
+    tracker->ShowDeathNotice();
+    EXPECT_TRUE(seen.empty()) << "no player record yet";
+    tracker->Bind(tracker->m_RoleHandle);
+    ASSERT_NE(tracker->m_pRecord, nullptr);
+
+    CFakeRole* guard7 = AddGuard(5, 5, 2);
+    ASSERT_NE(guard7, nullptr);
+    tracker->ShowDeathNotice();
+    EXPECT_EQ(seen, (std::vector<std::string>{"drop -1", "dead 1"})) << "scene type 2, no attacker";
+
+    seen.clear();
+    attacker = guard7;
+    tracker->ShowDeathNotice();
+    EXPECT_EQ(seen, (std::vector<std::string>{"drop -1", "dead 1", "notice Ann: slain by Guard fell"}));
+
+    seen.clear();
+    attacker = RoleOf(town, 0);  // the hero's row leaves column 27 empty
+    tracker->ShowDeathNotice();
+    EXPECT_EQ(seen, (std::vector<std::string>{"drop -1", "dead 1"}));
+
+    // A scene of type 1 or less keeps the record's money and life.
+    const CTxtRow* row = town->m_pWorld->m_pScnRow;
+    town->m_pWorld->m_pScnRow = nullptr;
+    seen.clear();
+    attacker = guard7;
+    tracker->ShowDeathNotice();
+    town->m_pWorld->m_pScnRow = row;
+    EXPECT_EQ(seen, (std::vector<std::string>{"notice Ann: slain by Guard fell"}));
+    g_TextTable.Clear();
 }
 
 } // namespace
