@@ -61,6 +61,9 @@ protected:
     }
     void TearDown() override {
         g_JMMng.ClearUp();
+        // The game keeps the screen's handler linked until exit; a test must
+        // not leave later tests' messages reaching it.
+        g_Screen.Deactivate();
         plat::ClearMessageQueue();
         DisplayForceModeFailures(0);
         plat::SetDisplayPresenter(nullptr);
