@@ -26,8 +26,7 @@ inline void SiftUpAt(E* heap, int32_t* at, int32_t pos, E e) {
     at[e.node] = pos;
 }
 
-// Takes the top off a heap of `size` entries; the slot past the end is
-// readable (the arrays keep spare room).
+// Takes the top off a heap of `size` entries.
 template <class E>
 inline int32_t PopTopAt(E* heap, int32_t* at, int32_t& size) {
     const int32_t top = heap[1].node;

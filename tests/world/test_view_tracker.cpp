@@ -197,7 +197,9 @@ TEST_F(ViewTrackerTest, DeathNoticeNamesAnAttackerWhoseRowAsksForIt) {
     guard[27] = "1";
     ASSERT_TRUE(datagen::WriteTable(Dir() + "mb/Role.txt", {head, hero, guard}));
     ASSERT_EQ(g_RoleMdlTable.Load("mb\\Role.txt", 1, 1, 1), 1);
-    g_WorldHooks.getRoleModelRow = [](const CGameObj* r) -> const CTxtRow* { return g_RoleMdlTable.GetRow(r->m_Kind == 60 ? 1 : 7); };
+    g_WorldHooks.getRoleModelRow = [](const CGameObj* r) -> const CTxtRow* {
+        return g_RoleMdlTable.GetRow(r->m_Kind == 60 ? 1 : 7);
+    };
     g_SceneHooks.getRecord = [](int32_t id) { return id == 1 ? reinterpret_cast<CRoleData*>(&record) : nullptr; };
     g_SceneHooks.setDead = [](CRoleData*, int dead) { seen.push_back("dead " + std::to_string(dead)); };
     g_SceneHooks.dropMoney = [](CRoleData*, int32_t amount) { seen.push_back("drop " + std::to_string(amount)); };
