@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "world/handle_table.h"
+#include "world/objects/handle_table.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include <memory>
 
-#include "world/game_obj.h"
-#include "world/handle_table.h"
-#include "world/obj_mng.h"
-#include "world/world_globals.h"
+#include "world/objects/game_obj.h"
+#include "world/objects/handle_table.h"
+#include "world/objects/obj_mng.h"
+#include "world/scene/world_globals.h"
 
 namespace {
 

@@ -11,13 +11,13 @@
 
 #include "../tests/world/path_oracle.h"
 #include "platform/random.h"
-#include "world/game_obj.h"
-#include "world/grid_search.h"
-#include "world/handle_table.h"
-#include "world/line_walk.h"
-#include "world/path_search.h"
-#include "world/world_globals.h"
-#include "world/world_hooks.h"
+#include "world/objects/game_obj.h"
+#include "world/map/grid_search.h"
+#include "world/objects/handle_table.h"
+#include "world/map/line_walk.h"
+#include "world/map/path_search.h"
+#include "world/scene/world_globals.h"
+#include "world/scene/world_hooks.h"
 
 namespace {
 

@@ -1,8 +1,20 @@
-# vt_library(name dep...): every .cpp under src/<name> (not in sub-folders that
-# have their own CMakeLists) becomes the static library vt_<name>. A folder
-# with no sources yet becomes an interface library so dependants still link.
+# vt_sources(out dir): every .cpp under dir, in sub-folders by concern too,
+# except those in sub-folders with a CMakeLists of their own (programs).
+function(vt_sources out dir)
+  file(GLOB_RECURSE _all CONFIGURE_DEPENDS ${dir}/*.cpp)
+  file(GLOB_RECURSE _own ${dir}/*/CMakeLists.txt)
+  foreach(c ${_own})
+    get_filename_component(_d ${c} DIRECTORY)
+    list(FILTER _all EXCLUDE REGEX "^${_d}/")
+  endforeach()
+  set(${out} ${_all} PARENT_SCOPE)
+endfunction()
+
+# vt_library(name dep...): every .cpp under src/<name> becomes the static
+# library vt_<name>. A folder with no sources yet becomes an interface library
+# so dependants still link.
 function(vt_library name)
-  file(GLOB _src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${name}/*.cpp)
+  vt_sources(_src ${PROJECT_SOURCE_DIR}/src/${name})
   set(_deps)
   foreach(d ${ARGN})
     list(APPEND _deps vt_${d})
@@ -18,10 +30,11 @@ function(vt_library name)
   endif()
 endfunction()
 
-# vt_test(name lib...): every .cpp in tests/<name> becomes the test program
-# test_<name>, registered with CTest.
+# vt_test(name lib...): every .cpp under tests/<name>, its sub-folders
+# mirroring the library's, becomes the test program test_<name>, registered
+# with CTest.
 function(vt_test name)
-  file(GLOB _src CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${name}/*.cpp)
+  vt_sources(_src ${PROJECT_SOURCE_DIR}/tests/${name})
   if(NOT _src)
     return()
   endif()

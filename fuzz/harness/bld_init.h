@@ -9,7 +9,7 @@
 #include "bld_world.h"
 #include "datagen/demo_bld.h"
 #include "env.h"
-#include "world/bld_init.h"
+#include "world/buildings/bld_init.h"
 
 namespace fuzzharness {
 

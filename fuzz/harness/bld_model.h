@@ -12,7 +12,7 @@
 #include "core/directories.h"
 #include "bld_world.h"
 #include "env.h"
-#include "world/bld_mdl.h"
+#include "world/buildings/bld_mdl.h"
 
 namespace fuzzharness {
 

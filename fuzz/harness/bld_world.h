@@ -13,13 +13,13 @@
 #include "gfx/light_grid.h"
 #include "gfx/res_lib.h"
 #include "gfx/surface.h"
-#include "world/bld.h"
-#include "world/bld_mdl.h"
-#include "world/handle_table.h"
-#include "world/map_grid.h"
-#include "world/obj_mng.h"
-#include "world/world_globals.h"
-#include "world/world_hooks.h"
+#include "world/buildings/bld.h"
+#include "world/buildings/bld_mdl.h"
+#include "world/objects/handle_table.h"
+#include "world/map/map_grid.h"
+#include "world/objects/obj_mng.h"
+#include "world/scene/world_globals.h"
+#include "world/scene/world_hooks.h"
 
 namespace fuzzharness {
 

@@ -19,8 +19,8 @@
 #include "gfx/image.h"
 #include "gfx/res_lib.h"
 #include "platform/random.h"
-#include "world/iso_grid.h"
-#include "world/map_grid.h"
+#include "world/map/iso_grid.h"
+#include "world/map/map_grid.h"
 
 namespace fuzzharness {
 

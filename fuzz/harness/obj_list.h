@@ -11,9 +11,9 @@
 #include "core/txt_table.h"
 #include "datagen/table_writer.h"
 #include "env.h"
-#include "world/world.h"
-#include "world/world_globals.h"
-#include "world/world_hooks.h"
+#include "world/scene/world.h"
+#include "world/scene/world_globals.h"
+#include "world/scene/world_hooks.h"
 
 namespace fuzzharness {
 

@@ -8,7 +8,7 @@
 
 #include "env.h"
 #include "platform/text.h"
-#include "world/scn_desc.h"
+#include "world/scene/scn_desc.h"
 
 namespace fuzzharness {
 

@@ -7,8 +7,8 @@
 #include "gfx/surface.h"
 #include "host/game_host.h"
 #include "platform/input.h"
-#include "world/iso_grid.h"
-#include "world/scn_mng.h"
+#include "world/map/iso_grid.h"
+#include "world/scene/scn_mng.h"
 
 int g_DevOverlayOn = 0;
 CFpsCounter g_Fps;

@@ -4,8 +4,8 @@
 #include "app/sequences.h"
 #include "host/player_record.h"
 #include "roles/role.h"
-#include "world/scene_hooks.h"
-#include "world/world_hooks.h"
+#include "world/scene/scene_hooks.h"
+#include "world/scene/world_hooks.h"
 
 void InstallSceneHooks() {
     InstallRoleHooks();

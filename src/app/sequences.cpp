@@ -29,8 +29,8 @@
 #include "sound/sound_mng.h"
 #include "sound/sound_play.h"
 #include "ui/jm_mng.h"
-#include "world/iso_grid.h"
-#include "world/world_hooks.h"
+#include "world/map/iso_grid.h"
+#include "world/scene/world_hooks.h"
 
 int g_IntroMoviePending = 1;
 CImageRef g_UiImages[kUiImageCount];

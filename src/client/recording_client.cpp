@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "core/packet.h"
-#include "world/scn_mng.h"
-#include "world/weather.h"
+#include "world/scene/scn_mng.h"
+#include "world/sky/weather.h"
 
 void CClient::Send(const uint8_t*, int) {}
 

@@ -11,7 +11,7 @@
 #include "host/player_record.h"
 #include "platform/debug.h"
 #include "platform/window.h"
-#include "world/scn_mng.h"
+#include "world/scene/scn_mng.h"
 
 CGameHost g_GameHost;
 CRoleData* g_LocalPlayerRecord = nullptr;

@@ -3,9 +3,9 @@
 
 #include "client/recording_client.h"
 #include "host/game_host.h"
-#include "world/scene_hooks.h"
-#include "world/scn_mng.h"
-#include "world/world.h"
+#include "world/scene/scene_hooks.h"
+#include "world/scene/scn_mng.h"
+#include "world/scene/world.h"
 
 CRoleData* NewPlayerRecord() { return new CRoleData(); }
 

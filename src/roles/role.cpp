@@ -5,12 +5,12 @@
 #include <cstdlib>
 
 #include "core/txt_table.h"
-#include "world/map_grid.h"
-#include "world/obj_desc.h"
-#include "world/scene_hooks.h"
-#include "world/scn_mng.h"
-#include "world/world_globals.h"
-#include "world/world_hooks.h"
+#include "world/map/map_grid.h"
+#include "world/objects/obj_desc.h"
+#include "world/scene/scene_hooks.h"
+#include "world/scene/scn_mng.h"
+#include "world/scene/world_globals.h"
+#include "world/scene/world_hooks.h"
 
 namespace {
 constexpr int32_t kViewStep = 128;

@@ -6,7 +6,7 @@
 // the world and the scenes make stay.
 #include <cstdint>
 
-#include "world/game_obj.h"
+#include "world/objects/game_obj.h"
 
 class CTxtRow;
 

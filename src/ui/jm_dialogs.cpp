@@ -12,7 +12,7 @@
 #include "roles/skill_table.h"
 #include "ui/jm_controls.h"
 #include "ui/jm_mng.h"
-#include "world/obj_desc.h"
+#include "world/objects/obj_desc.h"
 
 CJMPopup* g_JMPopup = nullptr;
 CJMNumberEntry* g_JMNumberEntry = nullptr;

@@ -12,7 +12,7 @@
 #include "platform/input.h"
 #include "platform/msgbox.h"
 #include "ui/jm_controls.h"
-#include "world/world_hooks.h"
+#include "world/scene/world_hooks.h"
 
 CJMHooks g_JMHooks;
 CJMMng g_JMMng;

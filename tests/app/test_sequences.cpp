@@ -11,9 +11,9 @@
 #include "core/directories.h"
 #include "core/txt_table.h"
 #include "datagen/demo_data.h"
-#include "world/scene_hooks.h"
-#include "world/scn_mng.h"
-#include "world/world_hooks.h"
+#include "world/scene/scene_hooks.h"
+#include "world/scene/scn_mng.h"
+#include "world/scene/world_hooks.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "client/recording_client.h"
 #include "core/msg_lists.h"
 #include "host/game_host.h"
-#include "world/scn_mng.h"
-#include "world/view_tracker.h"
+#include "world/scene/scn_mng.h"
+#include "world/scene/view_tracker.h"
 
 namespace {
 

@@ -19,12 +19,12 @@
 #include "roles/role.h"
 #include "support/packet_decode.h"
 #include "support/test_env.h"
-#include "world/obj_mng.h"
-#include "world/scene_hooks.h"
-#include "world/scn_mng.h"
-#include "world/view_tracker.h"
-#include "world/world.h"
-#include "world/world_hooks.h"
+#include "world/objects/obj_mng.h"
+#include "world/scene/scene_hooks.h"
+#include "world/scene/scn_mng.h"
+#include "world/scene/view_tracker.h"
+#include "world/scene/world.h"
+#include "world/scene/world_hooks.h"
 
 namespace {
 

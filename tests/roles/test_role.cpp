@@ -6,12 +6,12 @@
 #include "datagen/table_writer.h"
 #include "roles/role.h"
 #include "support/test_env.h"
-#include "world/handle_table.h"
-#include "world/map_grid.h"
-#include "world/obj_mng.h"
-#include "world/scene_hooks.h"
-#include "world/world_globals.h"
-#include "world/world_hooks.h"
+#include "world/objects/handle_table.h"
+#include "world/map/map_grid.h"
+#include "world/objects/obj_mng.h"
+#include "world/scene/scene_hooks.h"
+#include "world/scene/world_globals.h"
+#include "world/scene/world_hooks.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "platform/text.h"
 #include "roles/skill_table.h"
 #include "ui/jm_dialogs.h"
-#include "world/world_hooks.h"
+#include "world/scene/world_hooks.h"
 
 using namespace uitest;
 

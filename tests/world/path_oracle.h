@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "world/path_search.h"
+#include "world/map/path_search.h"
 
 namespace pathoracle {
 

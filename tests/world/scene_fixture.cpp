@@ -10,9 +10,9 @@
 #include "datagen/table_writer.h"
 #include "platform/msgbox.h"
 #include "support/packet_decode.h"
-#include "world/view_tracker.h"
-#include "world/world.h"
-#include "world/world_globals.h"
+#include "world/scene/view_tracker.h"
+#include "world/scene/world.h"
+#include "world/scene/world_globals.h"
 
 namespace scntest {
 

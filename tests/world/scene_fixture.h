@@ -10,11 +10,11 @@
 
 #include "core/msg_lists.h"
 #include "support/test_env.h"
-#include "world/game_obj.h"
-#include "world/scene_hooks.h"
-#include "world/scn_mng.h"
-#include "world/world_hooks.h"
-#include "world/world_sound.h"
+#include "world/objects/game_obj.h"
+#include "world/scene/scene_hooks.h"
+#include "world/scene/scn_mng.h"
+#include "world/scene/world_hooks.h"
+#include "world/scene/world_sound.h"
 
 namespace scntest {
 

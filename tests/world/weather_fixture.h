@@ -22,10 +22,10 @@
 #include "platform/window.h"
 #include "support/display565.h"
 #include "support/test_env.h"
-#include "world/game_clock.h"
-#include "world/weather.h"
-#include "world/world_hooks.h"
-#include "world/world_sound.h"
+#include "world/sky/game_clock.h"
+#include "world/sky/weather.h"
+#include "world/scene/world_hooks.h"
+#include "world/scene/world_sound.h"
 
 namespace wxtest {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "world/game_obj.h"
-#include "world/handle_table.h"
-#include "world/obj_mng.h"
-#include "world/world_globals.h"
-#include "world/world_hooks.h"
+#include "world/objects/game_obj.h"
+#include "world/objects/handle_table.h"
+#include "world/objects/obj_mng.h"
+#include "world/scene/world_globals.h"
+#include "world/scene/world_hooks.h"
 
 namespace wtest {
 

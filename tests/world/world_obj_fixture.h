@@ -4,10 +4,10 @@
 #include <memory>
 
 #include "weather_fixture.h"
-#include "world/iso_grid.h"
-#include "world/map_grid.h"
-#include "world/world_globals.h"
-#include "world/world_hooks.h"
+#include "world/map/iso_grid.h"
+#include "world/map/map_grid.h"
+#include "world/scene/world_globals.h"
+#include "world/scene/world_hooks.h"
 #include "world_fixture.h"
 
 class WorldObjTest : public wxtest::WeatherTest {

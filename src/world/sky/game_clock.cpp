@@ -1,0 +1,52 @@
+#include "world/sky/game_clock.h"
+
+#include "core/packet.h"
+
+namespace {
+CGameClock g_Clock;
+int32_t g_TickCount = 0;
+} // namespace
+
+int32_t CGameClock::Tick() {
+    if (++tick < 1501) return tick;
+    tick = 0;
+    if (++hour < 24) return 0;
+    hour = 0;
+    if (++day < 32) return day;
+    day = 1;
+    if (++month < 13) return 1;
+    month = 1;
+    return ++year;
+}
+
+void ResetGameClock() {
+    g_Clock = CGameClock{};
+    g_Clock.hour = 20;
+    g_TickCount = 0;
+}
+
+void TickGameClock() {
+    ++g_TickCount;
+    g_Clock.Tick();
+}
+
+int32_t GetGameTickCount() { return g_TickCount; }
+
+CGameClock* GetGameClock() { return &g_Clock; }
+
+void SetGameClock(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t tick) {
+    g_Clock.year = year;
+    g_Clock.month = month;
+    g_Clock.day = day;
+    g_Clock.hour = hour;
+    g_Clock.tick = tick;
+}
+
+void BuildClockPacket(const CGameClock& c, uint8_t* out) {
+    out[0] = kPacketClock;
+    PutU16(out + 1, static_cast<uint16_t>(c.year));
+    out[3] = static_cast<uint8_t>(c.month);
+    out[4] = static_cast<uint8_t>(c.day);
+    out[5] = static_cast<uint8_t>(c.hour);
+    PutU16(out + 6, static_cast<uint16_t>(c.tick));
+}

@@ -1,0 +1,134 @@
+// Proximity queries: list walks by distance and direction, spiral walks of
+// the map cells, and the helpers beside them.
+#include <gtest/gtest.h>
+
+#include "world/map/map_grid.h"
+#include "world/objects/proximity.h"
+#include "../world_fixture.h"
+
+namespace {
+
+using wtest::CTestObj;
+using wtest::Log;
+
+class ProximityTest : public wtest::WorldTest {
+protected:
+    void SetUp() override {
+        WorldTest::SetUp();
+        grid_.Create(20, 20);
+        g_CurMapGrid = &grid_;
+        // Body radius: the test objects keep it in m_Height.
+        g_WorldHooks.getBodyRadius = [](const CGameObj* o) { return o->m_Height; };
+    }
+    void TearDown() override {
+        m_World.reset();
+        g_CurMapGrid = nullptr;
+        WorldTest::TearDown();
+    }
+    CTestObj* Role(const char* name, int x, int y, int radius) {
+        auto* o = new CTestObj(31, name);
+        o->Register(-1);
+        o->m_X = x, o->m_Y = y, o->m_Height = radius;
+        Mng().Register(o->m_Handle);
+        return o;
+    }
+    CMapGrid grid_;
+};
+
+TEST_F(ProximityTest, RolesNearBySquareAndRootAndTheListCursorComesBack) {
+    CTestObj* a = Role("a", 100, 100, 0);
+    Role("far", 200, 100, 10);
+    CTestObj* c = Role("c", 100 + 60, 100 + 60, 30);  // root 84 < 50 + 1 + 30? no: 84 > 81
+    CTestObj* d = Role("d", 100 + 55, 100 + 55, 30);  // root 77 < 81
+    Mng().m_Roles.SetCursor(Mng().m_Roles.Head()->Next());
+    CObjNode* cursor = Mng().m_Roles.Cursor();
+    EXPECT_EQ(Mng().FindFirstRoleNear(100, 100, 50), a);
+    EXPECT_EQ(Mng().FindNextRoleNear(), d);
+    EXPECT_EQ(Mng().FindNextRoleNear(), nullptr);
+    EXPECT_EQ(Mng().m_Roles.Cursor(), cursor);
+    (void)c;
+    // Cone: the direction from each role to the centre; a stands on it (7).
+    const int fromD = GetDir8({100, 100}, {155, 155});
+    ASSERT_NE(fromD, 7);
+    EXPECT_EQ(Mng().FindFirstRoleInCone(100, 100, fromD, 50, 0), d);
+    EXPECT_EQ(Mng().FindNextRoleInCone(), nullptr);
+    EXPECT_EQ(Mng().FindFirstRoleInCone(100, 100, 7, 50, 0), a);
+    EXPECT_EQ(Mng().FindNextRoleInCone(), nullptr);
+    // Differences are measured both ways round: 7 and 1 are 2 steps apart.
+    EXPECT_EQ(Mng().FindFirstRoleInCone(100, 100, 1, 50, 2), a);
+}
+
+TEST_F(ProximityTest, ObjectDistanceSubtractsRoleRadii) {
+    CTestObj* a = Role("a", 300, 300, 16);
+    CTestObj* b = Role("b", 300, 300, 20);
+    EXPECT_EQ(ObjectDistance(a, b), -36);
+    CTestObj prop(23);
+    prop.m_Height = 50;  // not a role: no radius
+    prop.m_X = 330, prop.m_Y = 340;
+    EXPECT_EQ(ObjectDistance(a, &prop), 50 - 16);
+}
+
+TEST_F(ProximityTest, MagicNearNeedsTheActiveFlag) {
+    auto* m = new CTestObj(6, "m");
+    m->Register(-1);
+    m->m_X = 100, m->m_Y = 130;
+    Mng().Register(m->m_Handle);
+    EXPECT_EQ(Mng().FindFirstMagicNear(100, 100, 0), m);  // 30 < 0 + 1 + 32
+    EXPECT_EQ(Mng().FindNextMagicNear(), nullptr);
+    m->m_Active = 0;
+    EXPECT_EQ(Mng().FindFirstMagicNear(100, 100, 0), nullptr);
+}
+
+TEST_F(ProximityTest, MarkedCellsNextToBuildingsAndSpecialCells) {
+    auto* bld = new CTestObj(11, "b");
+    bld->Register(0);
+    Mng().Register(bld->m_Handle);
+    const uint16_t mark = static_cast<uint16_t>(bld->m_Handle);
+    grid_.GetCell(6, 5)->m_ObjMark = mark;
+    grid_.GetCell(6, 5)->m_Walkable = 0;
+    EXPECT_EQ(Mng().FindFirstMarkedNear(5 * 64 + 32, 5 * 64 + 32, 40), bld);
+    EXPECT_EQ(Mng().FindNextMarkedNear(), nullptr);
+    EXPECT_EQ(Mng().FindFirstMarkedNear(5 * 64 + 32, 5 * 64 + 32, 20), nullptr);  // centre 64 away: not < 53
+    CTestObj walker(31);
+    walker.m_X = 5 * 64 + 10, walker.m_Y = 5 * 64 + 10;
+    EXPECT_TRUE(IsNextToBld(&walker, bld->m_Handle));
+    grid_.GetCell(6, 5)->m_Walkable = 1;
+    EXPECT_FALSE(IsNextToBld(&walker, bld->m_Handle));
+
+    EXPECT_EQ(FindSpecialCellNear({10, 10}), (CGamePoint{-1, -1}));
+    grid_.GetCell(15, 12)->m_Surface = 4;  // walkable: not special yet
+    EXPECT_EQ(FindSpecialCellNear({10, 10}), (CGamePoint{-1, -1}));
+    grid_.GetCell(15, 12)->m_Walkable = 0;
+    EXPECT_EQ(FindSpecialCellNear({10, 10}), (CGamePoint{15, 12}));
+    EXPECT_EQ(FindSpecialCellNear({1, 1}), (CGamePoint{-1, -1}));  // 14 cells away
+}
+
+TEST_F(ProximityTest, PropsTalkPairsAndSkills) {
+    auto* prop = new CTestObj(23, "p");
+    prop->Register(-1);
+    Mng().Register(prop->m_Handle);
+    EXPECT_EQ(GetPropByHandle(prop->m_Handle), prop);
+    EXPECT_EQ(GetPropByHandle(prop->m_Handle ^ (1u << 15)), nullptr);  // other generation
+    CTestObj* a = Role("a", 0, 0, 0);
+    EXPECT_EQ(GetPropByHandle(a->m_Handle), nullptr);
+
+    g_WorldHooks.setRoleFlag = [](CGameObj* o, int32_t f, int on) {
+        Log().Add("flag " + o->m_Name + " " + std::to_string(f) + " " + std::to_string(on));
+    };
+    g_WorldHooks.faceTo = [](CGameObj* o, CGameObj* t) { Log().Add("face " + o->m_Name + " " + t->m_Name); };
+    CTestObj* b = Role("b", 0, 0, 0);
+    Log().calls.clear();
+    SetTalkPair(a, b, 1);
+    SetTalkPair(a, nullptr, 0);
+    EXPECT_EQ(Log().calls, (std::vector<std::string>{"flag a 16 1", "flag b 16 1", "face a b", "face b a", "flag a 16 0"}));
+
+    static int skills[3];
+    g_WorldHooks.getModelSkill = [](int32_t id, int32_t i) -> const void* { return id == 7 && i < 2 ? &skills[i] : nullptr; };
+    g_WorldHooks.getItemSkill = [](int32_t item) -> const void* { return item == 3 ? &skills[2] : nullptr; };
+    EXPECT_EQ(GetRoleSkill(7, 1), &skills[1]);
+    EXPECT_EQ(GetRoleSkill(7, 2), nullptr);
+    EXPECT_EQ(GetRoleSkill(10003, 0), &skills[2]);
+    EXPECT_EQ(GetRoleSkill(10004, 0), nullptr);
+}
+
+} // namespace
