@@ -31,7 +31,13 @@ CGameObj* CObjMng::CreateBld(CObjDesc* desc) {
         b = desc->m_ModelId != 0 ? static_cast<CBld*>(new CMechBld) : new CPortalBld;
     else
         b = new CPlainBld;
-    b->Register(0);
+    if (!b->Register(0)) {
+        // The upper range is full: refused, not left unfiled.
+        plat::OutputDebugString("CObjMng::AddObj Error: no free handle");
+        delete b;
+        delete desc;
+        return nullptr;
+    }
     if (!b->Init(desc)) {
         plat::OutputDebugString("CObjMng::AddObj Error");
         delete b;

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "core/txt_table.h"
+#include "platform/debug.h"
 #include "world/objects/obj_desc.h"
 #include "world/objects/obj_mng.h"
 #include "world/scene/scn_mng.h"
@@ -15,6 +16,9 @@ CWorldHooks g_WorldHooks;
 CGameObj::CGameObj() : m_pMng(g_CurObjMng) { m_DrawNode.m_pObj = this; }
 
 CGameObj::~CGameObj() {
+    // Deleted while still in its list: a proximity walk standing on it
+    // moves on first.
+    CListWalk::NodeLeaving(this);
     delete m_pDesc;
     m_pDesc = nullptr;
     if (m_pTable) m_pTable->Free(m_Handle, this);
@@ -53,6 +57,11 @@ int CGameObj::LoadRes() { return 1; }
 
 ObjHandle CGameObj::Register(int32_t id) {
     if (g_CurObjMng) m_pMng = g_CurObjMng;
+    // Below -1 is neither a range nor a fixed handle.
+    if (id < -1) {
+        plat::OutputDebugString("CGameObj::Register Error: bad id");
+        return 0;
+    }
     CHandleTable* table = g_CurHandleTable;
     if (table) {
         // A handle held in another table is let go there first.

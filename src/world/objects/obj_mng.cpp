@@ -40,11 +40,16 @@ CObjMng::CObjMng() : m_MechPool(nullptr), m_CorpsePool(nullptr) {
     if (g_WorldHooks.createMerchants) m_pMerchants = g_WorldHooks.createMerchants();
 }
 
-CObjMng::~CObjMng() {
+CObjMng::~CObjMng() { Teardown(); }
+
+void CObjMng::Teardown() {
     Clear();
     if (m_pParticles && g_WorldHooks.deleteParticleRing) g_WorldHooks.deleteParticleRing(m_pParticles);
     if (m_pRoleGroups && g_WorldHooks.deleteRoleGroups) g_WorldHooks.deleteRoleGroups(m_pRoleGroups);
     if (m_pMerchants && g_WorldHooks.deleteMerchants) g_WorldHooks.deleteMerchants(m_pMerchants);
+    m_pParticles = nullptr;
+    m_pRoleGroups = nullptr;
+    m_pMerchants = nullptr;
     // Whatever still refers to an object here is let go, not destroyed.
     m_DrawLayer0.DetachAll();
     m_DrawLayer13.DetachAll();
@@ -83,6 +88,15 @@ CGameObj* CObjMng::AddObj(CObjDesc* desc, int kind, int32_t id, int32_t extra, i
     CGameObj* obj = nullptr;
     const void* model = nullptr;
     if (desc) obj = MakeObj(desc, kind, id, &model);
+    if (obj && !obj->m_Handle) {
+        // No free handle (or no world current): it would be filed nowhere
+        // and never freed.
+        plat::OutputDebugString("CObjMng::AddObj Error: no free handle");
+        if (obj->m_pDesc == desc) desc = nullptr;
+        delete obj;
+        delete desc;
+        return nullptr;
+    }
     if (!obj || !obj->Init(desc)) {
         plat::OutputDebugString("CObjMng::AddObj Error");
         if (obj && obj->m_pDesc == desc) desc = nullptr;  // the object owns it
@@ -196,7 +210,7 @@ void CObjMng::TickList(CObjList& list, int roles) {
         CGameObj* obj = AsObj(n);
         if (obj->m_Removed) {
             list.SetCursor(n);
-            n = list.RemoveCurrent();
+            n = CListWalk::RemoveCurrent(list);
             if (roles && g_CurScene && g_WorldHooks.requestRun) g_WorldHooks.requestRun(g_CurScene);
         } else {
             obj->Tick();
@@ -246,7 +260,7 @@ void CObjMng::UpdateActions() {
         CGameObj* obj = AsObj(n);
         if (obj->m_Removed) {
             m_Magic.SetCursor(n);
-            n = m_Magic.RemoveCurrent();
+            n = CListWalk::RemoveCurrent(m_Magic);
         } else {
             if (g_WorldHooks.magicUpdate) g_WorldHooks.magicUpdate(obj);
             n = n->Next();
@@ -286,6 +300,8 @@ void CObjMng::PlaceAll() {
 
 void CObjMng::Clear() {
     m_Camps.RemoveAll();
+    m_RoleWalk.Reset();
+    m_MagicWalk.Reset();
     m_Roles.RemoveAll();
     m_Magic.RemoveAll();
     m_SceneObjs.RemoveAll();

@@ -45,12 +45,43 @@ public:
 
 using CObjPool = CSlotList<CGameObj*, 1000>;
 
+// Where a proximity walk over one list stands: the node it looks at next
+// and the list's own cursor, put back when the walk ends. Both stay valid
+// when their node is destroyed (the passes delete objects between two
+// steps of a walk): they move on as the list's cursor does.
+class CListWalk {
+public:
+    CListWalk();
+    ~CListWalk();
+    CListWalk(const CListWalk&) = delete;
+    CListWalk& operator=(const CListWalk&) = delete;
+
+    // Called for a node about to leave its list (still linked).
+    static void NodeLeaving(const CObjNode* node);
+    // CObjList::RemoveCurrent, with the walks moved off the node first (the
+    // list unlinks it before destroying it).
+    static CObjNode* RemoveCurrent(CObjList& list);
+    // The walk is over (its list was emptied).
+    void Reset() { m_pNext = m_pSavedCursor = nullptr; }
+
+    CObjNode* m_pNext = nullptr;
+    CObjNode* m_pSavedCursor = nullptr;
+    bool m_Cone = false;  // the walk also checks the direction window
+
+private:
+    CListWalk* m_pPrevWalk = nullptr;  // every live walk, for NodeLeaving
+    CListWalk* m_pNextWalk = nullptr;
+};
+
 class CObjMng {
 public:
     static constexpr int kPoolLimit = 999;  // a pool takes at most 999
 
     CObjMng();
     ~CObjMng();
+    // What the destructor does, early: every object and owned part goes
+    // (the world runs it while it is current). Safe to run twice.
+    void Teardown();
     CObjMng(const CObjMng&) = delete;
     CObjMng& operator=(const CObjMng&) = delete;
 
@@ -133,8 +164,6 @@ public:
     CGameObj* FindNextMarkedNear();
     CGameObj* FindFirstMarkedInCone(int32_t x, int32_t y, int32_t dir, int32_t r, int32_t spread);
     CGameObj* FindNextMarkedInCone();
-    CObjNode* m_FindNode = nullptr;     // the list walk's position
-    CObjNode* m_FindListCursor = nullptr;  // the list's own cursor, restored at the end
     int IsPreloaded(int32_t modelId) const;
 
     CObjList m_Roles;
@@ -153,8 +182,8 @@ public:
     int32_t m_FindRadius = 0;
     int32_t m_FindDir = 0;
     int32_t m_FindSpread = 0;
-    int32_t m_FindCursor1 = 0;
-    int32_t m_FindCursor2 = 0;
+    CListWalk m_RoleWalk;   // the role list walk
+    CListWalk m_MagicWalk;  // the magic list walk
     std::string m_GoTargetText;
     int32_t m_GoTargetCursor = -1;
     CMerchantMng* m_pMerchants = nullptr;
@@ -177,6 +206,8 @@ private:
     // trigger manager to run after each deletion.
     void TickList(CObjList& list, int roles);
     CDropEntry* FindDrop(const char* name, ObjHandle handle, int byName);
+    CGameObj* NextRole(CListWalk& walk);
+    CGameObj* NextMagic(CListWalk& walk);
 };
 
 // Sets the count of a kind-23 prop (world/map_prop.cpp).

@@ -44,76 +44,104 @@ bool MagicActive(const CGameObj* m) {
 
 namespace {
 
+CListWalk* g_ListWalks = nullptr;  // every live walk (two per manager)
+
+// The node a list's cursor moves to when its node is unlinked.
+CObjNode* Successor(const CObjNode* node) { return node->Next() ? node->Next() : node->Prev(); }
+
 template <class Match>
-CGameObj* WalkFrom(CObjMng* m, CObjList& list, Match match) {
-    for (CObjNode* n = m->m_FindNode; n; n = n->Next()) {
+CGameObj* WalkFrom(CListWalk& walk, CObjList& list, Match match) {
+    for (CObjNode* n = walk.m_pNext; n; n = n->Next()) {
         auto* o = static_cast<CGameObj*>(n);
         if (!match(o)) continue;
-        m->m_FindNode = n->Next();
+        walk.m_pNext = n->Next();
         return o;
     }
-    m->m_FindNode = nullptr;
-    list.SetCursor(m->m_FindListCursor);
+    walk.m_pNext = nullptr;
+    list.SetCursor(walk.m_pSavedCursor);
+    walk.m_pSavedCursor = nullptr;
     return nullptr;
+}
+
+void StartWalk(CListWalk& walk, CObjList& list, bool cone) {
+    walk.m_pSavedCursor = list.Cursor();
+    walk.m_pNext = list.Head();
+    walk.m_Cone = cone;
 }
 
 } // namespace
 
-CGameObj* CObjMng::FindFirstRoleNear(int32_t x, int32_t y, int32_t r) {
-    m_FindX = x, m_FindY = y, m_FindRadius = r + 1;
-    m_FindListCursor = m_Roles.Cursor();
-    m_FindNode = m_Roles.Head();
-    g_FindCone = false;
-    return FindNextRoleNear();
+CListWalk::CListWalk() : m_pNextWalk(g_ListWalks) {
+    if (g_ListWalks) g_ListWalks->m_pPrevWalk = this;
+    g_ListWalks = this;
 }
 
-CGameObj* CObjMng::FindNextRoleNear() {
-    return WalkFrom(this, m_Roles, [&](CGameObj* o) {
+CListWalk::~CListWalk() {
+    if (m_pPrevWalk)
+        m_pPrevWalk->m_pNextWalk = m_pNextWalk;
+    else
+        g_ListWalks = m_pNextWalk;
+    if (m_pNextWalk) m_pNextWalk->m_pPrevWalk = m_pPrevWalk;
+}
+
+void CListWalk::NodeLeaving(const CObjNode* node) {
+    if (!node || !node->Owner()) return;
+    for (CListWalk* w = g_ListWalks; w; w = w->m_pNextWalk) {
+        if (w->m_pNext == node) w->m_pNext = node->Next();
+        if (w->m_pSavedCursor == node) w->m_pSavedCursor = Successor(node);
+    }
+}
+
+CObjNode* CListWalk::RemoveCurrent(CObjList& list) {
+    NodeLeaving(list.Cursor());
+    return list.RemoveCurrent();
+}
+
+CGameObj* CObjMng::NextRole(CListWalk& walk) {
+    return WalkFrom(walk, m_Roles, [&](CGameObj* o) {
         if (!Near(m_FindX, m_FindY, o->m_X, o->m_Y, m_FindRadius + Radius(o))) return false;
-        return !g_FindCone || InCone(m_FindX, m_FindY, o->m_X, o->m_Y, m_FindDir, m_FindSpread);
+        return !walk.m_Cone || InCone(m_FindX, m_FindY, o->m_X, o->m_Y, m_FindDir, m_FindSpread);
     });
 }
+
+CGameObj* CObjMng::NextMagic(CListWalk& walk) {
+    return WalkFrom(walk, m_Magic, [&](CGameObj* o) {
+        if (!MagicActive(o) || !Near(m_FindX, m_FindY, o->m_X, o->m_Y, m_FindRadius + 32)) return false;
+        return !walk.m_Cone || InCone(m_FindX, m_FindY, o->m_X, o->m_Y, m_FindDir, m_FindSpread);
+    });
+}
+
+CGameObj* CObjMng::FindFirstRoleNear(int32_t x, int32_t y, int32_t r) {
+    m_FindX = x, m_FindY = y, m_FindRadius = r + 1;
+    StartWalk(m_RoleWalk, m_Roles, false);
+    return NextRole(m_RoleWalk);
+}
+
+CGameObj* CObjMng::FindNextRoleNear() { return NextRole(m_RoleWalk); }
 
 CGameObj* CObjMng::FindFirstRoleInCone(int32_t x, int32_t y, int32_t dir, int32_t r, int32_t spread) {
     m_FindX = x, m_FindY = y, m_FindRadius = r + 1, m_FindDir = dir, m_FindSpread = spread;
-    m_FindListCursor = m_Roles.Cursor();
-    m_FindNode = m_Roles.Head();
-    g_FindCone = true;
-    return FindNextRoleNear();
+    StartWalk(m_RoleWalk, m_Roles, true);
+    return NextRole(m_RoleWalk);
 }
 
-CGameObj* CObjMng::FindNextRoleInCone() {
-    g_FindCone = true;
-    return FindNextRoleNear();
-}
+CGameObj* CObjMng::FindNextRoleInCone() { return NextRole(m_RoleWalk); }
 
 CGameObj* CObjMng::FindFirstMagicNear(int32_t x, int32_t y, int32_t r) {
     m_FindX = x, m_FindY = y, m_FindRadius = r + 1;
-    m_FindListCursor = m_Magic.Cursor();
-    m_FindNode = m_Magic.Head();
-    g_FindCone = false;
-    return FindNextMagicNear();
+    StartWalk(m_MagicWalk, m_Magic, false);
+    return NextMagic(m_MagicWalk);
 }
 
-CGameObj* CObjMng::FindNextMagicNear() {
-    return WalkFrom(this, m_Magic, [&](CGameObj* o) {
-        if (!MagicActive(o) || !Near(m_FindX, m_FindY, o->m_X, o->m_Y, m_FindRadius + 32)) return false;
-        return !g_FindCone || InCone(m_FindX, m_FindY, o->m_X, o->m_Y, m_FindDir, m_FindSpread);
-    });
-}
+CGameObj* CObjMng::FindNextMagicNear() { return NextMagic(m_MagicWalk); }
 
 CGameObj* CObjMng::FindFirstMagicInCone(int32_t x, int32_t y, int32_t dir, int32_t r, int32_t spread) {
     m_FindX = x, m_FindY = y, m_FindRadius = r + 1, m_FindDir = dir, m_FindSpread = spread;
-    m_FindListCursor = m_Magic.Cursor();
-    m_FindNode = m_Magic.Head();
-    g_FindCone = true;
-    return FindNextMagicNear();
+    StartWalk(m_MagicWalk, m_Magic, true);
+    return NextMagic(m_MagicWalk);
 }
 
-CGameObj* CObjMng::FindNextMagicInCone() {
-    g_FindCone = true;
-    return FindNextMagicNear();
-}
+CGameObj* CObjMng::FindNextMagicInCone() { return NextMagic(m_MagicWalk); }
 
 // ---------------------------------------------------------- marked cells
 

@@ -67,7 +67,10 @@ bool SceneFileExists(const char* name) {
 
 void SetCurrentScene(CScene* scene) {
     g_CurScene = scene;
-    if (scene && scene->m_pWorld) scene->m_pWorld->MakeCurrent();
+    if (scene && scene->m_pWorld)
+        scene->m_pWorld->MakeCurrent();
+    else
+        ClearCurrentWorld();
 }
 
 // ------------------------------------------------------------------ scene
@@ -364,7 +367,7 @@ void CScene::SetActive(int on) {
         for (CObjNode* n = mng.m_Magic.Head(); n;) {
             static_cast<CGameObj*>(n)->Remove();
             mng.m_Magic.SetCursor(n);
-            n = mng.m_Magic.RemoveCurrent();
+            n = CListWalk::RemoveCurrent(mng.m_Magic);
         }
         if (m_pWorld->m_pMagicList && g_SceneHooks.removeAllMagic) g_SceneHooks.removeAllMagic(m_pWorld->m_pMagicList);
         for (CObjNode* n = mng.m_Roles.Head(); n; n = n->Next()) static_cast<CGameObj*>(n)->FreeRes();

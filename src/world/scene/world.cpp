@@ -33,15 +33,31 @@ CWorld::CWorld() : m_pHandles(std::make_unique<CHandleTable>()) {
 }
 
 CWorld::~CWorld() {
+    // Whatever was current before is put back afterwards, unless it was this
+    // world.
+    CMapGrid* const grid = g_CurMapGrid == &m_MapGrid ? nullptr : g_CurMapGrid;
+    CObjMng* const mng = g_CurObjMng == &m_ObjMng ? nullptr : g_CurObjMng;
+    CHandleTable* const table = g_CurHandleTable == m_pHandles.get() ? nullptr : g_CurHandleTable;
+    CAttachedMagicList* const magic = g_CurMagicList == m_pMagicList ? nullptr : g_CurMagicList;
+    CObjLightList* const lights = g_CurLightList == &m_LightList ? nullptr : g_CurLightList;
+    CMapGrid* const coordMap = GetCoordMap() == &m_MapGrid ? nullptr : GetCoordMap();
+    const int32_t coordWidth = GetCoordHalfWidth() * 2;
+
+    // The objects and what the manager owns go with this world current and
+    // its handle table still there.
     Clear();
-    // The object manager's destructor may still let objects go: keep this
-    // world current meanwhile.
     MakeCurrent();
+    m_ObjMng.Teardown();
     m_LightList.Clear();
     if (m_pMagicList && g_WorldHooks.deleteMagicList) g_WorldHooks.deleteMagicList(m_pMagicList);
     m_pMagicList = nullptr;
-    ClearCurrentWorld();
-    if (GetCoordMap() == &m_MapGrid) SetCoordMap(nullptr, 0);
+
+    g_CurMapGrid = grid;
+    g_CurObjMng = mng;
+    g_CurHandleTable = table;
+    g_CurMagicList = magic;
+    g_CurLightList = lights;
+    SetCoordMap(coordMap, coordMap ? coordWidth : 0);
 }
 
 CHandleTable* CWorld::MakeCurrent() {

@@ -1,6 +1,7 @@
 // The object base classes, description records and the draw lists.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 
 #include "core/txt_table.h"
@@ -25,6 +26,18 @@ TEST_F(WorldTest, RegisterTakesTheRangeOfItsId) {
     // Only kinds 4 and 21-29 file themselves in a draw list.
     EXPECT_EQ(b.m_pDrawList, nullptr);
     EXPECT_EQ(b.m_DrawLayer, 0);
+}
+
+// Ids below -1 name no range and no fixed handle: nothing is taken.
+TEST_F(WorldTest, RegisterRefusesIdsBelowMinusOne) {
+    for (int32_t id : {-2, -5, INT32_MIN}) {
+        CTestObj o(23);
+        EXPECT_EQ(o.Register(id), 0u) << id;
+        EXPECT_EQ(o.m_Handle, 0u);
+        EXPECT_EQ(o.m_FixedHandle, 0u);
+        EXPECT_EQ(Table().GetAt(static_cast<int>(static_cast<ObjHandle>(id) & 0x7FFF)), nullptr) << id;
+        EXPECT_EQ(Table().GetLowCount() + Table().GetHighCount(), 0);
+    }
 }
 
 TEST_F(WorldTest, RegisterFilesCreaturesAndPropsInTheirDrawLayer) {

@@ -498,4 +498,29 @@ TEST_F(ObjMngTest, PreloadLoadsRunsOfFramesOncePerModel) {
     EXPECT_TRUE(PreloadLog::Calls().empty());
 }
 
+// A range with no free handle makes no object: it would be filed nowhere
+// and never freed.
+TEST_F(ObjMngTest, AFullHandleRangeMakesNoObject) {
+    LoadRows(g_RoleMdlTable, {{"Name", "Id"}, {"Guard", "7"}});
+    g_WorldHooks.createRole = [](int kind) -> CGameObj* { return new CTestObj(kind, "role"); };
+    CTestObj filler(1);
+    while (Table().Allocate(&filler)) {}
+    plat::ClearDebugCapture();
+    auto* desc = new CObjDesc11;
+    desc->m_ModelId = 7;
+    EXPECT_EQ(Mng().AddObj(desc, 40, -1, 0, -1), nullptr);
+    EXPECT_EQ(Mng().m_Roles.GetCount(), 0);
+    ASSERT_FALSE(plat::DebugCaptured().empty());
+    EXPECT_EQ(plat::DebugCaptured().back(), "CObjMng::AddObj Error: no free handle");
+    ASSERT_FALSE(Log().calls.empty());
+    EXPECT_EQ(Log().calls.back(), "delete role");
+    // A free lower slot again: the same call succeeds.
+    Table().FreeIndex(5);
+    auto* again = new CObjDesc11;
+    again->m_ModelId = 7;
+    CGameObj* role = Mng().AddObj(again, 40, -1, 0, -1);
+    ASSERT_NE(role, nullptr);
+    EXPECT_EQ(role->m_Handle & 0x7FFF, 5u);
+}
+
 } // namespace

@@ -132,3 +132,58 @@ TEST_F(ProximityTest, PropsTalkPairsAndSkills) {
 }
 
 } // namespace
+
+namespace {
+
+class ProximityWalkTest : public ProximityTest {
+protected:
+    CTestObj* Magic(const char* name, int x, int y) {
+        auto* m = new CTestObj(6, name);
+        m->Register(-1);
+        m->m_X = x, m->m_Y = y;
+        Mng().Register(m->m_Handle);
+        return m;
+    }
+};
+
+TEST_F(ProximityWalkTest, RoleAndMagicWalksKeepTheirOwnPlaces) {
+    CTestObj* a = Role("a", 100, 100, 0);
+    CTestObj* b = Role("b", 110, 100, 0);
+    CTestObj* m = Magic("m", 100, 100);
+    CObjNode* roleCursor = Mng().m_Roles.Cursor();
+    CObjNode* magicCursor = Mng().m_Magic.Cursor();
+    EXPECT_EQ(Mng().FindFirstRoleNear(100, 100, 50), a);
+    // A magic walk in between, in a cone that leaves b out.
+    const int away = (GetDir8({110, 100}, {100, 100}) + 4) % 8;
+    EXPECT_EQ(Mng().FindFirstMagicNear(100, 100, 50), m);
+    EXPECT_EQ(Mng().FindFirstMagicInCone(100, 100, away, 50, 0), nullptr);
+    EXPECT_EQ(Mng().FindNextRoleNear(), b) << "the role walk goes on where it stood, with no cone";
+    EXPECT_EQ(Mng().FindNextRoleNear(), nullptr);
+    EXPECT_EQ(Mng().m_Roles.Cursor(), roleCursor) << "never a magic object";
+    EXPECT_EQ(Mng().m_Magic.Cursor(), magicCursor);
+}
+
+TEST_F(ProximityWalkTest, AWalkGoesOnPastObjectsDeletedMeanwhile) {
+    CTestObj* a = Role("a", 100, 100, 0);
+    CTestObj* b = Role("b", 105, 100, 0);
+    CTestObj* c = Role("c", 110, 100, 0);
+    CTestObj* m1 = Magic("m1", 100, 100);
+    CTestObj* m2 = Magic("m2", 100, 100);
+    CTestObj* m3 = Magic("m3", 100, 100);
+    // The lists' cursors stand on the objects about to go.
+    Mng().m_Roles.SetCursor(b);
+    Mng().m_Magic.SetCursor(m2);
+    EXPECT_EQ(Mng().FindFirstRoleNear(100, 100, 50), a);
+    EXPECT_EQ(Mng().FindFirstMagicNear(100, 100, 50), m1);
+    b->Remove();
+    m2->Remove();
+    Mng().Update();  // deletes b and m2, the next ones of both walks
+    EXPECT_EQ(Mng().FindNextRoleNear(), c);
+    EXPECT_EQ(Mng().FindNextMagicNear(), m3);
+    EXPECT_EQ(Mng().FindNextMagicNear(), nullptr);
+    EXPECT_EQ(Mng().m_Magic.Cursor(), m3) << "the saved cursor moved on from the deleted one";
+    EXPECT_EQ(Mng().FindNextRoleNear(), nullptr);
+    EXPECT_EQ(Mng().m_Roles.Cursor(), c);
+}
+
+} // namespace

@@ -50,6 +50,57 @@ TEST(World, MakeCurrentAndClearSwitchTheFivePointers) {
     EXPECT_EQ(g_CurObjMng, nullptr);
 }
 
+TEST(World, NoSceneLeavesNoWorldCurrent) {
+    CScene scene("Start");
+    SetCurrentScene(&scene);
+    EXPECT_EQ(g_CurObjMng, &scene.m_pWorld->m_ObjMng);
+    SetCurrentScene(nullptr);
+    EXPECT_EQ(g_CurScene, nullptr);
+    EXPECT_EQ(g_CurMapGrid, nullptr);
+    EXPECT_EQ(g_CurObjMng, nullptr);
+    EXPECT_EQ(g_CurHandleTable, nullptr);
+    EXPECT_EQ(g_CurLightList, nullptr);
+}
+
+// A world goes with itself current, its objects before its handle table;
+// then the world current before (if another) is current again.
+TEST(World, DestructionRunsInItsOwnWorldAndPutsTheOtherBack) {
+    static CObjMng* seenMng;
+    static CHandleTable* seenTable;
+    static int ring;
+    const CWorldHooks saved = g_WorldHooks;
+    g_WorldHooks.createParticleRing = [] { return reinterpret_cast<CParticleRing*>(&ring); };
+    g_WorldHooks.deleteParticleRing = [](CParticleRing*) {
+        seenMng = g_CurObjMng;
+        seenTable = g_CurHandleTable;
+    };
+    CWorld other;
+    for (int before = 0; before < 3; ++before) {  // another world, none, itself
+        auto* w = new CWorld;
+        const CObjMng* mng = &w->m_ObjMng;
+        const CHandleTable* table = w->m_pHandles.get();
+        if (before == 0) other.MakeCurrent();
+        if (before == 1) {
+            ClearCurrentWorld();
+            SetCoordMap(nullptr, 0);
+        }
+        if (before == 2) w->MakeCurrent();
+        seenMng = nullptr;
+        seenTable = nullptr;
+        delete w;
+        EXPECT_EQ(seenMng, mng) << before;
+        EXPECT_EQ(seenTable, table) << before;
+        const bool back = before == 0;
+        EXPECT_EQ(g_CurObjMng, back ? &other.m_ObjMng : nullptr) << before;
+        EXPECT_EQ(g_CurHandleTable, back ? other.m_pHandles.get() : nullptr) << before;
+        EXPECT_EQ(g_CurMapGrid, back ? &other.m_MapGrid : nullptr) << before;
+        EXPECT_EQ(g_CurLightList, back ? &other.m_LightList : nullptr) << before;
+        EXPECT_EQ(GetCoordMap(), back ? &other.m_MapGrid : nullptr) << before;
+    }
+    ClearCurrentWorld();
+    g_WorldHooks = saved;
+}
+
 class BuildMapTest : public vtest::TempDirTest {
 protected:
     void SetUp() override {
@@ -108,6 +159,7 @@ TEST_F(BuildMapTest, BuildsInItsStepsAndFindsTheSceneRow) {
     CWorld w;
     ASSERT_EQ(BuildMap(&w, "Start"), 1);
     SetCurrentScene(nullptr);
+    EXPECT_EQ(g_CurObjMng, nullptr) << "no scene: no world current";
     EXPECT_EQ(Log().calls, (std::vector<std::string>{"closeSceneJM", "log 0", "log 10 BuildMap Begin",
                                                      "log 10 BuildMap End", "loading window",
                                                      "log 10 BuildBldBegin Start", "log 10 BldMdl Begin",
@@ -116,7 +168,6 @@ TEST_F(BuildMapTest, BuildsInItsStepsAndFindsTheSceneRow) {
     EXPECT_TRUE(plat::RecordedMessageBoxes().empty());
     EXPECT_STREQ(w.m_ScnName, "Start");
     EXPECT_EQ(w.m_MapGrid.Width(), 64);
-    EXPECT_EQ(g_CurObjMng, &w.m_ObjMng);
     EXPECT_EQ(w.FindPortal("field")->m_X, 30);
     ASSERT_NE(w.m_pScnRow, nullptr);  // "start" matches "Start"
     EXPECT_EQ(scene.m_Weather.m_Loaded, 1);
