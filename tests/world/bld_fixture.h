@@ -10,7 +10,7 @@ namespace bldtest {
 // that belong (mask exactly 128) or do not belong to the building.
 inline datagen::BldPartSpec SamplePart(uint16_t id, uint16_t kind) {
     datagen::BldPartSpec p;
-    p.name = "House";
+    p.name = datagen::BldNameField("House");
     p.partKind = kind;
     p.partId = id;
     p.middleStart = 1;

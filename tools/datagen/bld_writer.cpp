@@ -43,6 +43,15 @@ std::string PartRecord(const BldPartSpec& p, bool noNul, int32_t forcedW, int32_
 
 } // namespace
 
+std::string BldNameField(const std::string& text, uint16_t tag) {
+    std::string field;
+    field += static_cast<char>(tag & 0xFF);
+    field += static_cast<char>(tag >> 8);
+    return field + text;
+}
+
+std::string BldNameRef(int id) { return BldNameField("%" + std::to_string(id) + "%", 7); }
+
 std::string BuildPartRecord(const BldPartSpec& part) { return PartRecord(part, false, -1, -1); }
 
 std::string BuildBldModel(const BldModelSpec& spec) {

@@ -38,8 +38,14 @@ struct BldSubSpec {
     int32_t y = 0;
 };
 
+// A part name as the buildings read it, a text field: u16 tag, then the
+// text. Tag 7 with "%id%" names UI text id; any other tag is the text itself.
+std::string BldNameField(const std::string& text, uint16_t tag = 0);
+// The field of a reference to UI text `id` ("%id%" under tag 7).
+std::string BldNameRef(int id);
+
 struct BldPartSpec {
-    std::string name = "????";
+    std::string name = "????";  // the 32 name bytes as written (see BldNameField)
     uint16_t partKind = 65535;
     uint16_t partId = 65535;
     uint16_t middleStart = 0;

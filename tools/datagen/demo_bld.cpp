@@ -34,7 +34,7 @@ AnimFrameSpec Frame(uint32_t lib, uint32_t entry, uint32_t delay) {
 
 BldPartSpec Part(uint16_t id, uint16_t kind, const char* name) {
     BldPartSpec p;
-    p.name = name;
+    p.name = BldNameField(name);
     p.partId = id;
     p.partKind = kind;
     p.labelEnable = 1;

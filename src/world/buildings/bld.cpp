@@ -187,8 +187,10 @@ void CBld::ClearFootprint() {
     // Marks hold the low 16 bits of the handle (generation bit 15), so an
     // upper handle of generation 2 or 3 is compared the same way.
     const uint16_t mark = static_cast<uint16_t>(m_Handle & 0xFFFF);
+    // A solid cell gets back the byte the map was loaded with: under it may
+    // lie the border, water or a wall.
     ForFootprint([&](CMapCell* c, uint8_t m, CGamePoint) {
-        if (m >= 128 && (m & 7) == 1) c->m_Walkable = 1;
+        if (m >= 128 && (m & 7) == 1) c->m_Walkable = c->m_LoadedWalkable;
         if ((c->m_Footprint & 0x88) == 0x88) c->m_Footprint = 0;
         if (c->m_ObjMark == mark) {
             c->m_ObjMark = kNoObj;
@@ -199,7 +201,7 @@ void CBld::ClearFootprint() {
 
 void CBld::OpenPassage() {
     ForFootprint([&](CMapCell* c, uint8_t m, CGamePoint) {
-        if (m >= 128 && (m & 7) == 1) c->m_Walkable = 1;
+        if (m >= 128 && (m & 7) == 1) c->m_Walkable = c->m_LoadedWalkable;
     });
 }
 

@@ -62,9 +62,9 @@ bool ReadWholeSharedFile(std::vector<uint8_t>* out) {
 
 CBldPart::CBldPart() { std::memcpy(m_Name, "????", 5); }
 
-static_assert(offsetof(CBldPart, m_Name) == offsetof(CBldPart, m_Kind) + 2, "the shape field is {kind, name}");
-
-const uint8_t* CBldPart::ShapeField() const { return reinterpret_cast<const uint8_t*>(&m_Kind); }
+// The record from its byte at offset 2 on: the name, itself a text field
+// {u16 tag, text}.
+const uint8_t* CBldPart::ShapeField() const { return reinterpret_cast<const uint8_t*>(m_Name); }
 
 uint16_t CBldPart::MaskAt(int32_t x, int32_t y) const {
     if (x < 0 || y < 0 || x >= m_GridW || y >= m_GridH) return 0;

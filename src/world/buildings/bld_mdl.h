@@ -75,7 +75,8 @@ public:
     uint8_t m_LabelColour = 0;
     std::vector<CBldPartItem> m_Items;  // m_SubCount of them
 
-    // {u16 kind, name}: the part's shape field, read by ResolveTextRef.
+    // The name as the part's shape field {u16 tag, text}, read by
+    // ResolveTextRef (a name may refer to a UI text).
     const uint8_t* ShapeField() const;
     // Mask of footprint cell (x, y) (0 outside the footprint).
     uint16_t MaskAt(int32_t x, int32_t y) const;

@@ -1,6 +1,7 @@
 #include "world/map/grid_search.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "platform/random.h"
 #include "world/map/map_grid.h"
@@ -48,7 +49,11 @@ bool CSpiralIter::Next(CGamePoint* out) {
 }
 
 void BeginCellSearch(int32_t x, int32_t y, int32_t r) {
-    g_CellSearchRect = {x - r, y - r, 3 * r, 3 * r, 9 * r * r};
+    // A radius near the i32 range saturates the rectangle instead of
+    // wrapping it.
+    const auto sat = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+    const int64_t side = 3 * int64_t(r);
+    g_CellSearchRect = {sat(int64_t(x) - r), sat(int64_t(y) - r), sat(side), sat(side), sat(side * side)};
     g_SpiralIter.Init(x / 64, y / 64, std::max(r / 64, 1));
 }
 

@@ -90,7 +90,8 @@ CGamePoint TraceCellLine(const CGamePoint& from, const CGamePoint& to, int32_t m
     LineStepper line(from, to);
     const CMapGrid* grid = g_CurMapGrid;
     if (!grid || line.n == 0 || maxSteps < 0) return last;
-    for (int32_t i = 1; i <= maxSteps + 1; ++i) {
+    // maxSteps + 1 steps; INT32_MAX means no bound but the grid.
+    for (int64_t i = 1; i <= int64_t(maxSteps) + 1; ++i) {
         const CGamePoint p = line.Step();
         const CMapCell* c = grid->GetCell(p.x, p.y);
         if (!c || !ModePasses(*c, mode, walkClass)) break;
@@ -196,7 +197,7 @@ namespace {
 
 bool InSearchRect(const CGameObj* o) {
     const CCellSearchRect& r = g_CellSearchRect;
-    return o->m_X >= r.x && o->m_X < r.x + r.width && o->m_Y >= r.y && o->m_Y < r.y + r.height;
+    return o->m_X >= r.x && o->m_X < int64_t(r.x) + r.width && o->m_Y >= r.y && o->m_Y < int64_t(r.y) + r.height;
 }
 
 template <class Pick>

@@ -199,6 +199,7 @@ int CMapGrid::LoadMap(const char* path) {
         m_pCells[size_t(y) * size_t(m_Width)].m_Walkable = 0;
         m_pCells[size_t(y) * size_t(m_Width) + size_t(m_Width - 1)].m_Walkable = 0;
     }
+    for (int32_t i = 0; i < m_CellCount; ++i) m_pCells[size_t(i)].m_LoadedWalkable = m_pCells[size_t(i)].m_Walkable;
     f.Close();
     return 1;
 }

@@ -77,6 +77,9 @@ struct CMapCell {
     uint8_t m_Footprint = 0;
     uint8_t m_Reserved0 = 128;
     uint8_t m_Reserved1 = 0;
+    // The walkable byte as the map loaded it (border forced): what a solid
+    // building cell gives back when the building goes.
+    uint8_t m_LoadedWalkable = 1;
 
     bool AllowsWalkClass(int32_t walkClass) const { return WalkClassAllows(walkClass, m_Terrain, m_Walkable); }
     // The terrain class with every value below 10 read as 1.

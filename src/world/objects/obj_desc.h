@@ -122,7 +122,7 @@ public:
     void SetData(const uint8_t* data, int n);
     // The shape field ({u16 tag, text}): the own data block when the data
     // length is not -1, else the part record of the model id in the current
-    // building model from its kind word on.
+    // building model from its name on (the record's byte at offset 2).
     const uint8_t* GetShape() const;
 
     int32_t m_Word = 0;

@@ -1,5 +1,7 @@
 #include "world/sky/game_clock.h"
 
+#include <climits>
+
 #include "core/packet.h"
 
 namespace {
@@ -26,11 +28,15 @@ void ResetGameClock() {
 }
 
 void TickGameClock() {
-    ++g_TickCount;
+    // Wraps to 0 rather than past the i32 range (after about 2.4 years of
+    // play at 35 ms a tick).
+    g_TickCount = g_TickCount == INT32_MAX ? 0 : g_TickCount + 1;
     g_Clock.Tick();
 }
 
 int32_t GetGameTickCount() { return g_TickCount; }
+
+void SetGameTickCount(int32_t count) { g_TickCount = count; }
 
 CGameClock* GetGameClock() { return &g_Clock; }
 

@@ -26,6 +26,8 @@ void TickGameClock();
 // buildings pace their flashing and script notes by (kept outside the
 // five-field record).
 int32_t GetGameTickCount();
+// For tests that need a counter near its wrap.
+void SetGameTickCount(int32_t count);
 // The one record, read-write.
 CGameClock* GetGameClock();
 void SetGameClock(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t tick);

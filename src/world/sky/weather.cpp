@@ -27,11 +27,16 @@ bool IsRainKind(int32_t k) { return k >= 1 && k <= 3; }
 bool IsFlakeKind(int32_t k) { return k == 4 || k == 5; }
 
 // An empty weight cell reads 65535 and would take all the remaining
-// chance: it weighs nothing.
+// chance: it weighs nothing. A weight is a percentage, so ten of them
+// never overflow a sum.
 int32_t Weight(const CTxtRow& row, int col) {
     const int v = row.GetInt(col);
-    return v == kTxtEmptyInt ? 0 : v;
+    return v == kTxtEmptyInt ? 0 : std::clamp(v, 0, 100);
 }
+
+// Levels index the 16 brightness tables; an empty cell (65535) would reach
+// the light grid as 255.
+int32_t LightLevel(const CTxtRow& row, int col) { return std::clamp(row.GetInt(col), 0, 15); }
 
 
 } // namespace
@@ -62,8 +67,8 @@ void CWeatherCtl::LoadRecord(const CTxtRow* row) {
     if (!row) return;
     m_Loaded = 1;
     m_AmbientMode = row->GetInt(3);
-    m_DayLevel = row->GetInt(4);
-    m_NightLevel = row->GetInt(5);
+    m_DayLevel = LightLevel(*row, 4);
+    m_NightLevel = LightLevel(*row, 5);
     m_Column6 = row->GetInt(6);
     m_Total = 100;
     m_Cumulative[0] = 0;

@@ -126,7 +126,8 @@ CGameObj* CObjMng::AddAnimObj(int a, int b, int x, int y) {
         delete obj;
         return nullptr;
     }
-    obj->SetPos(static_cast<int16_t>(x), static_cast<int16_t>(y));
+    // Pixels: maps up to 65535 cells wide take positions past 16 bits.
+    obj->SetPos(x, y);
     obj->SetAnimation(static_cast<uint32_t>(a), b);
     Register(obj->m_Handle);
     return obj;

@@ -99,9 +99,10 @@ void CMapProp::SetHover(uint32_t on) {
 }
 
 int CMapProp::Remove() {
-    if (g_CurMapGrid && m_pDesc) {
-        // Only its own mark: another item may lie here meanwhile.
-        CMapCell* cell = g_CurMapGrid->GetCell(m_pDesc->m_X, m_pDesc->m_Y);
+    // Its own world's map, whichever is current. Only its own mark: another
+    // item may lie here meanwhile.
+    if (m_pGrid && m_pDesc) {
+        CMapCell* cell = m_pGrid->GetCell(m_pDesc->m_X, m_pDesc->m_Y);
         if (cell && cell->m_GroundObj == static_cast<uint16_t>(m_Handle)) cell->m_GroundObj = kNoObj;
     }
     if (g_CurScene) g_CurScene->TrackObjectAll(m_Handle, 0);

@@ -2,10 +2,16 @@
 // portal placement, layers and the factory.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "../bld_fixture.h"
 #include "core/geometry.h"
+#include "core/txt_table.h"
 #include "platform/debug.h"
 #include "world/buildings/bld.h"
 #include "world/buildings/bld_mdl.h"
@@ -348,6 +354,20 @@ TEST_F(BldTest, ShapeComesFromTheOwnBlockOrElseThePartName) {
     AddPart(bldtest::SamplePart(4, 11));
     CBld* fromPart = Make(4, 3, 3);  // data length -1
     EXPECT_STREQ(fromPart->GetPictureName(), "House");
+    // A part name written as a reference to a UI text resolves to it.
+    const std::string textPath =
+        (std::filesystem::temp_directory_path() / ("vt_bld_name_" + std::to_string(getpid()) + ".txt")).string();
+    {
+        std::ofstream f(textPath, std::ios::binary);
+        f << "12\tOpen door\r\n";
+    }
+    ASSERT_EQ(g_TextTable.Load(textPath.c_str(), 0, 0, 1), 1);
+    datagen::BldPartSpec ref = bldtest::SamplePart(6, 11);
+    ref.name = datagen::BldNameRef(12);
+    AddPart(ref);
+    EXPECT_STREQ(Make(6, 8, 8)->GetPictureName(), "Open door");
+    g_TextTable.Clear();
+    std::remove(textPath.c_str());
     auto* rec = new CBldRec;
     rec->m_ModelId = 4;
     rec->SetData(nullptr, 0);  // length 0: its own (empty) block
@@ -372,6 +392,8 @@ TEST_F(BldTest, PlaceAllStampsEveryBuilding) {
 
 #include "core/directories.h"
 #include "datagen/demo_bld.h"
+#include "datagen/lib_writer.h"
+#include "datagen/map_writer.h"
 #include "platform/msgbox.h"
 #include "support/test_env.h"
 #include "world/buildings/bld_init.h"
@@ -430,6 +452,46 @@ TEST_F(BldFileTest, DemoInitFileBuildsItsBuildingsInFileOrder) {
     EXPECT_EQ(blds[3]->GetPart()->m_LightKind, 2);
     EXPECT_EQ(blds[3]->GetLightPos(), (CGamePoint{23 * 64 + 32, 21 * 64 + 32}));
     EXPECT_STREQ(blds[4]->GetScriptText(), "Inn");
+}
+
+// A building gone gives each solid cell back the walkable byte the map was
+// loaded with: the border, water and walls under it stay closed.
+TEST_F(BldFileTest, RemovedBuildingsGiveBackTheLoadedWalkableBytes) {
+    ASSERT_TRUE(datagen::WriteLib(Dir() + "Zy/maptile.lib", datagen::DemoTileEntries()));
+    ASSERT_TRUE(datagen::WriteMap(Dir() + "cj/walls.map",
+                                  datagen::BuildMapFromAscii({"......", ".#~...", "......", "......"})));
+    ASSERT_EQ(grid_.LoadMap("cj\\walls.map"), 1);
+    datagen::BldPartSpec spec = bldtest::SamplePart(4, 11);
+    spec.gridW = 4, spec.gridH = 2;
+    spec.anchorX = spec.anchorY = 0;
+    spec.mask.assign(8, 128 | 1);  // every cell solid
+    const std::string bytes = datagen::BuildPartRecord(spec);
+    CBldMdl mdl;
+    mdl.m_PartTable.SetSize(kBldMdlMaxRecords);
+    auto* part = new CBldPart;
+    size_t pos = 2;
+    ASSERT_EQ(ReadBldPart(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &pos, part), 1);
+    mdl.m_PartTable.SetAt(4, part);
+    mdl.m_Parts[0] = part;
+    Mng().m_pBldMdl = &mdl;
+    // Border (x, 0) and (0, 1), wall (1, 1), water (2, 1), grass (3, 1).
+    const struct { int x, y, loaded; } cells[] = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0},
+                                                  {0, 1, 0}, {1, 1, 0}, {2, 1, 0}, {3, 1, 1}};
+    for (int open = 0; open < 2; ++open) {
+        auto* b = dynamic_cast<CBld*>(Mng().AddBld(0, 0, 4, nullptr));
+        ASSERT_NE(b, nullptr);
+        b->StampFootprint();
+        for (const auto& c : cells) ASSERT_EQ(grid_.GetCell(c.x, c.y)->m_Walkable, 0);
+        if (open)
+            b->OpenPassage();
+        else
+            b->Remove();
+        for (const auto& c : cells)
+            EXPECT_EQ(grid_.GetCell(c.x, c.y)->m_Walkable, c.loaded) << (open ? "open " : "remove ") << c.x << "," << c.y;
+        b->Remove();
+        Mng().Update();
+    }
+    Mng().m_pBldMdl = nullptr;
 }
 
 TEST_F(BldFileTest, InitFileFailures) {

@@ -42,7 +42,8 @@ TEST_F(BldMdlTest, WriterPlacesTheFieldsAtTheirOffsets) {
     const auto u16 = [&](size_t o) { return uint8_t(part[o]) | uint8_t(part[o + 1]) << 8; };
     const auto i32 = [&](size_t o) { return int32_t(u16(o) | u16(o + 2) << 16); };
     EXPECT_EQ(u16(0), 3);
-    EXPECT_STREQ(part.c_str() + 2, "House");
+    EXPECT_EQ(u16(2), 0) << "the name's text-field tag";
+    EXPECT_STREQ(part.c_str() + 4, "House");
     EXPECT_EQ(u16(34), 128);
     EXPECT_EQ(u16(36), 4);
     EXPECT_EQ(u16(42), 3);
@@ -69,7 +70,7 @@ TEST_F(BldMdlTest, LoadsEveryFieldOfAPart) {
     const CBldPart* p = m.GetPart(4);
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p, m.m_Parts[0]);
-    EXPECT_STREQ(p->m_Name, "House");
+    EXPECT_STREQ(p->m_Name + 2, "House");  // after the text-field tag
     EXPECT_EQ(p->m_PartKind, 128);
     EXPECT_EQ(p->m_SubCount, 3);
     EXPECT_EQ(p->m_MiddleStart, 1);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <set>
 #include <string>
@@ -132,6 +133,27 @@ TEST(SpiralIter, OrderAndSize) {
             EXPECT_EQ(order[10], (CGamePoint{0, 2}));
             EXPECT_EQ(order[24], (CGamePoint{-2, 2})) << "the last step of the last leg is not yielded";
         }
+    }
+}
+
+// Radii whose 3r or 9r² pass an i32 saturate instead of wrapping.
+TEST(CellSearch, HugeRadiiSaturate) {
+    const struct {
+        int32_t x, r;
+        int32_t left, width, area;
+    } cases[] = {
+        {0, 15446, -15446, 46338, 2147210244},
+        {0, 15447, -15447, 46341, INT32_MAX},
+        {0, 15448, -15448, 46344, INT32_MAX},
+        {0, INT32_MAX, -INT32_MAX, INT32_MAX, INT32_MAX},
+        {INT32_MIN + 5, 100, INT32_MIN, 300, 90000},
+    };
+    for (const auto& c : cases) {
+        BeginCellSearch(c.x, 0, c.r);
+        EXPECT_EQ(g_CellSearchRect.x, c.left) << c.r;
+        EXPECT_EQ(g_CellSearchRect.width, c.width) << c.r;
+        EXPECT_EQ(g_CellSearchRect.height, c.width) << c.r;
+        EXPECT_EQ(g_CellSearchRect.area, c.area) << c.r;
     }
 }
 

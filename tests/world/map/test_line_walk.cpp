@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +58,7 @@ TEST_F(LineTest, TraceCellLine) {
     EXPECT_EQ(TraceCellLine({2, 2}, {9, 2}, 10, 0, 1, 1), (CGamePoint{5, 2})) << "mode 1 stops at class 3";
     EXPECT_EQ(TraceCellLine({2, 2}, {9, 2}, 10, 0, 4, 1), (CGamePoint{5, 2})) << "mode 4: class 3 must pass";
     EXPECT_EQ(TraceCellLine({0, 0}, {2, 0}, 20, 0, 1, 1), (CGamePoint{9, 0})) << "to the grid edge";
+    EXPECT_EQ(TraceCellLine({0, 0}, {2, 0}, INT32_MAX, 0, 1, 1), (CGamePoint{9, 0})) << "no bound but the grid";
     EXPECT_EQ(TraceCellLine({0, 0}, {2, 0}, 3, 0, 7, 1), (CGamePoint{0, 0})) << "an unknown mode never passes";
     Role(1, {3, 0});
     EXPECT_EQ(TraceCellLine({0, 0}, {2, 0}, 4, 0, 1, 1), (CGamePoint{5, 0})) << "a role's cell is passed, not kept";

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 
 #include "world/sky/game_clock.h"
@@ -50,6 +51,17 @@ TEST(GameClock, ResetTickAndSet) {
     SetGameClock(70000, 12, 31, 23, 1500);
     EXPECT_EQ(c->year, 70000);
     EXPECT_EQ(c->tick, 1500);
+    ResetGameClock();
+}
+
+// The tick counter wraps to 0 after 2^31 - 1 ticks instead of overflowing.
+TEST(GameClock, TickCountWrapsToZero) {
+    ResetGameClock();
+    SetGameTickCount(INT32_MAX - 1);
+    TickGameClock();
+    EXPECT_EQ(GetGameTickCount(), INT32_MAX);
+    TickGameClock();
+    EXPECT_EQ(GetGameTickCount(), 0);
     ResetGameClock();
 }
 

@@ -1,5 +1,6 @@
 // Weather controller, server scheduler and the client weather.
 #include <algorithm>
+#include <climits>
 
 #include "core/msg_lists.h"
 #include "../weather_fixture.h"
@@ -84,6 +85,32 @@ TEST_F(WeatherTest, WeightsAboveAndBelowHundredDriveTheScheduler) {
         EXPECT_EQ(w.m_Kind, kind);
     }
     SetCurrentScene(nullptr);
+}
+
+// Each weight counts 0-100, so no sum of ten can overflow.
+TEST_F(WeatherTest, WeightsAreClampedEachToAHundred) {
+    CWeatherRandom w;
+    w.LoadRecord(LoadRows(Row({INT32_MAX, INT32_MAX, -50, 30, 250}), {}));
+    const int32_t want[11] = {0, 100, 200, 200, 230, 330, 330, 330, 330, 330, 330};
+    for (int k = 0; k <= 10; ++k) EXPECT_EQ(w.m_Cumulative[k], want[k]) << k;
+}
+
+// Light levels index 16 brightness tables: an empty cell (65535) or any
+// value out of 0-15 is clamped, never handed on as 255.
+TEST_F(WeatherTest, DayAndNightLevelsAreClampedToTheSixteenTables) {
+    const struct {
+        int day, night;
+        int32_t wantDay, wantNight;
+    } cases[] = {{65535, 65535, 15, 15}, {40, -3, 15, 0}, {12, 3, 12, 3}};
+    for (const auto& c : cases) {
+        CWeather w;
+        w.LoadRecord(LoadRows(Row({}, c.day, c.night), {}));
+        EXPECT_EQ(w.m_DayLevel, c.wantDay) << c.day;
+        EXPECT_EQ(w.m_NightLevel, c.wantNight) << c.night;
+        EXPECT_GE(*std::min_element(std::begin(w.m_Daylight), std::end(w.m_Daylight)), 0);
+        EXPECT_LE(*std::max_element(std::begin(w.m_Daylight), std::end(w.m_Daylight)), 15);
+        EXPECT_LE(w.m_Light, 15);
+    }
 }
 
 TEST_F(WeatherTest, WeatherPacketAndBaseCountdown) {

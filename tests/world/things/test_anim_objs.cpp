@@ -298,6 +298,34 @@ TEST_F(AnimObjTest, RemovalLeavesAnotherObjectsMark) {
     EXPECT_EQ(Cell(6, 1).m_GroundObj, H16(r));
 }
 
+// An item clears the mark in its own world's map, whichever world is
+// current: the other world's item of the same handle stays.
+TEST_F(AnimObjTest, RemovalClearsTheMarkInItsOwnWorld) {
+    CMapProp* p = Prop(6, 2, 2);
+    ASSERT_EQ(Cell(2, 2).m_GroundObj, H16(p));
+    CMapGrid other;
+    other.Create(8, 8);
+    other.GetCell(2, 2)->m_GroundObj = H16(p);  // the other world's item
+    g_CurMapGrid = &other;
+    p->Remove();
+    EXPECT_EQ(other.GetCell(2, 2)->m_GroundObj, H16(p));
+    EXPECT_EQ(Cell(2, 2).m_GroundObj, kNoObj);
+    g_CurMapGrid = &grid_;
+    world_->mng->Update();
+}
+
+// Positions are pixels: maps of up to 65535 cells take them past 16 bits.
+TEST_F(AnimObjTest, TimedAnimationsKeepFarPositions) {
+    for (const CGamePoint at : {CGamePoint{40000, 70000}, CGamePoint{65535 * 64 + 32, 3 * 64}}) {
+        CGameObj* t = world_->mng->AddAnimObj(static_cast<int>(kTestAnim), 0, at.x, at.y);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->m_X, at.x);
+        EXPECT_EQ(t->m_Y, at.y);
+        t->Remove();
+    }
+    world_->mng->Update();
+}
+
 TEST_F(AnimObjTest, TimedAnimationsWaterFootprintsAndOneShots) {
     Cell(4, 4).m_Surface = 4;
     Cell(4, 4).m_Walkable = 0;
