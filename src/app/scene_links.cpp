@@ -2,14 +2,20 @@
 // object (world/scene_hooks.h).
 #include "app/game_main.h"
 #include "app/sequences.h"
+#include "client/recording_client.h"
+#include "host/game_host.h"
 #include "host/player_record.h"
 #include "roles/role.h"
 #include "world/scene/scene_hooks.h"
 #include "world/scene/world_hooks.h"
+#include "world/sky/weather.h"
 
 void InstallSceneHooks() {
     InstallRoleHooks();
     InstallHostSceneHooks();
+    g_SceneHooks.resetClientLight = [] {
+        if (CClient* client = g_GameHost.m_pClient; client && client->m_pWeather) client->m_pWeather->SetLevel(-1);
+    };
     g_SceneHooks.resetView = [](float step) {
         g_GameMain.RestoreZoomTarget();
         g_GameMain.ResetBrightness(step);

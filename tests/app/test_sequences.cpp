@@ -13,6 +13,8 @@
 #include "datagen/demo_data.h"
 #include "world/scene/scene_hooks.h"
 #include "world/scene/scn_mng.h"
+#include "world/scene/view_tracker.h"
+#include "world/sky/weather.h"
 #include "world/scene/world_hooks.h"
 
 namespace {
@@ -67,6 +69,28 @@ TEST_F(SequenceTest, EnteringTheGameStartsOnEmptyListsAndPacketsFlow) {
     g_GameHost.Shutdown();
     g_RoleMdlTable.Clear();
     g_ScnInfoMdl.Clear();
+    g_WorldHooks = worldHooks;
+    g_SceneHooks = sceneHooks;
+}
+
+// A scene that puts the client's light back (a role of the client died)
+// reaches the client's weather.
+TEST_F(SequenceTest, ScenesPutTheClientsLightBack) {
+    const CWorldHooks worldHooks = g_WorldHooks;
+    const CSceneHooks sceneHooks = g_SceneHooks;
+    StandIn(GS_TITLE);
+    g_GameMain.m_ReqState = GS_INGAME;
+    Settle();
+    InstallSceneHooks();
+    ASSERT_NE(g_GameHost.m_pClient, nullptr);
+    CWeather* weather = g_GameHost.m_pClient->m_pWeather;
+    ASSERT_NE(weather, nullptr);
+    weather->SetLevel(9);
+    ASSERT_EQ(weather->m_Forced, 9);
+    CViewTracker tracker;
+    tracker.OnRoleLeaves();
+    EXPECT_EQ(weather->m_Forced, -1);
+    EXPECT_EQ(weather->m_Light, weather->m_Default);
     g_WorldHooks = worldHooks;
     g_SceneHooks = sceneHooks;
 }
