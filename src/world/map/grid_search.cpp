@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 #include "platform/random.h"
 #include "world/map/map_grid.h"
@@ -53,7 +54,8 @@ void BeginCellSearch(int32_t x, int32_t y, int32_t r) {
     // wrapping it.
     const auto sat = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
     const int64_t side = 3 * int64_t(r);
-    g_CellSearchRect = {sat(int64_t(x) - r), sat(int64_t(y) - r), sat(side), sat(side), sat(side * side)};
+    const int64_t area = std::llabs(side) > 46340 ? INT32_MAX : side * side;  // 46341² passes an i32
+    g_CellSearchRect = {sat(int64_t(x) - r), sat(int64_t(y) - r), sat(side), sat(side), sat(area)};
     g_SpiralIter.Init(x / 64, y / 64, std::max(r / 64, 1));
 }
 

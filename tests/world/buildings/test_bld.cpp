@@ -487,7 +487,8 @@ TEST_F(BldFileTest, RemovedBuildingsGiveBackTheLoadedWalkableBytes) {
         else
             b->Remove();
         for (const auto& c : cells)
-            EXPECT_EQ(grid_.GetCell(c.x, c.y)->m_Walkable, c.loaded) << (open ? "open " : "remove ") << c.x << "," << c.y;
+            EXPECT_EQ(grid_.GetCell(c.x, c.y)->m_Walkable, c.loaded)
+                << (open ? "open " : "remove ") << c.x << "," << c.y;
         b->Remove();
         Mng().Update();
     }
