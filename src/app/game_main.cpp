@@ -19,6 +19,7 @@
 #include "core/msg_lists.h"
 #include "core/msg_dispatcher.h"
 #include "gfx/mouse_cursor.h"
+#include "gfx/surface.h"
 #include "host/game_host.h"
 #include "platform/clock.h"
 #include "platform/debug.h"
@@ -51,7 +52,11 @@ CGameMain::CGameMain() {
 }
 
 CGameMain::~CGameMain() {
-    if (m_pDisplay) DisplayDelete(&m_pDisplay);
+    // Still set only when the program ends without Shutdown (tools). The
+    // screen is another static and may be gone by now: the display is let
+    // go without DisplayDelete, which would look at it.
+    delete m_pDisplay;
+    m_pDisplay = nullptr;
 }
 
 // ---------------------------------------------------------------- states

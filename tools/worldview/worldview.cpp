@@ -175,91 +175,101 @@ int main(int argc, char** argv) {
         *o = g_Origin;
         return 1;
     };
-    CWeather weather;
-    g_Weather = &weather;
+    // The scene and its world go before the program shuts down as the game
+    // does (panels, libraries, the display).
+    int ok = 0;
+    {
+        CWeather weather;
+        g_Weather = &weather;
 
-    // The server's way: a scene, its world, then its objects.
-    CScene server(scene);
-    SetCurrentScene(&server);
-    CWorld world;
-    const int built = BuildMap(&world, scene.c_str());
-    BuildObj(&world);
-    world.ApplySceneEnv();
-    if (!built) std::fprintf(stderr, "worldview: scene %s built with errors (see the messages above)\n", scene.c_str());
+        // The server's way: a scene, its world, then its objects.
+        CScene server(scene);
+        SetCurrentScene(&server);
+        CWorld world;
+        const int built = BuildMap(&world, scene.c_str());
+        BuildObj(&world);
+        world.ApplySceneEnv();
+        if (!built)
+            std::fprintf(stderr, "worldview: scene %s built with errors (see the messages above)\n", scene.c_str());
 
-    CGamePoint centre{world.m_MapGrid.Width() / 2, world.m_MapGrid.Height() / 2};
-    if (const CScnPortal* p = world.FindPortal("NULL")) centre = {p->m_X, p->m_Y};
-    if (atX >= 0 && atY >= 0) centre = {atX, atY};
-    const CGamePoint tl = CellTopLeft(centre.x, centre.y);
-    g_Origin = {tl.x + 32 - kW / 2, tl.y + 16 - kH / 2};
-    // The iso grid (items, creatures, weather) lined up with the same view.
-    g_IsoGrid.SetView(0, 0, 0, 0);
-    const CGamePoint iso = g_IsoGrid.CellToScreen(centre.x, centre.y);
-    g_IsoGrid.SetView(0, 0, iso.x - (tl.x - g_Origin.x), iso.y - (tl.y - g_Origin.y));
-    ViewRect view;
-    view.width = kW;
-    view.height = kH;
-    SetViewRect(view);
-    g_LightGrid.Init(8, kW, kH);
+        CGamePoint centre{world.m_MapGrid.Width() / 2, world.m_MapGrid.Height() / 2};
+        if (const CScnPortal* p = world.FindPortal("NULL")) centre = {p->m_X, p->m_Y};
+        if (atX >= 0 && atY >= 0) centre = {atX, atY};
+        const CGamePoint tl = CellTopLeft(centre.x, centre.y);
+        g_Origin = {tl.x + 32 - kW / 2, tl.y + 16 - kH / 2};
+        // The iso grid (items, creatures, weather) lined up with the same view.
+        g_IsoGrid.SetView(0, 0, 0, 0);
+        const CGamePoint iso = g_IsoGrid.CellToScreen(centre.x, centre.y);
+        g_IsoGrid.SetView(0, 0, iso.x - (tl.x - g_Origin.x), iso.y - (tl.y - g_Origin.y));
+        ViewRect view;
+        view.width = kW;
+        view.height = kH;
+        SetViewRect(view);
+        g_LightGrid.Init(8, kW, kH);
 
-    world.MakeCurrent();
-    if (drop >= 0 && !world.m_ObjMng.AddProp(drop, centre.x + 1, centre.y + 1, 0, 1))
-        std::fprintf(stderr, "worldview: item %d was not put down\n", drop);
-    if (corpse) LayCorpse(CGamePoint{centre.x + 2, centre.y});
-    if (weatherKind >= 0) {
-        weather.SetWeather(weatherKind, 100000);
-        weather.StartEffect();  // as a client that joins during it
-    }
-    for (int t = 0; t < ticks; ++t) {
         world.MakeCurrent();
-        world.m_ObjMng.Update();
-        world.m_ObjMng.UpdateActions();
-        world.m_LightList.Update();
-        world.m_ObjMng.PostUpdate();
-        weather.Tick();
-    }
-    weather.ApplyDaylight();
-    weather.ApplyAmbientMode();
-
-    CSurface scratch(kW, kH, 1), frame(kW, kH, 1);
-    scratch.FillAll(0);
-    const CGameRect clip{0, 0, kW, kH};
-    CMapGrid& grid = world.m_MapGrid;
-    for (int32_t y = 0; y < grid.Height(); ++y)
-        for (int32_t x = 0; x < grid.Width(); ++x) {
-            const CGamePoint p = CellTopLeft(x, y);
-            const int32_t sx = p.x - g_Origin.x, sy = p.y - g_Origin.y;
-            if (sx < -64 || sy < -32 || sx > kW || sy > kH) continue;
-            const CMapCell* cell = grid.GetCell(x, y);
-            for (uint16_t tile : {cell->m_Tile0, cell->m_Tile1})
-                if (CImage* img = grid.Tiles().GetTileImage(tile)) img->Draw(&scratch, sx, sy, kDrawCopy, -1, &clip);
+        if (drop >= 0 && !world.m_ObjMng.AddProp(drop, centre.x + 1, centre.y + 1, 0, 1))
+            std::fprintf(stderr, "worldview: item %d was not put down\n", drop);
+        if (corpse) LayCorpse(CGamePoint{centre.x + 2, centre.y});
+        if (weatherKind >= 0) {
+            weather.SetWeather(weatherKind, 100000);
+            weather.StartEffect();  // as a client that joins during it
         }
-    CObjMng& mng = world.m_ObjMng;
-    g_Option = 0;
-    DrawList(mng.GetDrawList(0), &scratch);
-    // Falling corpses sit on no draw list.
-    for (int i = mng.m_CorpsePool.First(); i != -1; i = mng.m_CorpsePool.Next(i))
-        if (auto* c = static_cast<CCorpse*>(mng.m_CorpsePool.GetAt(i)); c->m_State == CCorpseBase::kFalling) c->Draw(&scratch);
-    for (int layer = 0; layer < 3; ++layer)
-        for (CObjNode* n = mng.m_SceneObjs.Head(); n; n = n->Next())
-            if (auto* b = dynamic_cast<CBld*>(static_cast<CGameObj*>(n))) {
-                b->UpdateScreenRect();
-                b->DrawClipped(&scratch, &clip, layer);
-            }
-    DrawList(mng.GetDrawList(1), &scratch);
-    DrawList(mng.GetDrawList(2), &scratch);
-    // Every light stamped into the grid, the frame copied through it.
-    g_Option = 2;
-    world.m_LightList.Draw();
-    g_LightGrid.Apply(&frame, &scratch, &g_LightGrid.Map(), clip);
-    weather.Draw(&frame);
+        for (int t = 0; t < ticks; ++t) {
+            world.MakeCurrent();
+            world.m_ObjMng.Update();
+            world.m_ObjMng.UpdateActions();
+            world.m_LightList.Update();
+            world.m_ObjMng.PostUpdate();
+            weather.Tick();
+        }
+        weather.ApplyDaylight();
+        weather.ApplyAmbientMode();
 
-    const int ok = WriteFrame(frame, argv[2]);
-    if (!ok) std::fprintf(stderr, "worldview: cannot write %s\n", argv[2]);
-    else std::printf("%s: scene %s, %d x %d cells, %d ticks, %02d:00, weather %d\n", argv[2], scene.c_str(),
-                     grid.Width(), grid.Height(), ticks, GetGameClock()->hour, weather.m_Kind);
-    g_Weather = nullptr;
-    world.Clear();
-    SetCurrentScene(nullptr);
+        CSurface scratch(kW, kH, 1), frame(kW, kH, 1);
+        scratch.FillAll(0);
+        const CGameRect clip{0, 0, kW, kH};
+        CMapGrid& grid = world.m_MapGrid;
+        for (int32_t y = 0; y < grid.Height(); ++y)
+            for (int32_t x = 0; x < grid.Width(); ++x) {
+                const CGamePoint p = CellTopLeft(x, y);
+                const int32_t sx = p.x - g_Origin.x, sy = p.y - g_Origin.y;
+                if (sx < -64 || sy < -32 || sx > kW || sy > kH) continue;
+                const CMapCell* cell = grid.GetCell(x, y);
+                for (uint16_t tile : {cell->m_Tile0, cell->m_Tile1})
+                    if (CImage* img = grid.Tiles().GetTileImage(tile))
+                        img->Draw(&scratch, sx, sy, kDrawCopy, -1, &clip);
+            }
+        CObjMng& mng = world.m_ObjMng;
+        g_Option = 0;
+        DrawList(mng.GetDrawList(0), &scratch);
+        // Falling corpses sit on no draw list.
+        for (int i = mng.m_CorpsePool.First(); i != -1; i = mng.m_CorpsePool.Next(i))
+            if (auto* c = static_cast<CCorpse*>(mng.m_CorpsePool.GetAt(i)); c->m_State == CCorpseBase::kFalling)
+                c->Draw(&scratch);
+        for (int layer = 0; layer < 3; ++layer)
+            for (CObjNode* n = mng.m_SceneObjs.Head(); n; n = n->Next())
+                if (auto* b = dynamic_cast<CBld*>(static_cast<CGameObj*>(n))) {
+                    b->UpdateScreenRect();
+                    b->DrawClipped(&scratch, &clip, layer);
+                }
+        DrawList(mng.GetDrawList(1), &scratch);
+        DrawList(mng.GetDrawList(2), &scratch);
+        // Every light stamped into the grid, the frame copied through it.
+        g_Option = 2;
+        world.m_LightList.Draw();
+        g_LightGrid.Apply(&frame, &scratch, &g_LightGrid.Map(), clip);
+        weather.Draw(&frame);
+
+        ok = WriteFrame(frame, argv[2]);
+        if (!ok) std::fprintf(stderr, "worldview: cannot write %s\n", argv[2]);
+        else std::printf("%s: scene %s, %d x %d cells, %d ticks, %02d:00, weather %d\n", argv[2], scene.c_str(),
+                         grid.Width(), grid.Height(), ticks, GetGameClock()->hour, weather.m_Kind);
+        g_Weather = nullptr;
+        world.Clear();
+        SetCurrentScene(nullptr);
+    }
+    g_GameMain.Shutdown();
+    g_GameApp.ExitInstance();
     return ok ? 0 : 1;
 }
