@@ -222,10 +222,11 @@ std::string DescribeFontSearch() {
     std::string out;
     const char* env = std::getenv("VANTREL_FONT");
     if (env && *env) {
-        out = std::string("VANTREL_FONT=\"") + env + "\" (" +
-              (FileReadable(env) ? "not a usable font file" : "cannot be read") + ")";
         // A readable file is taken as the font, good or not.
-        if (FileReadable(env)) return out;
+        const bool readable = FileReadable(env);
+        out = std::string("VANTREL_FONT=\"") + env + "\" (" +
+              (readable ? "not a usable font file" : "cannot be read") + ")";
+        if (readable) return out;
         out += ", then ";
     }
     constexpr size_t kOthers = sizeof kFontCandidates / sizeof kFontCandidates[0] - 1;
