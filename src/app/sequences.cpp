@@ -6,6 +6,7 @@
 
 #include "gfx/role_sprite.h"
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,7 @@
 #include "client/gesture_input.h"
 #include "core/directories.h"
 #include "core/log.h"
+#include "core/pack_file.h"
 #include "gfx/anim.h"
 #include "gfx/color_tables.h"
 #include "gfx/effect3d.h"
@@ -23,7 +25,10 @@
 #include "gfx/res_lib.h"
 #include "host/game_host.h"
 #include "platform/audio.h"
+#include "platform/font.h"
+#include "platform/fs.h"
 #include "platform/input.h"
+#include "platform/msgbox.h"
 #include "platform/window.h"
 #include "sound/media_mng.h"
 #include "sound/sound_mng.h"
@@ -76,6 +81,32 @@ void LogResMem(const char* label) {
 void LoadTable(CTxtTable& table, const char* file, int keyCol, int headerRows) {
     const std::string path = std::string(GetMbDirectory()) + file;
     table.Load(path.c_str(), keyCol, headerRows, 1);
+}
+
+bool DataFileOpens(const char* name) {
+    const std::string path = std::string(GetMbDirectory()) + name;
+    CPackFile f;
+    const bool found = f.Open(path.c_str(), "rb") != -2;
+    f.Close();
+    return found;
+}
+
+// A program folder without the game's data would raise one box per missing
+// file and then stop anyway: say once where the game looked and how to get
+// data there. A data folder short of one of the two tables is not that: its
+// missing table gets its own box.
+bool DataFolderHasGame() {
+    if (DataFileOpens("Text.txt") || DataFileOpens("JMMDL.txt")) return true;
+    const char* home = std::getenv("VANTREL_HOME");
+    const bool named = home && *home;
+    const std::string message =
+        "No game data in " + plat::ProgramDirNative() +
+        (named ? " (the folder VANTREL_HOME names)" : " (the program's own folder, as VANTREL_HOME is not set)") +
+        ": it has no mb\\Text.txt and no mb\\JMMDL.txt.\n"
+        "Set VANTREL_HOME to the folder that holds the game's data, or run \"bash scripts/run.sh\", which writes the "
+        "demo data set into demo/ and starts the game on it.";
+    plat::MessageBox(message, "vantrel", plat::MB_OK | plat::MB_ICONERROR);
+    return false;
 }
 } // namespace
 
@@ -136,8 +167,16 @@ int InitGameResources() {
 }
 
 int CGameMain::StartApp() {
+    if (!DataFolderHasGame()) {
+        m_ErrorCode = 2;
+        return 0;
+    }
     LoadTable(g_TextTable, "Text.txt", 0, 0);
-    if (!LoadStartupConfig()) return 0;
+    // A machine the game refuses ends the program as a failure.
+    if (!LoadStartupConfig()) {
+        m_ErrorCode = 2;
+        return 0;
+    }
 
     CLogTimer timer;
     m_ReqDisplayMode = DM_640;
@@ -235,6 +274,13 @@ int InitJM() {
     WriteLog(kLogFile, "Begin InitJM()\n");
     const int made = g_JMMng.CreatePanels();
     WriteLog(kLogFile, "End InitJM()\n");
+    // Without a font every text is gone; the game still runs.
+    if (made && !JMFont(0)->IsUsable()) {
+        const std::string message = "No usable font, so the game shows no text: looked for " +
+                                    plat::DescribeFontSearch() +
+                                    ". Set VANTREL_FONT to a TrueType font file (Debian: fonts-wqy-zenhei).";
+        plat::MessageBox(message, "vantrel", plat::MB_OK);
+    }
     return made;
 }
 

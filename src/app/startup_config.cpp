@@ -45,7 +45,7 @@ int LoadStartupConfig() {
             g_GameVersion = 2.0f;
             ini.Close();
         } else {
-            plat::MessageBox(tamiro, "", plat::MB_OK);
+            plat::MessageBox(tamiro, plat::kCannotOpenCaption, plat::MB_OK);
         }
     }
 
@@ -65,7 +65,7 @@ int LoadStartupConfig() {
     const std::string caps = prog + "DisplayCapability.INI";
     CIniFile ini;
     if (!ini.OpenFileRead(caps.c_str())) {
-        plat::MessageBox(caps, "", plat::MB_OK);
+        plat::MessageBox(caps, plat::kCannotOpenCaption, plat::MB_OK);
         return 1;
     }
     // Keys the file lacks read as 0 (the reader leaves them unset).

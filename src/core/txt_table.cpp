@@ -57,7 +57,7 @@ int CTxtFile::Load(const char* path) {
     if (!path) path = "";
     name_ = path;
     if (g_SharedFile.Open(path, "rb") == -2) {
-        plat::MessageBox(path, "", plat::MB_OK);
+        plat::MessageBox(path, plat::kCannotOpenCaption, plat::MB_OK);
         return 0;
     }
     std::vector<char> buf(kTxtLineBuffer);

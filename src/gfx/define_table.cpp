@@ -91,7 +91,7 @@ int32_t CDefineTable::Load(const char* fileName, const char* startName, const ch
     out->clear();
     if (!fileName) return -1;
     if (g_SharedFile.Open(fileName, "rb") == -2) {
-        plat::MessageBox(fileName, "", plat::MB_OK);
+        plat::MessageBox(fileName, plat::kCannotOpenCaption, plat::MB_OK);
         return -1;
     }
     char line[kLineBufferSize];

@@ -52,7 +52,7 @@ int CLibFile::Open(const char* path) {
     Close();
     m_pFile = plat::OpenFile(path, "rb");
     if (!m_pFile) {
-        plat::MessageBox(path, "", plat::MB_OK);
+        plat::MessageBox(path, plat::kCannotOpenCaption, plat::MB_OK);
         return 0;
     }
     m_FileName = path;
@@ -339,7 +339,7 @@ int CResList::Init(const char* listPath) {
 
     CIniFile ini;
     if (!ini.OpenFileRead(listPath)) {
-        plat::MessageBox(listPath, "", plat::MB_OK);
+        plat::MessageBox(listPath, plat::kCannotOpenCaption, plat::MB_OK);
         return 0;
     }
     // A list named without a folder leaves GetDirPart's buffer alone: the

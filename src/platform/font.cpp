@@ -218,6 +218,21 @@ std::string FindFontFile() {
     return Sys().file;
 }
 
+std::string DescribeFontSearch() {
+    std::string out;
+    const char* env = std::getenv("VANTREL_FONT");
+    if (env && *env) {
+        // A readable file is taken as the font, good or not.
+        const bool readable = FileReadable(env);
+        out = std::string("VANTREL_FONT=\"") + env + "\" (" +
+              (readable ? "not a usable font file" : "cannot be read") + ")";
+        if (readable) return out;
+        out += ", then ";
+    }
+    constexpr size_t kOthers = sizeof kFontCandidates / sizeof kFontCandidates[0] - 1;
+    return out + kFontCandidates[0] + " and " + std::to_string(kOthers) + " other usual places";
+}
+
 void ResetFontCache() {
     FontSystem& s = Sys();
     for (auto& kv : s.cores) delete kv.second;

@@ -86,6 +86,9 @@ std::vector<std::string> WrapTextGbk(const Font& font, std::string_view textGbk,
 
 // The font file in use ("" when none); found on first use.
 std::string FindFontFile();
+// Where the font was looked for, in one line, for a message that says why
+// no text is drawn.
+std::string DescribeFontSearch();
 // Drops the cached font files and glyphs (tests switching VANTREL_FONT).
 void ResetFontCache();
 

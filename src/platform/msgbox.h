@@ -11,6 +11,10 @@ namespace plat {
 enum : unsigned { MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_YESNO = 0x4, MB_ICONERROR = 0x10 };
 enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
+// The caption of a box whose text is the path of a file that did not open,
+// so the box says what went wrong and not only where.
+constexpr const char* kCannotOpenCaption = "Cannot open this file";
+
 struct MessageBoxRecord {
     std::string text;     // GBK
     std::string caption;  // GBK

@@ -462,6 +462,7 @@ int CJMEdit::Draw(CSurface* surface) {
     DrawColorText(surface, m_X + 2, m_Y + 3, m_Caption, 0);
     const int before = std::clamp<int>(m_SelStart, 0, static_cast<int>(m_Caption.size()));
     const int cx = m_X + 2 + MeasureText(surface, std::string_view(m_Caption).substr(0, static_cast<size_t>(before))).cx;
-    if (m_pCurImage) m_pCurImage->Draw(surface, cx, m_Y + 1, 0, -1, nullptr);
+    // Only the box that takes the keys shows where typing goes.
+    if (m_pCurImage && g_JMMng.m_pKeyFocus == this) m_pCurImage->Draw(surface, cx, m_Y + 1, 0, -1, nullptr);
     return 1;
 }

@@ -1,5 +1,7 @@
 #include "ui/jm_panels.h"
 
+#include "core/key_state.h"
+#include "platform/input.h"
 #include "ui/jm_mng.h"
 
 CJMTitleMenu* g_JMTitleMenu = nullptr;
@@ -9,6 +11,35 @@ int CJMPanel::Draw(CSurface* surface) {
     DrawPicture(surface);
     DrawChildren(surface);
     return 1;
+}
+
+void CJMPlaceholderDialog::Update() {
+    CJMPanel::Update();
+    // Marked held, so the manager does not open the system menu again on
+    // the same press.
+    if (!g_KeyState.IsNewPress(plat::VK_ESCAPE)) return;
+    g_KeyState.m_Held[plat::VK_ESCAPE] = 1;
+    Close();
+}
+
+void CJMPlaceholderDialog::Show(int shown, int mode) {
+    CJMPanel::Show(shown, mode);
+    g_JMMng.SetFocusPanel(this, m_Shown);
+}
+
+int CJMPlaceholderDialog::OnRButtonUp(int, int, int) {
+    Close();
+    return 1;
+}
+
+void CJMPlaceholderDialog::Close() {
+    if (!m_Shown) return;
+    Show(0, 0);
+    AfterClose();
+}
+
+void CJMSaveList::AfterClose() {
+    if (CJM* title = g_JMMng.GetJM(25)) title->Show(1, 0);
 }
 
 namespace {

@@ -52,8 +52,29 @@ class CJMTravelMap : public CJMPanel {};
 // Row 3: head-up display.
 class CJMHud : public CJMPanel {};
 
-// Row 148: load-game panel.
-class CJMSaveList : public CJMPanel {};
+// A placeholder that a key or a button opens. It is modal while shown, so
+// no click or key reaches past it, and Escape or a right click closes it and
+// hands the keys back: a panel with nothing to choose must not be a dead end.
+class CJMPlaceholderDialog : public CJMPanel {
+public:
+    void Update() override;
+    void Show(int shown, int mode) override;
+    int OnRButtonUp(int flags, int x, int y) override;
+
+protected:
+    // What the player sees once it closed.
+    virtual void AfterClose() {}
+
+private:
+    void Close();
+};
+
+// Row 148: load-game panel, opened from the title menu, which it shows again
+// when it closes.
+class CJMSaveList : public CJMPlaceholderDialog {
+protected:
+    void AfterClose() override;
+};
 
 
 // Row 41: scrolling text box.
@@ -78,7 +99,7 @@ class CJMBlank : public CJMPanel {};
 class CJMEnding : public CJMPanel {};
 
 // Row 45: system menu, opened with Escape.
-class CJMSystemMenu : public CJMPanel {};
+class CJMSystemMenu : public CJMPlaceholderDialog {};
 
 // Row 99: journal.
 class CJMQuest : public CJMPanel {};

@@ -7,9 +7,13 @@
 #include "core/frame_globals.h"
 #include "core/ini_file.h"
 #include "core/key_state.h"
+#include "core/log.h"
 #include "gfx/display_helpers.h"
 #include "gfx/surface.h"
+#include "platform/debug.h"
+#include "platform/fs.h"
 #include "platform/input.h"
+#include "platform/msgbox.h"
 #include "sound/sound_play.h"
 #include "ui/jm_controls.h"
 #include "ui/jm_dialogs.h"
@@ -31,6 +35,11 @@ constexpr const char* kKey = "?";
 constexpr int kLabels[9] = {150, 151, 152, 144, 145, 146, 147, 148, 149};
 
 std::string SettingsPath() { return std::string(GetProgramDirectory()) + "set.ini"; }
+
+void LogSettingsProblem(const std::string& text) {
+    WriteLog(kLogFile, (text + "\n").c_str());
+    plat::OutputDebugString(text + "\n");
+}
 
 int GameState() { return g_JMHooks.gameState ? g_JMHooks.gameState() : 0; }
 int InGameMode() {
@@ -84,7 +93,12 @@ int CJMSettings::Init(int rowId) {
 
 void CJMSettings::Release() {
     // Written once, at the release during shutdown, while the sliders exist.
-    if (m_Loaded) SaveSettings();
+    if (m_Loaded && !SaveSettings()) {
+        const std::string text = "The settings were not saved: " + plat::ProgramDirNative() +
+                                 "set.ini cannot be written (a read-only folder or a full disk?).";
+        LogSettingsProblem(text);
+        plat::MessageBox(text, "vantrel", plat::MB_OK);
+    }
     m_Loaded = 0;
     m_pTarget = nullptr;
     for (CJM*& c : m_pChild) c = nullptr;
@@ -93,11 +107,20 @@ void CJMSettings::Release() {
 
 void CJMSettings::LoadSettings() {
     CIniFile f;
-    if (!f.OpenFileRead(SettingsPath().c_str())) return;
+    if (!f.OpenFileRead(SettingsPath().c_str())) {
+        // No file is the first start; anything else there is not one.
+        if (plat::PathExists(SettingsPath())) UnreadableSettings("is not a file");
+        return;
+    }
     int v = 0;
     // A mode the game cannot set would end the game at its next step, and a
     // zoom switch is either on or off.
-    if (f.ReadInt(kKey, &v)) SetModeChoice(SettingsDisplayMode(v));
+    if (!f.ReadInt(kKey, &v)) {
+        f.Close();
+        UnreadableSettings("holds no settings");
+        return;
+    }
+    SetModeChoice(SettingsDisplayMode(v));
     if (f.ReadInt(kKey, &v)) SetZoomChoice(v != 0 ? 1 : 0);
     if (f.ReadInt(kKey, &v)) SetEffectVolume(SetSlider(kRowEffect, v));
     if (f.ReadInt(kKey, &v)) SetMusicVolume(SetSlider(kRowMusic, v), 1);
@@ -106,15 +129,22 @@ void CJMSettings::LoadSettings() {
     f.Close();
 }
 
-void CJMSettings::SaveSettings() {
+int CJMSettings::SaveSettings() {
     CIniFile f;
     // A temporary file renamed over the old one: a crash mid-write keeps
     // the last good settings.
-    if (!f.OpenFileWrite(SettingsPath().c_str(), 0, 1)) return;
+    if (!f.OpenFileWrite(SettingsPath().c_str(), 0, 1)) return 0;
     const int values[8] = {InGameMode(),     ZoomSwitch(),      GetEffectVolume(),  GetMusicVolume(),
                            SliderValue(kRowBright), g_ProgressValue1, g_ProgressValue2, g_ProgressValue3};
     for (int v : values) f.WriteInt(kKey, v);
-    f.Close();
+    return f.Close();
+}
+
+void CJMSettings::UnreadableSettings(const char* why) {
+    // The brightness at its middle: the slider's own default would dim the
+    // screen and be saved so at exit.
+    SetSlider(kRowBright, kNeutralBrightness);
+    LogSettingsProblem(plat::ProgramDirNative() + "set.ini " + why + "; the default settings stand.");
 }
 
 void CJMSettings::SetModeChoice(int mode) {

@@ -57,7 +57,8 @@ public:
 
     // "set.ini" in the program folder.
     void LoadSettings();
-    void SaveSettings();
+    // 0 when the file could not be written.
+    int SaveSettings();
     void SetModeChoice(int mode);
     void SetZoomChoice(int on);
     // The saved ramp x brightness x (slider / 100 + 0.5), when the display
@@ -76,11 +77,15 @@ public:
     CJM* m_pTarget = nullptr;
     CJM* m_pChild[kChildCount] = {};
     int32_t m_Loaded = 0;  // set by Init; the file is written only then
+    // Slider value of an unchanged screen (factor 1.0).
+    static constexpr int kNeutralBrightness = 50;
 
 private:
     // Sets the slider (clamped to 0..100) and answers its value.
     int SetSlider(int rowId, int value);
     void ApplySliders();
+    // A "set.ini" that is there but holds no settings: logged, defaults.
+    void UnreadableSettings(const char* why);
 };
 
 extern CJMSettings* g_JMSettings;

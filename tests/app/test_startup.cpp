@@ -12,6 +12,7 @@
 #include "datagen/demo_data.h"
 #include "datagen/ini_writer.h"
 #include "datagen/table_writer.h"
+#include "platform/fs.h"
 #include "platform/msgbox.h"
 
 namespace {
@@ -118,7 +119,10 @@ TEST_F(StartupTest, DirectXVersionDecidesTheWarningAndTheStart) {
         plat::ClearRecordedMessageBoxes();
         plat::DeleteFile(Dir() + "BugLog.ini");
         WriteDemo(c.version);
+        g_GameMain.m_ErrorCode = 0;
         EXPECT_EQ(g_GameMain.StartApp(), c.result);
+        // A refused machine ends the program as a failure.
+        EXPECT_EQ(g_GameMain.m_ErrorCode, c.result == 0 ? 2 : 0);
         if (c.box) {
             ASSERT_EQ(Boxes().size(), 1u);
             EXPECT_EQ(Boxes()[0], datagen::kDemoOldDirectXText);
@@ -145,9 +149,39 @@ TEST_F(StartupTest, MissingFilesShowTheirPathAndTheStartGoesOn) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0], std::string(GetProgramDirectory()) + "tamiro.ini");
     EXPECT_EQ(boxes[1], std::string(GetProgramDirectory()) + "DisplayCapability.INI");
+    // The caption says what the path is about.
+    for (const auto& b : plat::RecordedMessageBoxes()) EXPECT_EQ(b.caption, plat::kCannotOpenCaption);
     EXPECT_EQ(g_GameMain.m_ZoomCap, 1) << "unchanged without the file";
     EXPECT_EQ(g_PoisonRate, 90);
     EXPECT_EQ(g_FireRate, 60);
+}
+
+// A data table missing from a folder that has the game's data: its box
+// names the file and says it did not open; the start goes on.
+TEST_F(StartupTest, AMissingTableIsNamedAsNotOpenedAndTheStartGoesOn) {
+    WriteDemo();
+    plat::DeleteFile(Dir() + "mb/ScnInfo.txt");
+    g_GameMain.m_ErrorCode = 0;
+    EXPECT_EQ(g_GameMain.StartApp(), 2);
+    ASSERT_EQ(plat::RecordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(plat::RecordedMessageBoxes()[0].text, std::string(GetMbDirectory()) + "ScnInfo.txt");
+    EXPECT_EQ(plat::RecordedMessageBoxes()[0].caption, plat::kCannotOpenCaption);
+    EXPECT_EQ(g_GameMain.m_ErrorCode, 0);
+}
+
+// Without "mb\Text.txt" and the panel table the folder holds no game: one
+// box says so, nothing is loaded and the program is to end with 2.
+TEST_F(StartupTest, AFolderWithoutTheTextAndPanelTablesIsOneBoxAndAFailure) {
+    WriteDemo();
+    plat::DeleteFile(Dir() + "mb/Text.txt");
+    plat::DeleteFile(Dir() + "mb/JMMDL.txt");
+    g_GameMain.m_ErrorCode = 0;
+    EXPECT_EQ(g_GameMain.StartApp(), 0);
+    EXPECT_EQ(g_GameMain.m_ErrorCode, 2);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].rfind("No game data in " + plat::ProgramDirNative(), 0), 0u) << Boxes()[0];
+    EXPECT_EQ(Log().find("SetDisplayEnd"), std::string::npos);
+    g_GameMain.m_ErrorCode = 0;
 }
 
 // A capability file without a readable DXVersion used to refuse the machine

@@ -121,7 +121,11 @@ std::vector<std::string> BuildDemoTitleFrames() {
         }
     {
         Canvas t(640, 480, kDemoTitleRgb[0], kDemoTitleRgb[1], kDemoTitleRgb[2]);
-        t.Frame(0, 0, 640, 480, 140, 160, 230);
+        // The frame stays clear of the strip along the top, where the menu
+        // writes the version centred 20 pixels from the right edge.
+        t.Frame(kDemoTitleFrameInset[0], kDemoTitleFrameInset[1], 640 - 2 * kDemoTitleFrameInset[0],
+                480 - kDemoTitleFrameInset[1] - kDemoTitleFrameInset[0], kDemoTitleFrameRgb[0], kDemoTitleFrameRgb[1],
+                kDemoTitleFrameRgb[2]);
         // The name plate and its shadow.
         t.Rect(130, 54, 390, 80, 10, 15, 50);
         t.Rect(120, 44, 400, 80, 200, 160, 60);

@@ -35,6 +35,10 @@ struct DemoTitleButton {
 constexpr DemoTitleButton kDemoTitleButtons[6] = {
     {31, 383, 180}, {34, 386, 220}, {32, 384, 260}, {35, 387, 300}, {33, 385, 340}, {167, 388, 380},
 };
+// The full-screen title's frame: inset from the sides and the bottom, and
+// from the top below the version line.
+constexpr int kDemoTitleFrameInset[2] = {4, 20};
+constexpr uint8_t kDemoTitleFrameRgb[3] = {140, 160, 230};
 constexpr int kDemoTitleButtonX = 240;
 constexpr int kDemoTitleButtonW = 160;
 constexpr int kDemoTitleButtonH = 28;

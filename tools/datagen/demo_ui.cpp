@@ -99,10 +99,12 @@ enum UiFrame : uint32_t {
 
 std::vector<std::string> BuildDemoUiFrames() {
     std::vector<std::string> f;
-    f.push_back(EncodeFrame(Solid(64, 2, 220, 180, 60)));
-    f.push_back(EncodeFrame(Solid(64, 2, 220, 180, 60)));
-    f.push_back(EncodeFrame(Solid(2, 64, 220, 180, 60)));
-    f.push_back(EncodeFrame(Solid(2, 64, 220, 180, 60)));
+    // Each edge is drawn once and clipped to its box: as long as the
+    // largest screen, so a box of any size gets its whole frame.
+    f.push_back(EncodeFrame(Solid(kDemoFrameEdgeLength, 2, 220, 180, 60)));
+    f.push_back(EncodeFrame(Solid(kDemoFrameEdgeLength, 2, 220, 180, 60)));
+    f.push_back(EncodeFrame(Solid(2, kDemoFrameEdgeLength, 220, 180, 60)));
+    f.push_back(EncodeFrame(Solid(2, kDemoFrameEdgeLength, 220, 180, 60)));
     f.push_back(EncodeFrame(FramedBox(80, 24, 255, 255, 160)));
     f.push_back(EncodeFrame(FramedBox(80, 24, 255, 220, 120)));
     f.push_back(EncodeFrame(FramedBox(80, 24, 60, 90, 160)));

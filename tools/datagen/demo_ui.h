@@ -13,6 +13,7 @@ namespace datagen {
 
 // Animation ids of the demo pictures.
 constexpr uint32_t kDemoFrameAnim = 526;      // box frame edges, 4 sequences
+constexpr int kDemoFrameEdgeLength = 1024;     // each edge picture's length
 constexpr uint32_t kDemoHighlightAnim = 460;  // button highlight
 constexpr uint32_t kDemoButtonAnim = 700;     // normal, pressed, highlighted
 constexpr uint32_t kDemoBarFullAnim = 701;
