@@ -68,7 +68,7 @@ int CScnDesc::Load(const char* path) {
     TakeSceneName(path, m_ScnName);
     CIniFile ini;
     if (!ini.OpenFileRead(path)) {
-        plat::MessageBox(path, "");
+        plat::MessageBox(path, plat::kCannotOpenCaption);
         return 0;
     }
     ini.ReadLine("MapFile", m_MapFile, kNameSize);

@@ -142,7 +142,7 @@ int CScnObjFile::Load(const char* path) {
     if (!path) return 0;
     CIniFile ini;
     if (!ini.OpenFileRead(path)) {
-        plat::MessageBox(path, "");
+        plat::MessageBox(path, plat::kCannotOpenCaption);
         return 0;
     }
     int all = 0, bld = 0, cha = 0, prop = 0, bea = 0;

@@ -108,6 +108,7 @@ TEST_F(ScnFileTest, DescriptorWithMissingKeysAndNoFile) {
     EXPECT_EQ(d.Load("cj\\None.scn"), 0);
     ASSERT_EQ(plat::RecordedMessageBoxes().size(), 1u);
     EXPECT_EQ(plat::RecordedMessageBoxes()[0].text, "cj\\None.scn");
+    EXPECT_STREQ(plat::RecordedMessageBoxes()[0].caption.c_str(), plat::kCannotOpenCaption);
     EXPECT_STREQ(d.m_ScnName, "None");
     EXPECT_EQ(d.GetPortalCount(), 0);
 }

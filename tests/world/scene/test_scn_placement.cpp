@@ -185,6 +185,7 @@ TEST_F(PlacementTest, MissingReorderedAndOversizedKeys) {
     EXPECT_EQ(f.Load("None.obj"), 0);
     ASSERT_EQ(plat::RecordedMessageBoxes().size(), 1u);
     EXPECT_EQ(plat::RecordedMessageBoxes()[0].text, "None.obj");
+    EXPECT_STREQ(plat::RecordedMessageBoxes()[0].caption.c_str(), plat::kCannotOpenCaption);
 }
 
 class PlacementWorldTest : public PlacementTest {
