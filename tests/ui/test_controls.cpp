@@ -173,6 +173,16 @@ TEST_F(ControlTest, EditTakesTypedChineseAndDrawsTheCaretAfterIt) {
         for (int x = e->m_X + 8; x < caretX - 1; ++x) ink += px[y * 640 + x] == white;
     EXPECT_GT(ink, 30) << "two Chinese glyphs";
 
+    // Shown again, it is a new, empty edit: the old text neither shows
+    // after the next tick nor takes the next key.
+    e->Show(0, 0);
+    e->Show(1, -1);
+    EXPECT_EQ(e->Text(), "");
+    EXPECT_EQ(e->m_SelStart, 0);
+    e->Update();
+    EXPECT_EQ(e->m_Caption, "");
+    Type("7");
+    EXPECT_EQ(e->Text(), "7");
 }
 
 TEST_F(ControlTest, RandomKeysNeverLeaveASplitCharacter) {
