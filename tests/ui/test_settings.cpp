@@ -297,6 +297,17 @@ TEST_F(SettingsTest, LoadingWindowLayersFollowTheProgress) {
     w->Show(1, 0);
     w->Show(0, 0);
     EXPECT_EQ(hud->IsShown(), 1);
+    // Hiding it again, hidden already, leaves a HUD that was hidden since.
+    hud->Show(0, 0);
+    w->Show(0, 0);
+    EXPECT_EQ(hud->IsShown(), 0);
+    // Showing it again, shown already, keeps its progress.
+    w->Show(1, 0);
+    w->m_Progress = 5;
+    hud->Show(1, 0);
+    w->Show(1, 0);
+    EXPECT_EQ(w->m_Progress, 5);
+    EXPECT_EQ(hud->IsShown(), 1);
 }
 
 } // namespace
