@@ -106,7 +106,7 @@ TEST_F(UiRun, AbsurdFontSizesStartWithClampedFonts) {
     ASSERT_EQ(Run(kTitleThenClose), 0) << stderr_;
     EXPECT_NE(log_.find("Font.txt row 1: size 133333 pixels, using 72\n"), std::string::npos) << log_;
     EXPECT_NE(log_.find("Font.txt row 2: size 0 pixels, using 6\n"), std::string::npos);
-    EXPECT_NE(log_.find("Font.txt row 3: size -6 pixels, using 6\n"), std::string::npos);
+    EXPECT_NE(log_.find("Font.txt row 3: size -7 pixels, using 6\n"), std::string::npos);
     EXPECT_NE(log_.find("End InitJM()\n"), std::string::npos);
 }
 
