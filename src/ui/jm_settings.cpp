@@ -9,6 +9,8 @@
 #include "core/key_state.h"
 #include "gfx/display_helpers.h"
 #include "gfx/surface.h"
+#include "platform/debug.h"
+#include "platform/fs.h"
 #include "platform/input.h"
 #include "sound/sound_play.h"
 #include "ui/jm_controls.h"
@@ -107,14 +109,22 @@ void CJMSettings::LoadSettings() {
 }
 
 void CJMSettings::SaveSettings() {
-    CIniFile f;
-    // A temporary file renamed over the old one: a crash mid-write keeps
-    // the last good settings.
-    if (!f.OpenFileWrite(SettingsPath().c_str(), 0, 1)) return;
     const int values[8] = {InGameMode(),     ZoomSwitch(),      GetEffectVolume(),  GetMusicVolume(),
                            SliderValue(kRowBright), g_ProgressValue1, g_ProgressValue2, g_ProgressValue3};
-    for (int v : values) f.WriteInt(kKey, v);
-    f.Close();
+    // The plain key=value lines (CR LF), written to a temporary file that
+    // is synced and renamed over the old one: neither a crash nor a power
+    // cut mid-write loses the last good settings.
+    std::string bytes;
+    for (int v : values) {
+        bytes += kKey;
+        bytes += '=';
+        bytes += std::to_string(v);
+        bytes += "\r\n";
+    }
+    const std::string path = SettingsPath();
+    // The line the key=value file class writes for a file it cannot open.
+    if (!plat::WriteFileAtomic(path, bytes.data(), bytes.size()))
+        plat::DebugPrintf("CIniFile::OpenFileWrite() Error (0) : Could not open file for write : <%s>\n", path.c_str());
 }
 
 void CJMSettings::SetModeChoice(int mode) {
