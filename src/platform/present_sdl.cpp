@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstring>
+#include <string_view>
 
 #include "platform/debug.h"
 #include "platform/window_backend.h"
@@ -21,6 +22,20 @@ int OnWindowEvent(void* user, SDL_Event* e) {
     }
     return 1;
 }
+
+// The GL renderer runs on a rasteriser in software (Mesa's llvmpipe or
+// softpipe: Xvfb, VNC, a machine without a GPU driver).
+bool IsSoftwareGl(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name || std::strncmp(info.name, "opengl", 6) != 0)
+        return false;
+    using GetString = const unsigned char* (*)(unsigned);
+    const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* name = getString ? getString(0x1F01) : nullptr;  // GL_RENDERER
+    if (!name) return false;
+    const std::string_view n(reinterpret_cast<const char*>(name));
+    return n.find("llvmpipe") != n.npos || n.find("softpipe") != n.npos || n.find("Software Rasterizer") != n.npos;
+}
 } // namespace
 
 SdlPresenter::SdlPresenter(SDL_Window* window, bool vsync, bool software) : window_(window) {
@@ -31,7 +46,22 @@ SdlPresenter::SdlPresenter(SDL_Window* window, bool vsync, bool software) : wind
     if (vsync) flags |= SDL_RENDERER_PRESENTVSYNC;
     renderer_ = SDL_CreateRenderer(window_, -1, flags);
     if (!renderer_ && vsync) renderer_ = SDL_CreateRenderer(window_, -1, flags & ~SDL_RENDERER_PRESENTVSYNC);
-    if (!renderer_ && !software) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    // A software GL draws on threads of its own into buffers it shares
+    // with the X server; when the game's X connection is cut in the middle
+    // of a frame (xkill) those threads crash the process. SDL's software
+    // renderer does the same work on this thread, straight into the window
+    // (no GL under its window surface), and a cut connection only fails its
+    // requests.
+    if (renderer_ && !software && IsSoftwareGl(renderer_)) {
+        DebugPrintf("SdlPresenter: GL runs in software; SDL's software renderer instead\n");
+        SDL_DestroyRenderer(renderer_);
+        renderer_ = nullptr;
+    }
+    if (!renderer_) {
+        // Straight into the window: no GL renderer under its window surface.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    }
     if (!renderer_) {
         DebugPrintf("SdlPresenter: no renderer: %s\n", SDL_GetError());
         return;

@@ -343,6 +343,13 @@ void CJMEdit::Show(int shown, int mode) {
         if (g_JMMng.m_pKeyFocus == this) g_JMMng.m_pKeyFocus = nullptr;
         return;
     }
+    // A box that comes up gets a new, empty edit window; one shown already
+    // (a form moving its key focus) keeps its text.
+    if (!m_Open) {
+        m_Text.clear();
+        m_SelStart = m_SelEnd = 0;
+        m_PendingLead = -1;
+    }
     m_Open = 1;
     g_JMMng.m_pKeyFocus = this;
     SetWindowRect(m_X, m_Y, m_Width, m_Height);

@@ -83,9 +83,11 @@ void CJMPopup::Layout(CSurface* surface) {
         bottom = std::max(bottom, ly + m_LineHeight);
     }
     m_Box = CGameRect{left, top, right - left, bottom - top};
+    // The frame lies 2 pixels outside the box on every side and stays on
+    // screen with it.
     const int w = g_JMMng.ScreenWidth(), h = g_JMMng.ScreenHeight();
-    const int nx = std::max(2, std::min(m_Box.x, w - m_Box.width));
-    const int ny = std::max(2, std::min(m_Box.y, h - m_Box.height));
+    const int nx = std::max(2, std::min(m_Box.x, w - m_Box.width - 2));
+    const int ny = std::max(2, std::min(m_Box.y, h - m_Box.height - 2));
     const int dx = nx - m_Box.x, dy = ny - m_Box.y;
     m_Box.x = nx;
     m_Box.y = ny;

@@ -5,9 +5,6 @@
 
 CJMLoading* g_JMLoading = nullptr;
 
-namespace {
-} // namespace
-
 int CJMLoading::LayerCount() const {
     int n = 1;
     for (int step : kLayerSteps)
@@ -16,13 +13,16 @@ int CJMLoading::LayerCount() const {
 }
 
 void CJMLoading::Show(int shown, int mode) {
-    const bool showing = shown && !m_Shown;
+    // Hiding it when it is hidden already (every game state's entry hides
+    // it) must leave the HUD as it is.
+    const bool change = (shown != 0) != (m_Shown != 0);
     CJM::Show(shown, mode);
-    if (showing) {
+    if (!change) return;
+    if (shown) {
         m_Progress = 0;
         SetPos(-1, -1);
         if (CJM* hud = g_JMMng.GetJM(kRowHud)) hud->Show(0, 0);
-    } else if (!shown) {
+    } else {
         const int state = g_JMHooks.gameState ? g_JMHooks.gameState() : 0;
         if (state == kStateInGame)
             if (CJM* hud = g_JMMng.GetJM(kRowHud)) hud->Show(1, 0);

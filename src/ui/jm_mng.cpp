@@ -1,6 +1,7 @@
 #include "ui/jm_mng.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "core/directories.h"
@@ -39,6 +40,14 @@ bool FileOpens(const std::string& path) {
 
 std::string TablePath(const char* name) { return std::string(GetMbDirectory()) + name; }
 
+// Points at 96 pixels per inch, rounded to the nearest pixel as MulDiv
+// rounds (halves away from zero): 14 points are 19 pixels.
+int PointsToPixels(int points) {
+    const int64_t scaled = static_cast<int64_t>(points) * 96;
+    const int64_t pixels = (scaled < 0 ? scaled - 36 : scaled + 36) / 72;
+    return static_cast<int>(std::clamp<int64_t>(pixels, INT32_MIN, INT32_MAX));
+}
+
 // The panels that take the focus without pausing the game.
 bool KeepsGameRunning(int rowId) { return rowId == 40 || rowId == 41 || rowId == 44 || rowId == 60; }
 
@@ -63,7 +72,7 @@ void LoadJMFonts(const std::string& path) {
     for (int i = 0; i < rows; ++i) {
         CTxtRow* row = table.GetRowAt(i);
         const int points = row->GetInt(1);
-        int pixels = points == kJMNone ? 12 : static_cast<int>(static_cast<int64_t>(points) * 96 / 72);
+        int pixels = points == kJMNone ? 12 : PointsToPixels(points);
         if (pixels < 6 || pixels > 72) {
             const int clamped = std::clamp(pixels, 6, 72);
             char line[128];

@@ -92,9 +92,10 @@ const std::vector<JMPanelSpec>& JMDefaultPanels() {
 
 const std::vector<int>& JMRequiredControlRows() {
     // The pop-up's line and the number entry's edit box and buttons; the
-    // title menu's buttons, the class choice's portraits and the new-game
-    // form's boxes and buttons.
-    static const std::vector<int> rows = {42,  153, 154, 155, 167, 31,  32,  33,  34,  35,  225, 226, 36,
-                                          37,  168, 157, 223, 224, 160, 161, 179, 159};
+    // title menu's buttons, the class choice's portraits, the new-game
+    // form's boxes and buttons, and the settings window's sliders and
+    // buttons.
+    static const std::vector<int> rows = {42,  153, 154, 155, 167, 31,  32,  33,  34,  35,  225, 226, 36,  37,  168,
+                                          157, 223, 224, 160, 161, 179, 159, 171, 172, 173, 174, 175, 176, 177, 178};
     return rows;
 }

@@ -130,14 +130,23 @@ void CJMSettings::LoadSettings() {
 }
 
 int CJMSettings::SaveSettings() {
-    CIniFile f;
-    // A temporary file renamed over the old one: a crash mid-write keeps
-    // the last good settings.
-    if (!f.OpenFileWrite(SettingsPath().c_str(), 0, 1)) return 0;
     const int values[8] = {InGameMode(),     ZoomSwitch(),      GetEffectVolume(),  GetMusicVolume(),
                            SliderValue(kRowBright), g_ProgressValue1, g_ProgressValue2, g_ProgressValue3};
-    for (int v : values) f.WriteInt(kKey, v);
-    return f.Close();
+    // The plain key=value lines (CR LF), written to a temporary file that
+    // is synced and renamed over the old one: neither a crash nor a power
+    // cut mid-write loses the last good settings.
+    std::string bytes;
+    for (int v : values) {
+        bytes += kKey;
+        bytes += '=';
+        bytes += std::to_string(v);
+        bytes += "\r\n";
+    }
+    const std::string path = SettingsPath();
+    if (plat::WriteFileAtomic(path, bytes.data(), bytes.size())) return 1;
+    // The line the key=value file class writes for a file it cannot open.
+    plat::DebugPrintf("CIniFile::OpenFileWrite() Error (0) : Could not open file for write : <%s>\n", path.c_str());
+    return 0;
 }
 
 void CJMSettings::UnreadableSettings(const char* why) {

@@ -172,6 +172,17 @@ TEST_F(ControlTest, EditTakesTypedChineseAndDrawsTheCaretAfterIt) {
     for (int y = e->m_Y + 3; y < e->m_Y + 17; ++y)
         for (int x = e->m_X + 8; x < caretX - 1; ++x) ink += px[y * 640 + x] == white;
     EXPECT_GT(ink, 30) << "two Chinese glyphs";
+
+    // Shown again, it is a new, empty edit: the old text neither shows
+    // after the next tick nor takes the next key.
+    e->Show(0, 0);
+    e->Show(1, -1);
+    EXPECT_EQ(e->Text(), "");
+    EXPECT_EQ(e->m_SelStart, 0);
+    e->Update();
+    EXPECT_EQ(e->m_Caption, "");
+    Type("7");
+    EXPECT_EQ(e->Text(), "7");
 }
 
 TEST_F(ControlTest, RandomKeysNeverLeaveASplitCharacter) {
@@ -268,50 +279,81 @@ TEST_F(ControlTest, PopupLinesChoicesStylesAndScreenEdges) {
     g_JMPopup->Open(nullptr, "again", 320, 240);
     EXPECT_EQ(g_JMPopup->m_Children.GetCount(), 3) << "default yes and no again";
 
-    // Opened at the top right corner: wholly on screen. The frame shows the
-    // same box, pixel for pixel, as one opened in the middle, moved to end
-    // at the right edge and to stand at y = 2, and nothing else.
+    // Opened at a corner: wholly on screen with its frame. The box and its
+    // frame show the same pixels as one opened in the middle, moved so the
+    // frame ends at the screen's edge, and nothing else is drawn.
     const char* longText = "a long line of text near the edge";
-    Cursor(0, 479);
+    Cursor(0, 240);
     g_JMPopup->Open(nullptr, longText, 320, 240);
     s.FillAll(0);
     g_JMPopup->Draw(&s);
     const CGameRect mid = g_JMPopup->Box();
     const std::vector<uint16_t> midPx = Pixels(s);
-    g_JMPopup->Open(nullptr, longText, 630, 5);
-    s.FillAll(0);
-    g_JMPopup->Draw(&s);
-    const std::vector<uint16_t> edgePx = Pixels(s);
-    const CGameRect edge = g_JMPopup->Box();
-    ASSERT_EQ(edge.width, mid.width);
-    ASSERT_EQ(edge.height, mid.height);
-    EXPECT_EQ(edge.x, 640 - edge.width);
-    EXPECT_EQ(edge.y, 2);
-    int differing = 0, lit = 0, outside = 0;
-    for (int y = 0; y < edge.height; ++y)
-        for (int x = 0; x < edge.width; ++x) {
-            const uint16_t a = midPx[static_cast<size_t>(mid.y + y) * 640 + mid.x + x];
-            const uint16_t b = edgePx[static_cast<size_t>(edge.y + y) * 640 + edge.x + x];
-            differing += a != b;
-            lit += b != 0;
+    const uint16_t frameColour = g_PixelFormat.FromRgb(220, 180, 60);
+    // Frame pixels in the 2-pixel strips where the four edges are drawn:
+    // the top edge at the box's top, the bottom one below it, the left and
+    // right ones beside it.
+    const auto edges = [&](const std::vector<uint16_t>& px, const CGameRect& r) {
+        const CGameRect strips[4] = {{r.x, r.y, r.width, 2},
+                                     {r.x, r.y + r.height, r.width, 2},
+                                     {r.x - 2, r.y - 2, 2, r.height + 4},
+                                     {r.x + r.width, r.y - 2, 2, r.height + 4}};
+        std::vector<int> n(4, 0);
+        for (int i = 0; i < 4; ++i)
+            for (int y = std::max(0, strips[i].y); y < std::min(480, strips[i].y + strips[i].height); ++y)
+                for (int x = std::max(0, strips[i].x); x < std::min(640, strips[i].x + strips[i].width); ++x)
+                    n[i] += px[static_cast<size_t>(y) * 640 + x] == frameColour;
+        return n;
+    };
+    const std::vector<int> midEdges = edges(midPx, mid);
+    for (int i = 0; i < 4; ++i) EXPECT_GT(midEdges[i], 0) << "edge " << i;
+    const struct {
+        const char* name;
+        int x, y;
+        int wantLeft, wantTop;  // -1: the frame ends at the right or bottom edge
+    } corners[] = {{"top right", 630, 5, -1, 2}, {"bottom left", 5, 479, 2, -1}};
+    for (const auto& c : corners) {
+        SCOPED_TRACE(c.name);
+        g_JMPopup->Open(nullptr, longText, c.x, c.y);
+        s.FillAll(0);
+        g_JMPopup->Draw(&s);
+        const std::vector<uint16_t> edgePx = Pixels(s);
+        const CGameRect edge = g_JMPopup->Box();
+        ASSERT_EQ(edge.width, mid.width);
+        ASSERT_EQ(edge.height, mid.height);
+        EXPECT_EQ(edge.x, c.wantLeft >= 0 ? c.wantLeft : 640 - 2 - edge.width);
+        EXPECT_EQ(edge.y, c.wantTop >= 0 ? c.wantTop : 480 - 2 - edge.height);
+        int differing = 0, lit = 0, outside = 0, offScreen = 0;
+        for (int y = -2; y < edge.height + 2; ++y)
+            for (int x = -2; x < edge.width + 2; ++x) {
+                const int ex = edge.x + x, ey = edge.y + y;
+                if (ex < 0 || ey < 0 || ex >= 640 || ey >= 480) {
+                    ++offScreen;
+                    continue;
+                }
+                const uint16_t a = midPx[static_cast<size_t>(mid.y + y) * 640 + mid.x + x];
+                const uint16_t b = edgePx[static_cast<size_t>(ey) * 640 + ex];
+                differing += a != b;
+                lit += b != 0;
+            }
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) {
+                const bool inFramedBox = x >= edge.x - 2 && x < edge.x + edge.width + 2 && y >= edge.y - 2 &&
+                                         y < edge.y + edge.height + 2;
+                outside += !inFramedBox && edgePx[static_cast<size_t>(y) * 640 + x] != 0;
+            }
+        EXPECT_EQ(offScreen, 0) << "the frame lies on screen";
+        EXPECT_EQ(differing, 0) << "no part of the box, its frame or its lines cut off";
+        EXPECT_GT(lit, 100) << "the lines were drawn";
+        EXPECT_EQ(outside, 0);
+        EXPECT_EQ(edges(edgePx, edge), midEdges) << "the frame on all four sides";
+        for (CObjNode* n = g_JMPopup->m_Children.Head(); n; n = n->Next()) {
+            CJM* l = static_cast<CJM*>(n);
+            EXPECT_GE(l->m_X, 2);
+            EXPECT_LE(l->m_X + l->m_Width, 638);
+            EXPECT_GE(l->m_Y, 2);
+            EXPECT_LE(l->m_Y + l->m_Height, 478);
         }
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) {
-            const bool inFramedBox = x >= edge.x - 2 && x < edge.x + edge.width + 2 && y >= edge.y - 2 &&
-                                     y < edge.y + edge.height + 2;
-            outside += !inFramedBox && edgePx[static_cast<size_t>(y) * 640 + x] != 0;
-        }
-    EXPECT_EQ(differing, 0) << "no part of the box or its lines cut off";
-    EXPECT_GT(lit, 100) << "the lines were drawn";
-    EXPECT_EQ(outside, 0);
-    const CGameRect b = g_JMPopup->Box();
-    EXPECT_EQ(b.x + b.width, 640);
-    EXPECT_EQ(b.y, 2);
-    for (CObjNode* n = g_JMPopup->m_Children.Head(); n; n = n->Next()) {
-        CJM* c = static_cast<CJM*>(n);
-        EXPECT_GE(c->m_X, 0);
-        EXPECT_LE(c->m_X + c->m_Width, 640);
-        EXPECT_GE(c->m_Y, 0);
     }
 }
 

@@ -37,9 +37,13 @@ TEST_F(MngTest, DemoTablesMakeAllPanelsWithTheirPictures) {
 
 TEST_F(MngTest, DamagedTablesAreRefusedNamingTheFirstMissingRow) {
     const std::vector<datagen::PanelRow> good = datagen::DemoPanelRows(640);
-    std::vector<datagen::PanelRow> noTitle;
-    for (const auto& r : good)
-        if (r.id != "25") noTitle.push_back(r);
+    const auto without = [&good](const char* id) {
+        std::vector<datagen::PanelRow> rows;
+        for (const auto& r : good)
+            if (r.id != id) rows.push_back(r);
+        return rows;
+    };
+    const std::vector<datagen::PanelRow> noTitle = without("25");
     datagen::PanelRow huge = good[0];
     huge.id = "1500";
     std::vector<datagen::PanelRow> withHuge = good;
@@ -51,6 +55,11 @@ TEST_F(MngTest, DamagedTablesAreRefusedNamingTheFirstMissingRow) {
     } cases[] = {
         {"missing", [](const std::string&) {}, "JMMDL.txt: no row 0"},
         {"short of row 25", [&](const std::string& p) { datagen::WritePanelTable(p, noTitle); }, "JMMDL.txt: no row 25"},
+        // The settings window's first slider and its close button.
+        {"short of row 171", [&](const std::string& p) { datagen::WritePanelTable(p, without("171")); },
+         "JMMDL.txt: no row 171"},
+        {"short of row 178", [&](const std::string& p) { datagen::WritePanelTable(p, without("178")); },
+         "JMMDL.txt: no row 178"},
         {"truncated", [&](const std::string& p) {
              std::string t = datagen::BuildTable(datagen::BuildPanelTable(good));
              WriteFile(p, t.substr(0, t.size() / 3));

@@ -12,7 +12,32 @@
 #include "ui/jm_loading.h"
 #include "ui/jm_settings.h"
 
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace uitest;
+
+// Every fsync of this test program while recording: the file's name and
+// its size at the time.
+namespace settings_sync {
+bool recording = false;
+std::vector<std::pair<std::string, long>> synced;
+} // namespace settings_sync
+
+extern "C" int fsync(int fd) {
+    using Fn = int (*)(int);
+    static const Fn next = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "fsync"));
+    if (settings_sync::recording) {
+        char target[4096];
+        const std::string link = "/proc/self/fd/" + std::to_string(fd);
+        const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+        struct stat st {};
+        const long size = fstat(fd, &st) == 0 ? static_cast<long>(st.st_size) : -1;
+        settings_sync::synced.emplace_back(n > 0 ? std::string(target, static_cast<size_t>(n)) : "", size);
+    }
+    return next ? next(fd) : 0;
+}
 
 namespace {
 
@@ -127,9 +152,20 @@ TEST_F(SettingsTest, ReleaseWritesEightPlainLinesThroughATemporaryFile) {
     g_Fake.zoom = 1;
     SetMusicVolume(0, 1);
     g_ProgressValue3 = 126;  // "ShowHideOption" ran
+    settings_sync::synced.clear();
+    settings_sync::recording = true;
     g_JMMng.ClearUp();
-    EXPECT_EQ(ReadFile(SetIni()), "?=4\r\n?=1\r\n?=100\r\n?=0\r\n?=50\r\n?=0\r\n?=0\r\n?=126\r\n");
+    settings_sync::recording = false;
+    const std::string written = "?=4\r\n?=1\r\n?=100\r\n?=0\r\n?=50\r\n?=0\r\n?=0\r\n?=126\r\n";
+    EXPECT_EQ(ReadFile(SetIni()), written);
     EXPECT_FALSE(plat::PathExists(SetIni() + ".tmp"));
+    // The whole new file reached the disk under its temporary name before
+    // it replaced the old one, so a power cut leaves one or the other.
+    const auto tmp = std::find_if(settings_sync::synced.begin(), settings_sync::synced.end(), [](const auto& f) {
+        return f.first.size() >= 12 && f.first.compare(f.first.size() - 12, 12, "/set.ini.tmp") == 0;
+    });
+    ASSERT_NE(tmp, settings_sync::synced.end()) << "set.ini is not synced before the rename";
+    EXPECT_EQ(tmp->second, static_cast<long>(written.size()));
     EXPECT_EQ(g_JMSettings, nullptr);
     // The written file reads back the same.
     g_ProgressValue3 = 0;
@@ -296,6 +332,17 @@ TEST_F(SettingsTest, LoadingWindowLayersFollowTheProgress) {
     g_Fake.state = 3;
     w->Show(1, 0);
     w->Show(0, 0);
+    EXPECT_EQ(hud->IsShown(), 1);
+    // Hiding it again, hidden already, leaves a HUD that was hidden since.
+    hud->Show(0, 0);
+    w->Show(0, 0);
+    EXPECT_EQ(hud->IsShown(), 0);
+    // Showing it again, shown already, keeps its progress.
+    w->Show(1, 0);
+    w->m_Progress = 5;
+    hud->Show(1, 0);
+    w->Show(1, 0);
+    EXPECT_EQ(w->m_Progress, 5);
     EXPECT_EQ(hud->IsShown(), 1);
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "datagen/demo_data.h"
+#include "datagen/demo_ui.h"
 #include "platform/font.h"
 #include "platform/text.h"
 
@@ -58,6 +59,27 @@ TEST_F(TextTest, FontTableSizesAreClampedAndLimitedToSix) {
     LoadJMFonts(Dir() + "mb/Font.txt");
     for (int i = 0; i < 6; ++i) EXPECT_EQ(JMFont(i)->PixelSize(), 12);
     EXPECT_TRUE(plat::RecordedMessageBoxes().empty()) << "fonts are optional";
+}
+
+TEST_F(TextTest, FontPointSizesRoundToTheNearestPixel) {
+    // Points at 96 dots per inch: a third of a pixel rounds down, two thirds up.
+    const struct {
+        const char* points;
+        int pixels;
+    } cases[] = {{"9", 12}, {"10", 13}, {"11", 15}, {"12", 16}, {"13", 17}, {"14", 19}};
+    std::vector<datagen::FontRow> rows;
+    for (const auto& c : cases) rows.push_back({c.points, "0", "\xCB\xCE\xCC\xE5"});
+    ASSERT_TRUE(datagen::WriteFontTable(Dir() + "mb/Font.txt", rows));
+    LoadJMFonts(Dir() + "mb/Font.txt");
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(JMFont(i)->PixelSize(), cases[i].pixels) << cases[i].points << " points";
+    // The demo's 14-point face.
+    ASSERT_TRUE(datagen::WriteFontTable(Dir() + "mb/Font.txt", datagen::DemoFontRows()));
+    LoadJMFonts(Dir() + "mb/Font.txt");
+    EXPECT_EQ(JMFont(4)->PixelSize(), 19);
+    // Negative sizes round away from zero too, before the clamp.
+    ASSERT_TRUE(datagen::WriteFontTable(Dir() + "mb/Font.txt", {{"-5", "0", ""}}));
+    LoadJMFonts(Dir() + "mb/Font.txt");
+    EXPECT_NE(Log().find("Font.txt row 1: size -7 pixels, using 6\n"), std::string::npos) << Log();
 }
 
 TEST_F(TextTest, EveryDemoTextConvertsAndHasAGlyph) {

@@ -64,9 +64,11 @@ TEST_F(UiRun, DemoMakesThePanelsAndTheTitleShowsItsPicture) {
 
 TEST_F(UiRun, DamagedPanelTablesEndTheStartWithExitCodeTwo) {
     const std::vector<datagen::PanelRow> good = datagen::DemoPanelRows(640);
-    std::vector<datagen::PanelRow> short91;
-    for (const auto& r : good)
+    std::vector<datagen::PanelRow> short91, short173;
+    for (const auto& r : good) {
         if (r.id != "91") short91.push_back(r);
+        if (r.id != "173") short173.push_back(r);
+    }
     const std::string table = datagen::BuildTable(datagen::BuildPanelTable(good));
     struct Case {
         const char* name;
@@ -75,6 +77,9 @@ TEST_F(UiRun, DamagedPanelTablesEndTheStartWithExitCodeTwo) {
     } cases[] = {
         {"missing", [&](const std::string& p) { WriteFile(p, ""); std::remove(p.c_str()); }, "JMMDL.txt: no row 0"},
         {"short of a row", [&](const std::string& p) { datagen::WritePanelTable(p, short91); }, "JMMDL.txt: no row 91"},
+        // Without it the settings window would open without its brightness slider.
+        {"short of a settings slider", [&](const std::string& p) { datagen::WritePanelTable(p, short173); },
+         "JMMDL.txt: no row 173"},
         {"truncated", [&](const std::string& p) { WriteFile(p, table.substr(0, 700)); }, "JMMDL.txt: no row"},
         {"garbage", [&](const std::string& p) { WriteFile(p, std::string(3000, '\xB7') + "\t\x01*\r\n"); },
          "JMMDL.txt: no row 0"},
@@ -101,7 +106,7 @@ TEST_F(UiRun, AbsurdFontSizesStartWithClampedFonts) {
     ASSERT_EQ(Run(kTitleThenClose), 0) << stderr_;
     EXPECT_NE(log_.find("Font.txt row 1: size 133333 pixels, using 72\n"), std::string::npos) << log_;
     EXPECT_NE(log_.find("Font.txt row 2: size 0 pixels, using 6\n"), std::string::npos);
-    EXPECT_NE(log_.find("Font.txt row 3: size -6 pixels, using 6\n"), std::string::npos);
+    EXPECT_NE(log_.find("Font.txt row 3: size -7 pixels, using 6\n"), std::string::npos);
     EXPECT_NE(log_.find("End InitJM()\n"), std::string::npos);
 }
 
