@@ -6,6 +6,7 @@
 #include "host/game_host.h"
 #include "host/player_record.h"
 #include "roles/role.h"
+#include "roles/role_hooks.h"
 #include "world/scene/scene_hooks.h"
 #include "world/scene/world_hooks.h"
 #include "world/sky/weather.h"
@@ -24,4 +25,10 @@ void InstallSceneHooks() {
     g_SceneHooks.showNotice = [](const char* text) {
         if (g_WorldHooks.showNotice) g_WorldHooks.showNotice(text);
     };
+    // The roles' and scripts' calls up into the game object and the host.
+    g_RoleHooks.countHit = [](int force) { g_GameMain.CountHit(force); };
+    g_RoleHooks.setBrightnessTarget = [](float target, float step) { g_GameMain.SetBrightnessTarget(target, step); };
+    g_RoleHooks.startScreenEffect = [](int kind) { g_GameMain.StartScreenEffect(kind); };
+    g_RoleHooks.setPaused = [](int on) { g_GameHost.SetPaused(on); };
+    g_RoleHooks.getLocalPlayerRecord = GetLocalPlayerRecord;
 }

@@ -4,7 +4,10 @@
 #include <cstring>
 
 #include "core/packet.h"
+#include "world/objects/game_obj.h"
 #include "world/scene/scn_mng.h"
+#include "world/scene/view_tracker.h"
+#include "world/scene/world.h"
 #include "world/sky/weather.h"
 
 void CClient::Send(const uint8_t*, int) {}
@@ -20,6 +23,26 @@ CClient::~CClient() {
 void CClient::Update() {
     ++m_Updates;
     if (m_pWeather) m_pWeather->Tick();
+    // PLACEHOLDER for the client's frame step: the least of it the server's
+    // world relies on. While loading, the client works on its scene's own
+    // world, so the second pass (flying creatures, the roles' and magic's
+    // client steps) runs there.
+    CScene* scene = GetScene();
+    if (!scene || !scene->m_pWorld) return;
+    if (m_Loading) {
+        scene->m_pWorld->MakeCurrent();
+        scene->m_pWorld->m_ObjMng.PostUpdate();
+    }
+    // The view over the client's role (the local client is client 0): once
+    // placed it is no longer pending, and the tracker announces roles.
+    CViewTracker* tracker = scene->FindTrackerByClient(0);
+    const CGameObj* role = tracker ? tracker->GetOwnerRole() : nullptr;
+    if (!role) return;
+    tracker->m_Width = CViewTracker::kViewWidth;
+    tracker->m_Height = CViewTracker::kViewHeight;
+    tracker->m_Left = role->m_X - CViewTracker::kViewWidth / 2;
+    tracker->m_Top = role->m_Y - CViewTracker::kViewHeight / 2;
+    tracker->m_ViewPending = 0;
 }
 
 void CClient::HandlePacket(const uint8_t* data, int length) {

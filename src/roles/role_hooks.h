@@ -1,0 +1,53 @@
+#pragma once
+// Every call of the roles and the trigger scripts up into the client, the
+// panels, the game host and the game object. Those libraries sit above
+// this one (roles <- script <- client <- host, ui <- app), so they install
+// these hooks at start-up, as they do the world's tables; an unset hook
+// does the least (nothing, 0, null). Each piece of roles and scripts adds
+// the members it calls, under the names its callers use.
+//
+// What the world's tables already carry is called there, not doubled here:
+// centre notices (g_WorldHooks.showNotice), message lines at a screen
+// point (g_WorldHooks.addFloatingLine), role data records
+// (g_SceneHooks.getRecord), music (g_SceneHooks.playMusic), zoom and
+// brightness reset (g_SceneHooks.resetView). Sounds go through
+// g_WorldSound, so tests record them.
+//
+// Every centre notice and message line of roles and scripts goes through
+// RoleNotice and RoleMessageLine below: they also write it to the debugger
+// output, hook or no hook, so a headless run and a test read them there.
+#include <cstdint>
+
+class CRoleData;
+
+struct CRoleHooks {
+    // ---- game object
+    // CGameMain::CountHit (force): one hit a logic tick at most.
+    void (*countHit)(int force) = nullptr;
+    // CGameMain::SetBrightnessTarget (target, per-tick step).
+    void (*setBrightnessTarget)(float target, float step) = nullptr;
+    // CGameMain::StartScreenEffect (kind).
+    void (*startScreenEffect)(int kind) = nullptr;
+
+    // ---- game host
+    // CGameHost::SetPaused (flag).
+    void (*setPaused)(int on) = nullptr;
+    // GetLocalPlayerRecord: the record of the client's controlled role;
+    // null when any link is missing.
+    CRoleData* (*getLocalPlayerRecord)() = nullptr;
+};
+
+extern CRoleHooks g_RoleHooks;
+
+// The debugger-output lines of RoleNotice and RoleMessageLine, for readers
+// that look for them.
+constexpr const char* kRoleNoticePrefix = "notice: ";
+constexpr const char* kRoleMessagePrefix = "message: ";
+
+// A centre-screen notice: "notice: <text>" on the debugger output, then
+// g_WorldHooks.showNotice. A null text shows nothing.
+void RoleNotice(const char* text);
+// A message line at a screen point: "message: <text>" on the debugger
+// output, then g_WorldHooks.addFloatingLine; its result (0 without the
+// hook or the panel).
+int RoleMessageLine(const char* text, int32_t x, int32_t y);

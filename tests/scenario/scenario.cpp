@@ -1,0 +1,266 @@
+#include "scenario/scenario.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+
+#include "app/game_main.h"
+#include "app/links.h"
+#include "app/screen.h"
+#include "app/sequences.h"
+#include "app/startup_config.h"
+#include "client/recording_client.h"
+#include "core/directories.h"
+#include "core/log.h"
+#include "core/msg_lists.h"
+#include "core/txt_table.h"
+#include "gfx/effect3d.h"
+#include "host/game_host.h"
+#include "platform/audio.h"
+#include "platform/clock.h"
+#include "platform/debug.h"
+#include "platform/display.h"
+#include "platform/msgbox.h"
+#include "platform/random.h"
+#include "platform/window.h"
+#include "roles/role_hooks.h"
+#include "sound/sound_play.h"
+#include "support/packet_decode.h"
+#include "ui/jm_mng.h"
+#include "world/scene/scene_hooks.h"
+#include "world/scene/scn_mng.h"
+#include "world/scene/view_tracker.h"
+#include "world/scene/world.h"
+#include "world/scene/world_hooks.h"
+#include "world/scene/world_sound.h"
+#include "world/sky/game_clock.h"
+
+namespace fs = std::filesystem;
+
+namespace scenario {
+
+namespace {
+
+// The run whose sounds are recorded (sound calls are plain function
+// pointers).
+std::vector<SoundCall>* g_SoundLog = nullptr;
+
+void Record(SoundCall call) {
+    if (g_SoundLog) g_SoundLog->push_back(std::move(call));
+}
+
+const CWorldSoundCalls kRecordingSound = {
+    [](int id, int loop, int percent, int pan) { Record({"effect", id, loop, percent, pan}); },
+    [](int id) { Record({"stop", id, 0, 0, 0}); },
+    [](int id, int loop) { Record({"music", id, loop, 0, 0}); },
+    [](int id, const CGamePoint& at, int loop) { Record({"at", id, at.x, at.y, loop}); },
+};
+
+void FailOnOverrun(uint64_t draw) {
+    ADD_FAILURE() << "random draw " << draw << " is past the end of the scripted draws";
+}
+
+// The tables start-up fills; the game's shutdown clears only some.
+CTxtTable* const kStartupTables[] = {&g_TextTable,        &g_PropGemFuncTable,  &g_PlayerInitTable,
+                                     &g_PlayerSkillTable, &g_ScnInfoMdl,        &g_ScnSoundMdl,
+                                     &g_PropMdlTable,     &g_RandPropTable,     &g_ActMdlTable,
+                                     &g_RolePrivateTable, &g_TriggerQuestTable, &g_RoleQuestTable,
+                                     &g_RoleMdlTable,     &g_BeastieMdlTable};
+
+void Fnv(uint64_t& h, const void* data, size_t n) {
+    const auto* p = static_cast<const uint8_t*>(data);
+    for (size_t i = 0; i < n; ++i) {
+        h ^= p[i];
+        h *= 1099511628211ull;
+    }
+}
+
+} // namespace
+
+// What the run replaces and Reset puts back.
+struct CScenario::Saved {
+    CWorldHooks world = g_WorldHooks;
+    CSceneHooks scene = g_SceneHooks;
+    CRoleHooks role = g_RoleHooks;
+    CWorldSoundCalls sound = g_WorldSound;
+    CHostUiHooks hostUi = g_HostUiHooks;
+    std::string home;
+    bool hadHome = false;
+    plat::FakeClock clock{100000};
+};
+
+CScenario::CScenario() = default;
+
+CScenario::~CScenario() { Reset(); }
+
+bool CScenario::Start(const datagen::FixtureGame& game) {
+    Reset();
+    m_pSaved = std::make_unique<Saved>();
+    if (const char* home = std::getenv("VANTREL_HOME")) {
+        m_pSaved->hadHome = true;
+        m_pSaved->home = home;
+    }
+    m_OldCwd = fs::current_path().string();
+    std::string tmpl = (fs::temp_directory_path() / "vantrel-scenario-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) {
+        ADD_FAILURE() << "no scratch folder";
+        return false;
+    }
+    m_Folder = tmpl + "/";
+    fs::current_path(m_Folder);
+    setenv("VANTREL_HOME", m_Folder.c_str(), 1);
+    std::string error;
+    if (!datagen::WriteFixtureGame(m_Folder, game, &error)) {
+        ADD_FAILURE() << error;
+        return false;
+    }
+
+    plat::ClearDebugCapture();
+    plat::ClearRecordedMessageBoxes();
+    plat::ResetRand();
+    plat::SetRandOverrunHandler(FailOnOverrun);
+    plat::SetClock(&m_pSaved->clock);
+    plat::UseHeadlessBackend();
+    plat::SetAudioDeviceFactory([] { return std::make_unique<plat::NullAudioDevice>(); });
+    SetProgramDirectory(0);
+    g_AppClock.Reset();
+    g_GameMain.~CGameMain();
+    new (&g_GameMain) CGameMain();
+    if (g_GameMain.StartApp() != 2) {
+        ADD_FAILURE() << "the fixture game does not start";
+        return false;
+    }
+    g_GameMain.m_CurState = g_GameMain.m_ReqState = GS_INGAME;
+    if (!plat::RecordedMessageBoxes().empty()) {
+        ADD_FAILURE() << "start-up raised a message box: " << plat::RecordedMessageBoxes()[0].text;
+        return false;
+    }
+    g_SoundLog = &m_Sounds;
+    g_WorldSound = kRecordingSound;
+
+    g_ClientMsgList.RemoveAll();
+    g_ServerCmdList.RemoveAll();
+    g_GameHost = CGameHost{};
+    if (g_GameHost.Start(nullptr) != 1) {
+        ADD_FAILURE() << "the host does not start a new game";
+        return false;
+    }
+    return true;
+}
+
+void CScenario::Seed(uint32_t seed) {
+    plat::ScriptRand({});
+    plat::SRand(seed);
+    plat::ResetRandDrawCount();
+}
+
+void CScenario::Script(const std::vector<int>& draws) {
+    plat::ScriptRand(draws);
+    plat::ResetRandDrawCount();
+}
+
+void CScenario::Tick(int n) {
+    for (int i = 0; i < n; ++i) g_GameHost.FrameStep();
+}
+
+CClient* CScenario::Client() const { return g_GameHost.m_pClient; }
+
+CScene* CScenario::Scene() const { return Client() ? Client()->GetScene() : nullptr; }
+
+CGameObj* CScenario::Hero() const {
+    CScene* scene = Scene();
+    CViewTracker* t = scene ? scene->FindTrackerByClient(0) : nullptr;
+    return t && scene->m_pWorld ? scene->m_pWorld->m_pHandles->Resolve(t->m_RoleHandle) : nullptr;
+}
+
+std::vector<std::vector<uint8_t>> CScenario::Packets() const {
+    std::vector<std::vector<uint8_t>> out;
+    if (Client())
+        for (const auto& r : Client()->m_Received) out.push_back(r.bytes);
+    return out;
+}
+
+std::vector<std::string> CScenario::DecodedPackets() const {
+    std::vector<std::string> out;
+    if (!Client()) return out;
+    for (const auto& r : Client()->m_Received) {
+        for (const std::string& t : r.textBefore) out.push_back("text \"" + t + "\"");
+        out.push_back(testsupport::DecodePacket(r.bytes));
+    }
+    return out;
+}
+
+uint64_t CScenario::Draws() const { return plat::RandDrawCount(); }
+
+uint64_t CScenario::RunHash() const {
+    uint64_t h = 14695981039346656037ull;
+    if (Client())
+        for (const auto& r : Client()->m_Received) {
+            for (const std::string& t : r.textBefore) Fnv(h, t.c_str(), t.size() + 1);
+            const uint32_t n = static_cast<uint32_t>(r.bytes.size());
+            Fnv(h, &n, sizeof n);
+            Fnv(h, r.bytes.data(), r.bytes.size());
+        }
+    const uint64_t draws = Draws();
+    Fnv(h, &draws, sizeof draws);
+    return h;
+}
+
+std::vector<std::string> CScenario::DebugLines(const std::string& prefix) const {
+    std::vector<std::string> out;
+    for (const std::string& line : plat::DebugCaptured())
+        if (line.rfind(prefix, 0) == 0) out.push_back(line);
+    return out;
+}
+
+void CScenario::Reset() {
+    if (!m_pSaved) return;
+    // The game first, while the hooks it was built with are in place.
+    g_GameHost.Shutdown();
+    g_GameHost = CGameHost{};
+    g_JMMng.ClearUp();
+    g_GameMain.Shutdown();
+    g_Screen.Deactivate();
+    plat::ClearMessageQueue();
+    plat::SetDisplayPresenter(nullptr);
+    g_Effect3D.Shutdown();
+    if (g_GameMain.m_pDisplay) DisplayDelete(&g_GameMain.m_pDisplay);
+    g_Screen.m_pDisplay = nullptr;
+    g_GameMain.~CGameMain();
+    new (&g_GameMain) CGameMain();
+
+    for (CTxtTable* t : kStartupTables) t->Clear();
+    g_RoleEffectFile.Clear();
+    ResetStartupConfig();
+    SetCurrentScene(nullptr);
+    ResetGameClock();
+    plat::ResetRand();
+    g_ClientMsgList.RemoveAll();
+    g_ServerCmdList.RemoveAll();
+    plat::ClearRecordedMessageBoxes();
+    SetMusicVolume(100, 0);
+    SetEffectVolume(100);
+
+    g_WorldHooks = m_pSaved->world;
+    g_SceneHooks = m_pSaved->scene;
+    g_RoleHooks = m_pSaved->role;
+    g_WorldSound = m_pSaved->sound;
+    g_HostUiHooks = m_pSaved->hostUi;
+    g_SoundLog = nullptr;
+    m_Sounds.clear();
+
+    plat::SetAudioDeviceFactory({});
+    plat::SetClock(nullptr);
+    if (!m_OldCwd.empty()) fs::current_path(m_OldCwd);
+    if (m_pSaved->hadHome) setenv("VANTREL_HOME", m_pSaved->home.c_str(), 1);
+    else unsetenv("VANTREL_HOME");
+    SetProgramDirectory(0);
+    std::error_code ec;
+    if (!m_Folder.empty()) fs::remove_all(m_Folder, ec);
+    m_Folder.clear();
+    m_pSaved.reset();
+}
+
+} // namespace scenario

@@ -1,0 +1,194 @@
+#include "datagen/fixture_game.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "datagen/bld_writer.h"
+#include "datagen/demo_bld.h"
+#include "datagen/demo_creatures.h"
+#include "datagen/demo_role_sprite.h"
+#include "datagen/demo_settings.h"
+#include "datagen/demo_title.h"
+#include "datagen/demo_ui.h"
+#include "datagen/ini_writer.h"
+#include "datagen/lib_writer.h"
+#include "datagen/map_writer.h"
+#include "datagen/sound_table_writer.h"
+
+namespace datagen {
+
+// "侠客"
+const char* const kFixtureHeroName = "\xcf\xc0\xbf\xcd";
+
+namespace {
+
+template <class Row>
+Table RowsOf(const std::vector<Row>& rows) {
+    Table t;
+    for (const Row& r : rows) t.push_back(r.Cells());
+    return t;
+}
+
+// The key of a row, or -1 when its key cell is empty or not a number.
+int KeyOf(const std::vector<std::string>& row, int keyColumn) {
+    if (keyColumn < 0 || static_cast<size_t>(keyColumn) >= row.size() || row[size_t(keyColumn)].empty()) return -1;
+    char* end = nullptr;
+    const long v = std::strtol(row[size_t(keyColumn)].c_str(), &end, 10);
+    return end && *end == '\0' && v >= 0 && v < 1000000 ? static_cast<int>(v) : -1;
+}
+
+} // namespace
+
+ScnObjRecord FixtureRoamer(int model, int x, int y, const std::string& event, int half) {
+    ScnObjRecord r = ObjRecord(13, model, x, y, 1, event);
+    r.moveLevel = 1;
+    r.rect[0] = x - half, r.rect[1] = y - half, r.rect[2] = 2 * half, r.rect[3] = 2 * half;
+    r.range[0] = x - half, r.range[1] = y - half, r.range[2] = 2 * half, r.range[3] = 2 * half;
+    return r;
+}
+
+Table PadKeyedTable(const std::vector<std::string>& header, const Table& rows, int keyColumn, int spareNameColumn) {
+    Table out;
+    if (!header.empty()) out.push_back(header);
+    int maxKey = -1;
+    for (const auto& r : rows) maxKey = std::max(maxKey, KeyOf(r, keyColumn));
+    out.insert(out.end(), rows.begin(), rows.end());
+    // Rows after the header that the table will hold.
+    size_t count = rows.size();
+    const size_t width = std::max<size_t>(static_cast<size_t>(std::max(keyColumn, spareNameColumn)) + 1, 2);
+    while (maxKey >= 0 && static_cast<size_t>(maxKey) >= count + 20) {
+        std::vector<std::string> spare(width);
+        spare[size_t(spareNameColumn)] = "Spare";
+        out.push_back(spare);
+        ++count;
+    }
+    return out;
+}
+
+FixtureGame DefaultFixtureGame() {
+    FixtureGame g;
+    // The texts the panels and the start-up read, as the demo has them.
+    for (const DemoText& t : kDemoUiTexts) g.texts.push_back(TextRow().Id(t.id).Text(t.gbk));
+    for (const DemoText& t : kDemoTitleTexts) g.texts.push_back(TextRow().Id(t.id).Text(t.gbk));
+    for (const DemoText& t : kDemoSettingsTexts) g.texts.push_back(TextRow().Id(t.id).Text(t.gbk));
+    g.texts.push_back(TextRow().Id(1).Text("Start"));
+
+    g.roles.push_back(RoleMdlRow()
+                          .Name(kFixtureHeroName)
+                          .Id(1)
+                          .Camp(10000)
+                          .SpriteName(kDemoRoleName)
+                          .Variants(kDemoRoleVariants)
+                          .Preload(1)
+                          .StandAnim(100)
+                          .WalkAnim(108)
+                          .RunAnim(116)
+                          .AttackAnim(124)
+                          .HurtAnim(132)
+                          .DeathSequence(kDemoRoleDeathSeq)
+                          .SizeClass(40)
+                          .LyingClass(0));
+    g.beasties.push_back(BeastieMdlRow()
+                             .Name("Bird")
+                             .Id(kFixtureBirdModel - 20000)
+                             .Anim(static_cast<int>(kDemoBirdAnim))
+                             .MoveClass(1)
+                             .DrawMode(0)
+                             .Speed(3)
+                             .FastSpeed(9)
+                             .Light(0)
+                             .Reaction(1)
+                             .Behaviour(0)
+                             .HighestHeight(56)
+                             .LowestHeight(40));
+    g.props.push_back(PropMdlRow().Name("Stick").Id(1).Kind(0).Picture(0).Stacks(0));
+    g.props.push_back(PropMdlRow().Name("Potion").Id(2).Kind(0).Picture(1).Stacks(1));
+    g.props.push_back(PropMdlRow().Name("Gem").Id(3).Kind(0).Picture(2).Stacks(1));
+    g.acts.push_back(ActMdlRow().Name("Act1").Id(1).ReviveScene("Start"));
+    g.roleEffects.push_back(RoleEffectRow().Name("None").Id(0));
+
+    g.scene.name = "Start";
+    g.scene.id = 1;
+    g.scene.type = 2;
+    g.scene.nameText = 1;
+    g.map.assign(16, std::string(16, '.'));
+    for (int i = 0; i < 16; ++i) {
+        g.map[0][size_t(i)] = g.map[15][size_t(i)] = '#';
+        g.map[size_t(i)][0] = g.map[size_t(i)][15] = '#';
+    }
+    g.desc.mapFile = "Start.map";
+    g.desc.bldFile = "Start.int";
+    g.desc.objFile = "Start.obj";
+    g.desc.portals = {{"NULL", kFixtureNullX, kFixtureNullY, 4}, {"DEAD", kFixtureDeadX, kFixtureDeadY, 4}};
+    g.objects.bldMdl = kDemoBldModelFile;
+    g.objects.bld = 0;
+    return g;
+}
+
+bool WriteFixtureGame(const std::string& folder, const FixtureGame& g, std::string* error) {
+    auto fail = [&](const std::string& what) {
+        if (error) *error = "cannot write " + what;
+        return false;
+    };
+    std::string root = folder;
+    if (!root.empty() && root.back() != '/') root += '/';
+    const std::string mb = root + "mb/";
+
+    if (!WriteIni(root + "tamiro.ini", {{"BeginScn", "0"}, {"Version", "2.0"}}, false)) return fail("tamiro.ini");
+    if (!WriteIni(mb + "define.ini",
+                  {{"MaxIceDp", "50"}, {"MaxFireDp", "50"}, {"MaxPoisonDp", "50"}, {"PoisonRate", "90"},
+                   {"FireRate", "60"}},
+                  false))
+        return fail("mb/define.ini");
+    if (!WriteIni(root + "DisplayCapability.INI",
+                  {{"3dFunc", "0"}, {"VedioMemory", "0"}, {"ZoomCap", "0"}, {"AlphaCap", "1"}, {"DXVersion", "8.1"}},
+                  false))
+        return fail("DisplayCapability.INI");
+
+    // Every start reads the panel tables and opens the libraries; the
+    // demo's serve, with its role sprite and its building model.
+    if (!WriteDemoUiTables(root)) return fail("mb/ panel and font tables");
+    if (!WriteDemoLibraries(root)) return fail("Zy/ libraries");
+    if (!WriteDemoRoleSprite(root)) return fail("slr/ role sprite");
+    if (!WriteDemoEffectTextures(root)) return fail("th/ effect textures");
+    if (!WriteDemoBuildings(root)) return fail("the demo building model");
+    if (!WriteLib(root + "Zy/maptile.lib", DemoTileEntries())) return fail("Zy/maptile.lib");
+    // The sound table, empty: scenario runs record their sounds instead.
+    if (!WriteSoundTable(root + "SY/SoundMdl.sy", {})) return fail("SY/SoundMdl.sy");
+
+    struct File {
+        const char* path;
+        Table rows;
+    };
+    const std::vector<File> tables = {
+        {"Text.txt", PadKeyedTable({}, RowsOf(g.texts), 0, 1)},
+        {"Role.txt", PadKeyedTable({"Name", "Id"}, RowsOf(g.roles), 1, 0)},
+        {"BeastieMdl.txt", PadKeyedTable({"Name", "Id"}, RowsOf(g.beasties), 1, 0)},
+        {"PropMdl.txt", PadKeyedTable({"Name", "Id"}, RowsOf(g.props), 1, 0)},
+        {"ActMdl.txt", PadKeyedTable({"Name", "Id", "Revive"}, RowsOf(g.acts), 1, 0)},
+        {"RoleEffectMdl.txt", PadKeyedTable({"State", "Id"}, RowsOf(g.roleEffects), 1, 0)},
+        {"ScnInfo.txt", PadKeyedTable(ScnInfoHeader(), {BuildScnInfoRow(g.scene)}, 1, 0)},
+        {"ScnSoundMdl.txt", {ScnSoundHeader(), BuildScnSoundRow(ScnSoundRow{0, "Quiet", {}})}},
+        // Start-up reads these; nothing in the fixture uses them yet.
+        {"PropGemFunc.txt", {{"1", "Gem1", "0"}}},
+        {"Player/init.txt", {{"Class", "Hp", "Mp"}, {"0", "100", "50"}}},
+        {"Player/Skill.txt", {{"Name", "Id", "Level"}, {"Strike", "1", "1"}}},
+        {"randprop.txt", {{"Name", "Id"}, {"None", "1"}}},
+        {"RolePrivate.txt", {{"Name", "Id"}, {"Hero", "1"}}},
+        {"TriggerQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
+        {"RoleQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
+    };
+    for (const File& f : tables)
+        if (!WriteTable(mb + f.path, f.rows)) return fail(std::string("mb/") + f.path);
+
+    const std::string cj = root + "cj/";
+    BldInitSpec noBuildings;
+    noBuildings.modelFile = kDemoBldModelFile;
+    if (!WriteMap(cj + g.desc.mapFile, BuildMapFromAscii(g.map)) || !WriteBldInit(cj + g.desc.bldFile, noBuildings) ||
+        !WriteIni(cj + g.scene.name + ".scn", BuildScnDesc(g.desc), false) ||
+        !WriteIni(cj + g.desc.objFile, BuildScnObjList(g.objects), false))
+        return fail("cj/ scene " + g.scene.name);
+    return true;
+}
+
+} // namespace datagen
