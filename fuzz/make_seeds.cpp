@@ -12,6 +12,7 @@
 #include "datagen/demo_bld.h"
 #include "datagen/demo_world.h"
 #include "datagen/define_writer.h"
+#include "datagen/fixture_game.h"
 #include "datagen/image_encoder.h"
 #include "datagen/ini_writer.h"
 #include "datagen/lib_writer.h"
@@ -410,6 +411,70 @@ void TimelineSeeds() {
         "tick 2+5 text \\x20x\r\nat 90 close\r\n");
 }
 
+namespace {
+
+// Several files in one input: the parts between form-feed bytes.
+std::string JoinFiles(const std::vector<std::string>& parts) {
+    std::string out;
+    for (size_t i = 0; i < parts.size(); ++i) out += (i ? "\f" : "") + parts[i];
+    return out;
+}
+
+// Skill tables: the fixture's three files, and rows at the edges (an empty
+// effect count, ids outside the map, a long GBK name, a release record).
+void SkillTableSeeds() {
+    const datagen::FixtureGame g = datagen::DefaultFixtureGame();
+    Put("skill_tables", "fixture.txt",
+        JoinFiles({datagen::BuildTable(datagen::RowsOf(g.skills)), datagen::BuildTable(datagen::RowsOf(g.skillChildren)),
+                   datagen::BuildTable(datagen::RowsOf(g.skillGroups))}));
+    std::string longName;
+    for (int i = 0; i < 20; ++i) longName += "\xBC\xBC";  // GBK characters
+    const std::vector<datagen::SkillRow> skills = {
+        datagen::SkillRow().ClassWord(4).Name(longName).Id(5).Range(20).EffectCount("").Set(38, 4),
+        datagen::SkillRow().ClassWord(7).Name("%3").Id(2999).Range(130).Effects({{4, -1, 3, 1, 2, 3}, {1, 1, 5, 0, 0, 0}}),
+        datagen::SkillRow().Name("Out").Id(3000).Effects({}),
+        datagen::SkillRow().Name("Empty id"),
+        datagen::SkillRow().Name("Twice").Id(5).LevelPercent("10**").MagicValue2Push("3*").Scales("1.5", "", "0.25"),
+    };
+    const std::vector<datagen::SkillChildRow> children = {
+        datagen::SkillChildRow().Name("Fly").Kind(201).Id(1999).Bytes({1, 300, 2, 3}).Effects({{2, -1, 1, 0, 0, 0}}),
+        datagen::SkillChildRow().Name("Out").Kind(300).Id(2000).EffectsCountOnly(3),
+    };
+    const std::vector<datagen::SkillGopRow> groups = {
+        datagen::SkillGopRow().Name("None").Id(0).Values({}),
+        datagen::SkillGopRow().Name("Three").Id(12).Values({5, 2999, 5}),
+        datagen::SkillGopRow().Name("Short").Id(13).Set(6, 40).Set(7, 1),
+    };
+    Put("skill_tables", "edges.txt",
+        JoinFiles({datagen::BuildTable(datagen::RowsOf(skills)), datagen::BuildTable(datagen::RowsOf(children)),
+                   datagen::BuildTable(datagen::RowsOf(groups))}));
+}
+
+// Model tables: the fixture's files (Role.txt, Role.rmd, BeastieMdl.txt,
+// PropMdl.txt, RoleEffectMdl.txt, an equipment-text file).
+void ModelTableSeeds() {
+    const datagen::FixtureGame g = datagen::DefaultFixtureGame();
+    const std::vector<std::string> equipHeader = {"Id", "Key", "Upper", "Lower", "Text"};
+    std::vector<datagen::EquipStrRow> equip = {datagen::EquipStrRow().Id(1).Key("0").Upper(10).Lower(0).Text("R1"),
+                                               datagen::EquipStrRow().Id(2).Key("0*1").Upper(20).Lower(5).Text("R2"),
+                                               datagen::EquipStrRow().Id(3).Key("2").Upper(5).Lower(0).Text("R3")};
+    std::vector<datagen::RoleEffectRow> effects = g.roleEffects;
+    effects.push_back(datagen::RoleEffectRow().Name("Poison").Id(3).Anim(7));
+    const std::vector<std::string> parts = {
+        datagen::BuildTable(datagen::PadKeyedTable({"Name", "Id"}, datagen::RowsOf(g.roles), 1, 0)),
+        datagen::BuildTable(datagen::RowsOf(g.roleSkillLists)),
+        datagen::BuildTable(datagen::PadKeyedTable({"Name", "Id"}, datagen::RowsOf(g.beasties), 1, 0)),
+        datagen::BuildTable(datagen::PadKeyedTable({"Name", "Id"}, datagen::RowsOf(g.props), 1, 0)),
+        datagen::BuildTable(datagen::PadKeyedTable({"State", "Id"}, datagen::RowsOf(effects), 1, 0)),
+        datagen::BuildTable(datagen::PadKeyedTable(equipHeader, datagen::RowsOf(equip), 0, 4)),
+    };
+    Put("model_tables", "fixture.txt", JoinFiles(parts));
+    std::vector<std::string> second = parts;
+    second[1] = datagen::BuildTable({{"2", "65535", "1"}, {"3", "2", "1"}, {"", "1", "1"}});
+    Put("model_tables", "lists.txt", JoinFiles(second) + "pad");
+}
+} // namespace
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
@@ -432,6 +497,8 @@ int main(int argc, char** argv) {
     ScnDescSeeds();
     ObjListSeeds();
     TimelineSeeds();
+    SkillTableSeeds();
+    ModelTableSeeds();
     if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
     return g_ok ? 0 : 1;
 }

@@ -1,7 +1,6 @@
 // Start-up loading, shutdown and the UI-screen sequences.
-// The steps of subsystems that are not built yet are kept in their place
-// as calls into the seams below, marked PLACEHOLDER, so that the later work
-// fills them without moving a step.
+// The steps of other subsystems are kept in their place as calls into the
+// seams below, so each step stays where the start-up order puts it.
 #include "app/sequences.h"
 
 #include "gfx/role_sprite.h"
@@ -30,6 +29,9 @@
 #include "platform/input.h"
 #include "platform/msgbox.h"
 #include "platform/window.h"
+#include "roles/tables/model_tables.h"
+#include "roles/tables/role_effect_table.h"
+#include "roles/tables/skill_table.h"
 #include "sound/media_mng.h"
 #include "sound/sound_mng.h"
 #include "sound/sound_play.h"
@@ -40,32 +42,31 @@
 int g_IntroMoviePending = 1;
 CImageRef g_UiImages[kUiImageCount];
 CAnimRes g_MarkerAnims[2];
-CTxtFile g_RoleEffectFile;
 
 namespace {
 std::unique_ptr<CLogTimer> g_LoadStepTimer;
 std::unique_ptr<CLogTimer> g_LoadTotalTimer;
 
-// ---- PLACEHOLDER seams of subsystems not built yet (roles, client, role
-// sprites, animation resources). Each stands for the named call.
+// ---- Seams of the roles' tables, the client and the animation resources.
 
-// CSkillTable::Load ("Skill.ini"), CSkillChildTable::Load ("SkillChild.ini").
-void LoadSkillTables() {}
-// CModelTables::Load ("Role.txt", "BeastieMdl.txt", "PropMdl.txt"): the role
-// and creature rows go into the core tables the world reads until the
-// role code's model tables take them over.
-void LoadTable(CTxtTable& table, const char* file, int keyCol, int headerRows);
+std::string MbPath(const char* file) { return std::string(GetMbDirectory()) + file; }
+void LoadSkillTables() {
+    g_SkillTable.Load(MbPath("Skill.ini").c_str());
+    g_SkillChildTable.Load(MbPath("SkillChild.ini").c_str());
+}
 void LoadModelTables() {
-    LoadTable(g_RoleMdlTable, "Role.txt", 1, 1);
-    LoadTable(g_BeastieMdlTable, "BeastieMdl.txt", 1, 1);
+    g_ModelTables.Load(MbPath("Role.txt").c_str(), MbPath("BeastieMdl.txt").c_str(), MbPath("PropMdl.txt").c_str());
+    // GetRoleSkill reads a role model's ".rmd" list through the world.
+    g_WorldHooks.getModelSkill = [](int32_t modelId, int32_t index) { return GetModelSkill(modelId, index); };
 }
-// CSkillGopTable::Load ("Skill.gop").
-void LoadSkillGopTable() {}
-// Clearing g_SkillTable, g_SkillChildTable, g_SkillGopTable, g_ModelTables.
+void LoadSkillGopTable() { g_SkillGopTable.Load(MbPath("Skill.gop").c_str()); }
 void ClearRoleTables() {
-    g_RoleMdlTable.Clear();
-    g_BeastieMdlTable.Clear();
+    g_SkillTable.Clear();
+    g_SkillChildTable.Clear();
+    g_SkillGopTable.Clear();
+    g_ModelTables.Clear();
 }
+void LoadTable(CTxtTable& table, const char* file, int keyCol, int headerRows);
 // LoadMethodPoints ("MethodPoint.txt"): the client installs the loader in
 // the effect layer's hook.
 void LoadMethodPoints() {
@@ -163,6 +164,7 @@ int InitGameResources() {
     }
     const std::string roleEffect = std::string(GetMbDirectory()) + "RoleEffectMdl.txt";
     g_RoleEffectFile.Load(roleEffect.c_str());
+    BuildRoleEffectTable();
     return 1;
 }
 
@@ -226,7 +228,6 @@ int CGameMain::StartApp() {
     LoadTable(g_PlayerSkillTable, "Player\\Skill.txt", 1, 1);
     LoadTable(g_ScnInfoMdl, "ScnInfo.txt", 1, 1);
     LoadTable(g_ScnSoundMdl, "ScnSoundMdl.txt", 0, 1);
-    LoadTable(g_PropMdlTable, "PropMdl.txt", 1, 1);
     LoadTable(g_RandPropTable, "randprop.txt", 1, 1);
     LoadTable(g_ActMdlTable, "ActMdl.txt", 1, 1);
     LoadTable(g_RolePrivateTable, "RolePrivate.txt", 1, 1);

@@ -38,8 +38,6 @@ constexpr uint32_t kFirstUiImageId = 0x100000;
 extern CImageRef g_UiImages[kUiImageCount];
 // The two marker animations roles use (ids 144 and 145).
 extern CAnimRes g_MarkerAnims[2];
-// Raw rows of "RoleEffectMdl.txt", one per role state.
-extern CTxtFile g_RoleEffectFile;
 
 // Header rows handed to the text table for "PropGemFunc.txt": the table
 // takes a negative count as 0, so its first row is data.

@@ -26,6 +26,7 @@ CTxtTable g_PlayerInitTable;
 CTxtTable g_PlayerSkillTable;
 CTxtTable g_TriggerQuestTable;
 CTxtTable g_RoleQuestTable;
+CTxtFile g_RoleEffectFile;
 
 namespace {
 
@@ -105,6 +106,11 @@ int CTxtFile::Load(const char* path) {
 const std::vector<std::string>* CTxtFile::RowCells(int row) const {
     if (row < 0 || row >= int(rows_.size())) return nullptr;
     return &rows_[size_t(row)];
+}
+
+void CTxtFile::EraseRow(int row) {
+    if (row < 0 || row >= int(rows_.size())) return;
+    rows_.erase(rows_.begin() + row);
 }
 
 int CTxtFile::GetCellCount(int row) const {

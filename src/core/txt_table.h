@@ -47,6 +47,9 @@ public:
 
     // The cells of a row; null outside the rows.
     const std::vector<std::string>* RowCells(int row) const;
+    // Drops a row (nothing outside the rows), for a table built from a
+    // filtered copy.
+    void EraseRow(int row);
 
 private:
     std::vector<std::vector<std::string>> rows_;
@@ -137,3 +140,5 @@ extern CTxtTable g_PlayerInitTable;
 extern CTxtTable g_PlayerSkillTable;
 extern CTxtTable g_TriggerQuestTable;
 extern CTxtTable g_RoleQuestTable;
+// Raw rows of "RoleEffectMdl.txt", one per role state.
+extern CTxtFile g_RoleEffectFile;

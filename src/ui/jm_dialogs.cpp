@@ -9,7 +9,7 @@
 #include "gfx/surface.h"
 #include "platform/input.h"
 #include "platform/text.h"
-#include "roles/skill_table.h"
+#include "roles/tables/skill_table.h"
 #include "ui/jm_controls.h"
 #include "ui/jm_mng.h"
 #include "world/objects/obj_desc.h"
@@ -349,8 +349,10 @@ void BuildSkillDescription(const CTxtRow* row, std::string* out, int withName) {
     char buf[256];
     if (withName) {
         const CSkillDef* def = g_SkillTable.GetAt(row->GetInt(2));
+        uint8_t field[kSkillTextFieldSize];
+        if (def) def->TextField(field);
         std::string name;
-        FormatTextRef(&name, def ? def->m_Head : nullptr);
+        FormatTextRef(&name, def ? field : nullptr);
         *out += name + "\n";
         const int c20 = row->GetInt(20);
         if (c20 != kJMNone && c20 > 1) {

@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <new>
 
+#include "roles/tables/exp_table.h"
+#include "roles/tables/model_tables.h"
+#include "roles/tables/role_effect_table.h"
+#include "roles/tables/skill_table.h"
 #include "app/game_main.h"
 #include "app/links.h"
 #include "app/screen.h"
@@ -233,6 +237,14 @@ void CScenario::Reset() {
 
     for (CTxtTable* t : kStartupTables) t->Clear();
     g_RoleEffectFile.Clear();
+    g_RoleEffectTable.Clear();
+    g_RoleSkillListTable.Clear();
+    g_SkillTable.Clear();
+    g_SkillChildTable.Clear();
+    g_SkillGopTable.Clear();
+    g_EquipStrTable.Clear();
+    g_EquipStrPath.clear();
+    g_EquipStrPicked.clear();
     ResetStartupConfig();
     SetCurrentScene(nullptr);
     ResetGameClock();

@@ -7,7 +7,8 @@
 #include "datagen/demo_data.h"
 #include "platform/random.h"
 #include "platform/text.h"
-#include "roles/skill_table.h"
+#include "datagen/fixture_game.h"
+#include "roles/tables/skill_table.h"
 #include "ui/jm_dialogs.h"
 #include "world/scene/world_hooks.h"
 
@@ -436,11 +437,13 @@ TEST_F(ControlTest, MessageLinesLiveOneTickOrFollowTheirRole) {
 namespace {
 
 // Skill rows with the columns the description reads (2, 5, 11-13, 20, 21);
-// the name comes from the skill definition column 2 names.
+// the name comes from the "Skill.ini" definition column 2 names.
 TEST_F(ControlTest, SkillDescriptionsReadTheirColumnsAndTheDefinitionsName) {
-    g_SkillTable.Clear();
-    g_SkillTable.Add(7, 7, "%48");  // names UI text 48
-    g_SkillTable.Add(8, 4, "Fire");
+    const std::vector<datagen::SkillRow> defs = {datagen::SkillRow().ClassWord(7).Name("%48").Id(7),  // UI text 48
+                                                 datagen::SkillRow().ClassWord(4).Name("Fire").Id(8)};
+    ASSERT_TRUE(datagen::WriteTable(Dir() + "Skill.ini", datagen::RowsOf(defs)));
+    g_SkillTable.Load((Dir() + "Skill.ini").c_str());
+    ASSERT_EQ(g_SkillTable.GetCount(), 2);
     struct Case {
         const char* name;
         std::vector<std::string> cells;  // columns 2, 5, 11, 12, 13, 20, 21

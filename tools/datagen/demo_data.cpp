@@ -54,6 +54,13 @@ std::vector<TableFile> StartupTables() {
            "Speed", "Skills"},
           {"Hero", "1", "31", "10000", "Hero", "0", "1", "100", "108", "116", "124", "132", "4", "140*148"}}},
         {"BeastieMdl.txt", DemoBeastieRows()},
+        // The skill tables and the role skill lists (no header rows): the
+        // hero's strike, in skill group 1.
+        {"Role.rmd", {{"1", "1", "1"}}},
+        {"Skill.ini", {{"4", "Strike", "0", "1", "0", "1", "", "", "", "", "124", "64", "", "", "", "", "", "", "",
+                        "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "0"}}},
+        {"SkillChild.ini", {{"5", "Spark", "300", "17", "1", "", "", "", "", "1", "0", "1", "0", "0", "0", "0"}}},
+        {"Skill.gop", {{"7", "Basic", "1", "1", "1000", "1", "1", "1"}}},
     };
 }
 

@@ -22,13 +22,6 @@ const char* const kFixtureHeroName = "\xcf\xc0\xbf\xcd";
 
 namespace {
 
-template <class Row>
-Table RowsOf(const std::vector<Row>& rows) {
-    Table t;
-    for (const Row& r : rows) t.push_back(r.Cells());
-    return t;
-}
-
 // The key of a row, or -1 when its key cell is empty or not a number.
 int KeyOf(const std::vector<std::string>& row, int keyColumn) {
     if (keyColumn < 0 || static_cast<size_t>(keyColumn) >= row.size() || row[size_t(keyColumn)].empty()) return -1;
@@ -87,7 +80,60 @@ FixtureGame DefaultFixtureGame() {
                           .HurtAnim(132)
                           .DeathSequence(kDemoRoleDeathSeq)
                           .SizeClass(40)
+                          .MoveClass(1)
                           .LyingClass(0));
+    auto monster = [](const char* name, int id) {
+        return RoleMdlRow()
+            .Name(name)
+            .Id(id)
+            .Camp(1)
+            .SpriteName(kDemoRoleName)
+            .Variants(kDemoRoleVariants)
+            .StandAnim(100)
+            .WalkAnim(108)
+            .RunAnim(116)
+            .AttackAnim(124)
+            .HurtAnim(132)
+            .DeathSequence(kDemoRoleDeathSeq)
+            .SizeClass(40)
+            .RoleCamp(1)
+            .LyingClass(0);
+    };
+    g.roles.push_back(monster("Melee", kFixtureMeleeModel).MoveClass(1));
+    g.roles.push_back(monster("Archer", kFixtureArcherModel).MoveClass(1));
+    g.roles.push_back(monster("Statue", kFixtureStatueModel));
+    g.roles.push_back(monster("Ghost", kFixtureGhostModel).MoveClass(1).ModelClass(50));
+    g.roles.push_back(monster("Bomber", kFixtureDeathActionModel).MoveClass(1).DeathAction(kFixtureStrikeSkill));
+    g.roles.push_back(monster("Grabber", kFixtureGrabberModel).MoveClass(1).GrabAnims("124*132"));
+    for (int id = 1; id <= kFixtureGrabberModel; ++id)
+        g.rolePrivates.push_back(RolePrivateRow().Name("Level").Id(id).Sight(8).CastPeriod(2).StandAnim(100));
+    g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureMeleeModel).Skills({kFixtureStrikeSkill}));
+    g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureArcherModel).Skills({kFixtureArrowSkill}));
+    g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureGrabberModel).Skills({kFixtureStrikeSkill}));
+    g.skills.push_back(SkillRow()
+                           .ClassWord(4)
+                           .Name("Strike")
+                           .Kind(0)
+                           .Id(kFixtureStrikeSkill)
+                           .Group(1)
+                           .AnimBase(124)
+                           .Range(64)
+                           .Effects({{0, 2, 1, 10, 0, 0}}));
+    g.skills.push_back(SkillRow()
+                           .ClassWord(4)
+                           .Name("Arrow")
+                           .Kind(0)
+                           .Id(kFixtureArrowSkill)
+                           .Group(1)
+                           .AnimBase(124)
+                           .Range(320)
+                           .Effects({{0, 2, 2, kFixtureArrowChild, 0, 0}}));
+    g.skillChildren.push_back(
+        SkillChildRow().ClassWord(5).Name("ArrowFly").Kind(201).Id(kFixtureArrowChild).Anim(1).ShadowAnim(83).Params(1, 0, 0)
+            .Bytes({2, 40, 0, 12, 0, 0}).Effects({{1, 1, 1, 10, 0, 0}}));
+    g.skillGroups.push_back(SkillGopRow().ClassWord(7).Name("Basic").Picture(1).Id(1).TimeMs(1000).Category(1)
+                                .Values({kFixtureStrikeSkill, kFixtureArrowSkill}));
+    for (auto& file : g.equipStrs) file.push_back(EquipStrRow().Id(1).Key("0").Upper(100).Lower(0).Text("R1"));
     g.beasties.push_back(BeastieMdlRow()
                              .Name("Bird")
                              .Id(kFixtureBirdModel - 20000)
@@ -167,6 +213,16 @@ bool WriteFixtureGame(const std::string& folder, const FixtureGame& g, std::stri
         {"PropMdl.txt", PadKeyedTable({"Name", "Id"}, RowsOf(g.props), 1, 0)},
         {"ActMdl.txt", PadKeyedTable({"Name", "Id", "Revive"}, RowsOf(g.acts), 1, 0)},
         {"RoleEffectMdl.txt", PadKeyedTable({"State", "Id"}, RowsOf(g.roleEffects), 1, 0)},
+        {"RolePrivate.txt", PadKeyedTable({"Name", "Id"}, RowsOf(g.rolePrivates), 1, 0)},
+        {"Role.rmd", RowsOf(g.roleSkillLists)},
+        {"Skill.ini", RowsOf(g.skills)},
+        {"SkillChild.ini", RowsOf(g.skillChildren)},
+        {"Skill.gop", RowsOf(g.skillGroups)},
+        {"EquipStr901.txt", PadKeyedTable({"Id", "Key", "Upper", "Lower", "Text"}, RowsOf(g.equipStrs[0]), 0, 4)},
+        {"EquipStr902.txt", PadKeyedTable({"Id", "Key", "Upper", "Lower", "Text"}, RowsOf(g.equipStrs[1]), 0, 4)},
+        {"EquipStr903.txt", PadKeyedTable({"Id", "Key", "Upper", "Lower", "Text"}, RowsOf(g.equipStrs[2]), 0, 4)},
+        {"EquipStr904.txt", PadKeyedTable({"Id", "Key", "Upper", "Lower", "Text"}, RowsOf(g.equipStrs[3]), 0, 4)},
+        {"EquipStr905.txt", PadKeyedTable({"Id", "Key", "Upper", "Lower", "Text"}, RowsOf(g.equipStrs[4]), 0, 4)},
         {"ScnInfo.txt", PadKeyedTable(ScnInfoHeader(), {BuildScnInfoRow(g.scene)}, 1, 0)},
         {"ScnSoundMdl.txt", {ScnSoundHeader(), BuildScnSoundRow(ScnSoundRow{0, "Quiet", {}})}},
         // Start-up reads these; nothing in the fixture uses them yet.
@@ -174,7 +230,6 @@ bool WriteFixtureGame(const std::string& folder, const FixtureGame& g, std::stri
         {"Player/init.txt", {{"Class", "Hp", "Mp"}, {"0", "100", "50"}}},
         {"Player/Skill.txt", {{"Name", "Id", "Level"}, {"Strike", "1", "1"}}},
         {"randprop.txt", {{"Name", "Id"}, {"None", "1"}}},
-        {"RolePrivate.txt", {{"Name", "Id"}, {"Hero", "1"}}},
         {"TriggerQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
         {"RoleQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
     };

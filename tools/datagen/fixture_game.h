@@ -59,9 +59,147 @@ struct RoleMdlRow : FixtureRow<RoleMdlRow> {
     RoleMdlRow& RunAnim(int id) { return Set(9, id); }
     RoleMdlRow& AttackAnim(int id) { return Set(10, id); }
     RoleMdlRow& HurtAnim(int id) { return Set(11, id); }
+    // 50: a ghost, which leaves no corpse.
+    RoleMdlRow& ModelClass(int value) { return Set(8, value); }
+    // Grab animations ('*' list, item = grab kind).
+    RoleMdlRow& GrabAnims(const std::string& list) { return Set(15, list); }
     RoleMdlRow& DeathSequence(int seq) { return Set(19, seq); }
     RoleMdlRow& SizeClass(int value) { return Set(26, value); }
+    // Movement class; a role without it cannot be thrown (a statue).
+    RoleMdlRow& MoveClass(int value) { return Set(27, value); }
+    RoleMdlRow& RoleCamp(int camp) { return Set(34, camp); }
+    // Negative: a role of that model replaces the dead one; positive: a
+    // skill cast on death.
+    RoleMdlRow& DeathAction(int value) { return Set(40, value); }
     RoleMdlRow& LyingClass(int value) { return Set(43, value); }
+};
+
+// "RolePrivate.txt" (key column 1): a model's level row.
+struct RolePrivateRow : FixtureRow<RolePrivateRow> {
+    RolePrivateRow& Name(const std::string& gbk) { return Set(0, gbk); }
+    RolePrivateRow& Id(int id) { return Set(1, id); }
+    RolePrivateRow& Sight(int cells) { return Set(5, cells); }
+    RolePrivateRow& CastPeriod(int units) { return Set(6, units); }
+    RolePrivateRow& StandAnim(int id) { return Set(7, id); }
+    RolePrivateRow& InitialState(const std::string& list) { return Set(8, list); }
+    RolePrivateRow& CorpseLess(int value) { return Set(11, value); }
+};
+
+// "Role.rmd" (key column 0, no header): a model's skill list.
+struct RoleSkillListRow : FixtureRow<RoleSkillListRow> {
+    RoleSkillListRow& Id(int id) { return Set(0, id); }
+    // The count in column 1, the ids from column 2.
+    RoleSkillListRow& Skills(const std::vector<int>& ids) {
+        Set(1, static_cast<int>(ids.size()));
+        for (size_t i = 0; i < ids.size(); ++i) Set(2 + static_cast<int>(i), ids[i]);
+        return *this;
+    }
+};
+
+// One effect record of a skill row: {list, selector, class, p1, p2, p3};
+// the two spare integers are written as -1.
+struct SkillEffectSpec {
+    int list = 0;
+    int selector = -1;
+    int effectClass = 0;
+    int p1 = 0;
+    int p2 = 0;
+    int p3 = 0;
+};
+
+// "Skill.ini" (no header; key column 3).
+struct SkillRow : FixtureRow<SkillRow> {
+    SkillRow& ClassWord(int value) { return Set(0, value); }
+    SkillRow& Name(const std::string& gbk) { return Set(1, gbk); }
+    SkillRow& Kind(int value) { return Set(2, value); }
+    SkillRow& Id(int id) { return Set(3, id); }
+    SkillRow& Group(int id) { return Set(5, id); }
+    SkillRow& AnimBase(int id) { return Set(10, id); }
+    SkillRow& Range(int pixels) { return Set(11, pixels); }
+    SkillRow& Distance2(int pixels) { return Set(12, pixels); }
+    SkillRow& MagicValue1(int value) { return Set(13, value); }
+    // "value2*push"
+    SkillRow& MagicValue2Push(const std::string& items) { return Set(14, items); }
+    SkillRow& Pattern(int value) { return Set(15, value); }
+    SkillRow& PatternCount(int value) { return Set(16, value); }
+    SkillRow& AlwaysState(const std::string& items) { return Set(17, items); }
+    SkillRow& SideState(const std::string& items) { return Set(18, items); }
+    SkillRow& SideStateChance(int percent) { return Set(19, percent); }
+    SkillRow& TargetClamp(int value) { return Set(20, value); }
+    SkillRow& DeathMode(int value) { return Set(23, value); }
+    SkillRow& HitEffect(int id) { return Set(24, id); }
+    SkillRow& GuardReaction(int value) { return Set(26, value); }
+    SkillRow& Scales(const std::string& a, const std::string& c, const std::string& b) {
+        return Set(28, a).Set(29, c).Set(30, b);
+    }
+    SkillRow& HeightRule(int value) { return Set(34, value); }
+    SkillRow& LevelPercent(const std::string& items) { return Set(35, items); }
+    // The count cell alone ("" leaves it empty).
+    SkillRow& EffectCount(const std::string& cell) { return Set(37, cell); }
+    // The count and the records from column 38.
+    SkillRow& Effects(const std::vector<SkillEffectSpec>& records) {
+        Set(37, static_cast<int>(records.size()));
+        return SetEffects(this, 38, records);
+    }
+
+    template <class Row>
+    static Row& SetEffects(Row* row, int first, const std::vector<SkillEffectSpec>& records) {
+        for (size_t k = 0; k < records.size(); ++k) {
+            const SkillEffectSpec& e = records[k];
+            const int c = first + 8 * static_cast<int>(k);
+            row->Set(c, e.list).Set(c + 1, e.selector).Set(c + 2, e.effectClass);
+            row->Set(c + 3, e.p1).Set(c + 4, e.p2).Set(c + 5, e.p3).Set(c + 6, -1).Set(c + 7, -1);
+        }
+        return *row;
+    }
+};
+
+// "SkillChild.ini" (no header; key column 3).
+struct SkillChildRow : FixtureRow<SkillChildRow> {
+    SkillChildRow& ClassWord(int value) { return Set(0, value); }
+    SkillChildRow& Name(const std::string& gbk) { return Set(1, gbk); }
+    SkillChildRow& Kind(int value) { return Set(2, value); }
+    SkillChildRow& Id(int id) { return Set(3, id); }
+    SkillChildRow& Anim(int id) { return Set(4, id); }
+    SkillChildRow& ShadowAnim(int id) { return Set(5, id); }
+    // Columns 6-8: sub-kind or child ids, by kind.
+    SkillChildRow& Params(int a, int b, int c) { return Set(6, a).Set(7, b).Set(8, c); }
+    // Columns 9-14, one byte each.
+    SkillChildRow& Bytes(const std::vector<int>& values) {
+        for (size_t i = 0; i < values.size() && i < 6; ++i) Set(9 + static_cast<int>(i), values[i]);
+        return *this;
+    }
+    // The count cell alone, with no records written.
+    SkillChildRow& EffectsCountOnly(int count) { return Set(15, count); }
+    SkillChildRow& Effects(const std::vector<SkillEffectSpec>& records) {
+        Set(15, static_cast<int>(records.size()));
+        return SkillRow::SetEffects(this, 16, records);
+    }
+};
+
+// "Skill.gop" (no header; key column 3): a skill group.
+struct SkillGopRow : FixtureRow<SkillGopRow> {
+    SkillGopRow& ClassWord(int value) { return Set(0, value); }
+    SkillGopRow& Name(const std::string& gbk) { return Set(1, gbk); }
+    SkillGopRow& Picture(int id) { return Set(2, id); }
+    SkillGopRow& Id(int id) { return Set(3, id); }
+    SkillGopRow& TimeMs(int ms) { return Set(4, ms); }
+    SkillGopRow& Category(int value) { return Set(5, value); }
+    SkillGopRow& Values(const std::vector<int>& values) {
+        Set(6, static_cast<int>(values.size()));
+        for (size_t i = 0; i < values.size(); ++i) Set(7 + static_cast<int>(i), values[i]);
+        return *this;
+    }
+};
+
+// "EquipStr901.txt" .. "EquipStr905.txt" (one header row).
+struct EquipStrRow : FixtureRow<EquipStrRow> {
+    EquipStrRow& Id(int id) { return Set(0, id); }
+    // "key" or "key*special".
+    EquipStrRow& Key(const std::string& items) { return Set(1, items); }
+    EquipStrRow& Upper(int value) { return Set(2, value); }
+    EquipStrRow& Lower(int value) { return Set(3, value); }
+    EquipStrRow& Text(const std::string& text) { return Set(4, text); }
 };
 
 // "BeastieMdl.txt" (key column 1; a creature's model id is 20000 + key).
@@ -103,10 +241,11 @@ struct ActMdlRow : FixtureRow<ActMdlRow> {
     ActMdlRow& ReviveScene(const std::string& names) { return Set(2, names); }
 };
 
-// "RoleEffectMdl.txt": the role states.
+// "RoleEffectMdl.txt": the role states (key column 1, the state).
 struct RoleEffectRow : FixtureRow<RoleEffectRow> {
     RoleEffectRow& Name(const std::string& gbk) { return Set(0, gbk); }
     RoleEffectRow& Id(int id) { return Set(1, id); }
+    RoleEffectRow& Anim(int id) { return Set(2, id); }
 };
 
 struct FixtureGame {
@@ -116,6 +255,13 @@ struct FixtureGame {
     std::vector<PropMdlRow> props;
     std::vector<ActMdlRow> acts;
     std::vector<RoleEffectRow> roleEffects;
+    std::vector<RolePrivateRow> rolePrivates;
+    std::vector<RoleSkillListRow> roleSkillLists;
+    std::vector<SkillRow> skills;
+    std::vector<SkillChildRow> skillChildren;
+    std::vector<SkillGopRow> skillGroups;
+    // "EquipStr901.txt" .. "EquipStr905.txt", index 0 .. 4.
+    std::vector<EquipStrRow> equipStrs[5];
     // The scene "Start": its "ScnInfo.txt" row, map (16 rows of 16, the
     // characters of BuildMapFromAscii), descriptor and object list.
     ScnInfoRow scene;
@@ -131,9 +277,21 @@ constexpr int kFixtureNullX = 8, kFixtureNullY = 8;
 constexpr int kFixtureDeadX = 4, kFixtureDeadY = 4;
 // Creature model of the fixture's flying bird (row 1 of "BeastieMdl.txt").
 constexpr int kFixtureBirdModel = 20001;
+// Role models of the default fixture beside the hero (model 1).
+constexpr int kFixtureMeleeModel = 2;
+constexpr int kFixtureArcherModel = 3;
+constexpr int kFixtureStatueModel = 4;   // no column 27: cannot be thrown
+constexpr int kFixtureGhostModel = 5;    // model class 50: no corpse
+constexpr int kFixtureDeathActionModel = 6;
+constexpr int kFixtureGrabberModel = 7;
+// Skills of the default fixture: a melee strike and an arrow (with its
+// projectile child), both in skill group 1.
+constexpr int kFixtureStrikeSkill = 1;
+constexpr int kFixtureArrowSkill = 2;
+constexpr int kFixtureArrowChild = 1;
 
-// The default fixture: the texts the start-up reads, one role model (the
-// hero), the demo's bird among ASCII-named creatures, three items, one
+// The default fixture: the texts the start-up reads, the role models
+// above with their level rows and skill lists, two skills, the demo's bird among ASCII-named creatures, three items, one
 // act whose revive scene is "Start", and "Start": grass with a wall along
 // its edge, type 2, no weather, no sounds, the portals "NULL" and "DEAD",
 // and an empty object list.
@@ -145,6 +303,13 @@ ScnObjRecord FixtureRoamer(int model, int x, int y, const std::string& event, in
 // below row count + 20. `header` is the first row; keys are read from
 // `keyColumn` of the other rows.
 Table PadKeyedTable(const std::vector<std::string>& header, const Table& rows, int keyColumn, int spareNameColumn);
+// The rows of one table, for tests that write a table of their own.
+template <class Row>
+Table RowsOf(const std::vector<Row>& rows) {
+    Table t;
+    for (const Row& r : rows) t.push_back(r.Cells());
+    return t;
+}
 // Writes the folder (native path). False with a message in *error.
 bool WriteFixtureGame(const std::string& folder, const FixtureGame& game, std::string* error);
 
