@@ -5,6 +5,7 @@
 #include "gfx/screenshot.h"
 
 #include "app/screen.h"
+#include "client/recording_client.h"
 #include "core/directories.h"
 #include "gfx/surface.h"
 #include "host/game_host.h"
@@ -24,7 +25,18 @@ int DisplaySetMode(CSurface** surface, plat::Window* window, int width, int heig
     if (!*surface) *surface = new CSurface();
     CSurface* s = *surface;
     s->Release();
+    // Other surfaces alive (panels, views) keep the shared primary; one of
+    // another mode's size would keep the game in the old mode.
+    if (plat::DDSurface* p = CSurface::s_pPrimary; p && (p->Width() != width || p->Height() != height)) {
+        if (CSurface::s_pGammaControl) CSurface::s_pGammaControl->Release();
+        CSurface::s_pGammaControl = nullptr;
+        p->Release();
+        CSurface::s_pPrimary = nullptr;
+    }
     if (!s->SetDisplayMode(window, width, height, 16, 1, plat::DDSCL_FULLSCREEN | plat::DDSCL_EXCLUSIVE)) return 0;
+    if (!CSurface::s_pGammaControl && CSurface::s_pPrimary &&
+        CSurface::s_pPrimary->QueryGammaControl(&CSurface::s_pGammaControl) != plat::DD_OK)
+        CSurface::s_pGammaControl = nullptr;
     s->AttachClipper(window);
     s->FillScreenRect(window, 0, 0, width, height, 0);
     s->FillAll(0);
@@ -70,9 +82,13 @@ void DisplayTakeScreenshot(CSurface* surface, int width, int height) {
 // ---------------------------------------------------------------- client
 
 bool ClientExists() { return g_GameHost.m_pClient != nullptr; }
-bool ClientIsActive() { return false; }
+// Active from the join packet on: the host's one local client.
+bool ClientIsActive() { return g_GameHost.m_pClient && g_GameHost.m_pClient->IsActive(); }
 void ClientMakeWorldCurrent() {}
-void ClientDrawView(CSurface*) {}
+// PLACEHOLDER view until the painter exists (CClient::Draw).
+void ClientDrawView(CSurface* target) {
+    if (g_GameHost.m_pClient) g_GameHost.m_pClient->Draw(target);
+}
 void ClientUpdateViewPort() {}
 void ClientStartShake() {}
 void ClientScrollView(int) {}

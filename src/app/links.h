@@ -29,6 +29,7 @@ void DisplayTakeScreenshot(CSurface* surface, int width, int height);
 
 // Client side (game host's client, its selection and view port).
 bool ClientExists();
+// A client exists and has joined its scene.
 bool ClientIsActive();
 void ClientMakeWorldCurrent();
 void ClientDrawView(CSurface* target);

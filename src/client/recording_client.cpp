@@ -3,7 +3,10 @@
 
 #include <cstring>
 
+#include "client/scene_view.h"
 #include "core/packet.h"
+#include "gfx/surface.h"
+#include "world/map/map_grid.h"
 #include "world/objects/game_obj.h"
 #include "world/scene/scn_mng.h"
 #include "world/scene/view_tracker.h"
@@ -60,6 +63,7 @@ void CClient::HandlePacket(const uint8_t* data, int length) {
     r.textBefore = m_TextLines;
     m_Received.push_back(std::move(r));
     if (length >= 6 && IsPacketType(data, kPacketRole, 1)) {
+        m_RoleHandle = GetU16(data + 1);
         m_Id = GetU16(data + 4);
         m_Active = 1;
     }
@@ -73,4 +77,20 @@ CScene* CClient::GetScene() {
 
 void CClient::UpdateWorld() {}
 
-void CClient::Draw(CSurface*) {}
+int CClient::Draw(CSurface* surface) {
+    if (!surface) return 0;
+    CScene* scene = GetScene();
+    CWorld* world = scene ? scene->m_pWorld : nullptr;
+    if (!world || world->m_MapGrid.Width() <= 0) {
+        surface->FillAll(0);
+        return 0;
+    }
+    CGamePoint centre{world->m_MapGrid.Width() / 2, world->m_MapGrid.Height() / 2};
+    if (const CGameObj* role = world->m_pHandles ? world->m_pHandles->Resolve16(static_cast<uint16_t>(m_RoleHandle))
+                                                 : nullptr)
+        centre = {role->m_X / 64, role->m_Y / 64};
+    if (!m_pView) m_pView = std::make_unique<CSceneView>();
+    m_pView->CentreOn(*world, centre, surface->m_Width, surface->m_Height);
+    m_pView->Draw(world, surface, m_pWeather);
+    return 1;
+}

@@ -6,8 +6,12 @@
 // keeping what arrived: text lines are kept until the next other packet;
 // the join packet (type 1, sub-type 1) gives it its scene id and makes it
 // active. The host's calls (slots 2 and 3, SetLoading, GetScene, Draw) are
-// the real ones; later work replaces the bodies.
+// the real ones; later work replaces the bodies. Draw shows the scene
+// through the PLACEHOLDER scene view (client/scene_view.h), centred on the
+// player's role, reading the server's scene world directly: server and
+// client run in one process, and the client builds no world of its own yet.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +22,7 @@ class CSurface;
 class CSelection;
 class CPainter;
 class CWeather;
+class CSceneView;
 
 class CClient : public CMsgEndpoint {
 public:
@@ -39,13 +44,18 @@ public:
     // The server scene whose id the client holds (null for none).
     CScene* GetScene();
     void UpdateWorld();
-    void Draw(CSurface* surface);
+    // The scene around the player's role over the whole surface (black
+    // while the client has no scene). 1 when a scene was drawn.
+    int Draw(CSurface* surface);
 
     int32_t m_Active = 0;
     int32_t m_Loading = 0;
     CSelection* m_pSelection = nullptr;
     CPainter* m_pViewPort = nullptr;
     CWeather* m_pWeather = nullptr;
+    // The player's role (16-bit handle of the join packet), 0xFFFF none.
+    uint32_t m_RoleHandle = 0xFFFF;
+    std::unique_ptr<CSceneView> m_pView;
 
     // What arrived, in order: the packets other than text (whole bytes) and
     // the text lines that preceded each.

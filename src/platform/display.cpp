@@ -25,6 +25,13 @@ struct DisplayState {
     DisplayDevice* current = nullptr;
     PixelLayout layout = PixelLayout::k565;
     Presenter* presenter = nullptr;
+    // What the presenter last received from a primary, rows packed.
+    std::vector<uint8_t> shown;
+    bool shownValid = false;
+    int32_t shownW = 0, shownH = 0;
+    PixelLayout shownLayout = PixelLayout::k565;
+    bool shownGamma = false;
+    GammaRamp shownRamp;
     bool modeSet = false;
     int32_t modeW = 0, modeH = 0;
 };
@@ -103,7 +110,12 @@ Rect GetWindowScreenRect(Window* window) {
     return r;
 }
 
-void SetDisplayPresenter(Presenter* presenter) { St().presenter = presenter; }
+void SetDisplayPresenter(Presenter* presenter) {
+    St().presenter = presenter;
+    St().shownValid = false;
+}
+
+void ForgetPresentedFrame() { St().shownValid = false; }
 Presenter* GetDisplayPresenter() { return St().presenter; }
 
 DisplayDevice* CurrentDisplayDevice() { return St().current; }
@@ -227,16 +239,40 @@ uint32_t DDSurface::ColorRefFromPixel(uint16_t pixel) const {
 }
 
 void DDSurface::Present() {
-    Presenter* p = St().presenter;
+    DisplayState& s = St();
+    Presenter* p = s.presenter;
     if (!p || device_->primary_ != this || lost_) return;
+    // Every blit to the primary and every frame of the loop arrives here;
+    // an unchanged picture (an idle screen whose animated cursor did not
+    // step) costs the presenter nothing.
+    const GammaRamp* ramp = device_->gammaIdentity_ ? nullptr : &device_->gamma_;
+    const size_t rowBytes = static_cast<size_t>(width_) * 2;
+    bool same = s.shownValid && !p->WantsFrame() && s.shownW == width_ && s.shownH == height_ &&
+                s.shownLayout == layout_ && s.shownGamma == (ramp != nullptr) &&
+                (!ramp || std::memcmp(ramp, &s.shownRamp, sizeof(GammaRamp)) == 0);
+    for (int32_t y = 0; same && y < height_; ++y)
+        same = std::memcmp(mem_ + static_cast<size_t>(y) * pitch_, s.shown.data() + y * rowBytes, rowBytes) == 0;
+    if (same) return;
     Frame f;
     f.width = width_;
     f.height = height_;
     f.pitch = pitch_;
     f.pixels = mem_;
     f.layout = layout_;
-    f.gamma = device_->gammaIdentity_ ? nullptr : &device_->gamma_;
-    p->Present(f);
+    f.gamma = ramp;
+    if (!p->Present(f)) {
+        s.shownValid = false;
+        return;
+    }
+    s.shown.resize(rowBytes * height_);
+    for (int32_t y = 0; y < height_; ++y)
+        std::memcpy(s.shown.data() + y * rowBytes, mem_ + static_cast<size_t>(y) * pitch_, rowBytes);
+    s.shownW = width_;
+    s.shownH = height_;
+    s.shownLayout = layout_;
+    s.shownGamma = ramp != nullptr;
+    if (ramp) s.shownRamp = *ramp;
+    s.shownValid = true;
 }
 
 DDResult DDSurface::Lock(const Rect* rect, DDSurfaceDesc* desc, uint32_t) {
@@ -433,6 +469,8 @@ DDResult DDSurface::IsLost() { return lost_ ? DDERR_SURFACELOST : DD_OK; }
 DDResult DDSurface::Restore() {
     DD_FAULT(Restore);
     lost_ = false;
+    // Whatever took the display drew over what the presenter showed.
+    if (device_->primary_ == this) St().shownValid = false;
     // A flip chain comes back as a whole.
     if (attached_) attached_->lost_ = false;
     return DD_OK;
@@ -624,6 +662,8 @@ DDResult DisplayDevice::CreateSurface(DDSurfaceDesc* desc, DDSurface** out) {
         DDSurface* p = new DDSurface(this, w, h, desc->caps, layout);
         if (chain) p->attached_ = new DDSurface(this, w, h, DDSCAPS_BACKBUFFER | (desc->caps & DDSCAPS_3DDEVICE), layout);
         primary_ = p;
+        // A new mode: its first picture is shown whatever the last one was.
+        St().shownValid = false;
         *out = p;
         return DD_OK;
     }

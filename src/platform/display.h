@@ -342,9 +342,15 @@ bool GetDisplayModeSize(int32_t* width, int32_t* height);
 Rect GetWindowScreenRect(Window* window);
 
 // The presenter that receives each new content of the primary surface (not
-// owned; null: frames are dropped).
+// owned; null: frames are dropped). A content equal to the one it last
+// received (same pixels, size, layout and gamma) is not handed to it again,
+// unless the presenter asks for a frame (Presenter::WantsFrame).
 void SetDisplayPresenter(Presenter* presenter);
 Presenter* GetDisplayPresenter();
+// Something other than the primary (a video) was shown through the
+// presenter: the primary's next content is handed over even when it is
+// the same as before.
+void ForgetPresentedFrame();
 
 // The 16-bit pixel of an 8-bit-per-channel colour in a layout (low bits
 // dropped), and the colour of a pixel with each field widened to 8 bits by

@@ -569,6 +569,7 @@ void MediaGraph::PresentFrame() {
     out.layout = layout;
     if (DisplayDevice* dev = CurrentDisplayDevice(); dev && !dev->GammaIsIdentity()) out.gamma = &dev->Gamma();
     if (presenter->Present(out)) ++presented_;
+    ForgetPresentedFrame();
 }
 
 void MediaGraph::Complete() {

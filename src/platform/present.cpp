@@ -89,6 +89,7 @@ HeadlessPresenter::HeadlessPresenter() : HeadlessPresenter(DumpPathFromEnv()) {}
 HeadlessPresenter::HeadlessPresenter(std::string dumpPath) : dumpPath_(std::move(dumpPath)) { SetIdentityRamp(gamma_); }
 
 HeadlessPresenter::~HeadlessPresenter() {
+    if (HasFrame()) DebugPrintf("headless presenter: %d frames presented\n", frames_);
     if (!dumpPath_.empty() && HasFrame()) WritePng(dumpPath_);
 }
 

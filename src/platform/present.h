@@ -24,6 +24,9 @@ class Presenter {
 public:
     virtual ~Presenter() = default;
     virtual bool Present(const Frame& frame) = 0;
+    // True when the next frame must come even if it equals the last one
+    // (what was shown got lost: a window uncovered or resized).
+    virtual bool WantsFrame() const { return false; }
 };
 
 // Where a frame lands in an output area (a window or a screen): the largest

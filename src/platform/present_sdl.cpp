@@ -93,25 +93,28 @@ bool SdlPresenter::EnsureTexture(const Frame& frame) {
     return true;
 }
 
-bool SdlPresenter::SameAsShown(const Frame& frame, int outW, int outH) const {
+bool SdlPresenter::ChangedRows(const Frame& frame, int outW, int outH, int32_t* first, int32_t* last) const {
+    *first = 0;
+    *last = frame.height - 1;
     if (!shownValid_ || frame.width != shownW_ || frame.height != shownH_ || frame.layout != shownLayout_ ||
         outW != shownOutW_ || outH != shownOutH_ || (frame.gamma != nullptr) != shownHasGamma_) {
-        return false;
+        return true;
     }
-    if (frame.gamma && std::memcmp(frame.gamma, &shownGamma_, sizeof(GammaRamp)) != 0) return false;
+    if (frame.gamma && std::memcmp(frame.gamma, &shownGamma_, sizeof(GammaRamp)) != 0) return true;
     const size_t rowBytes = static_cast<size_t>(frame.width) * 2;
-    for (int32_t y = 0; y < frame.height; ++y) {
-        if (std::memcmp(frame.pixels + static_cast<size_t>(y) * frame.pitch, shown_.data() + y * rowBytes, rowBytes) != 0) {
-            return false;
-        }
-    }
+    const auto differs = [&](int32_t y) {
+        return std::memcmp(frame.pixels + static_cast<size_t>(y) * frame.pitch, shown_.data() + y * rowBytes, rowBytes) != 0;
+    };
+    while (*first < frame.height && !differs(*first)) ++*first;
+    if (*first == frame.height) return false;
+    while (*last > *first && !differs(*last)) --*last;
     return true;
 }
 
-void SdlPresenter::KeepShown(const Frame& frame, int outW, int outH) {
+void SdlPresenter::KeepShown(const Frame& frame, int outW, int outH, int32_t first, int32_t last) {
     const size_t rowBytes = static_cast<size_t>(frame.width) * 2;
     shown_.resize(rowBytes * frame.height);
-    for (int32_t y = 0; y < frame.height; ++y) {
+    for (int32_t y = first; y <= last; ++y) {
         std::memcpy(shown_.data() + y * rowBytes, frame.pixels + static_cast<size_t>(y) * frame.pitch, rowBytes);
     }
     shownW_ = frame.width;
@@ -145,21 +148,26 @@ bool SdlPresenter::Present(const Frame& frame) {
         outW = frame.width;
         outH = frame.height;
     }
-    if (SameAsShown(frame, outW, outH)) {
+    int32_t first = 0, last = 0;
+    if (!ChangedRows(frame, outW, outH, &first, &last)) {
         ++presented_;
         ++unchanged_;
         return true;
     }
     if (!detail::SdlDisplayCheck()) return false;
+    // Only the band of changed rows goes to the texture (an animated cursor
+    // over a still screen is a few rows); the texture keeps the rest.
     void* dst = nullptr;
     int dstPitch = 0;
-    if (SDL_LockTexture(texture_, nullptr, &dst, &dstPitch) != 0) {
+    const SDL_Rect band{0, first, frame.width, last - first + 1};
+    if (SDL_LockTexture(texture_, &band, &dst, &dstPitch) != 0) {
         DebugPrintf("SdlPresenter: lock failed: %s\n", SDL_GetError());
         return false;
     }
-    for (int32_t y = 0; y < frame.height; ++y) {
+    uploadedRows_ += band.h;
+    for (int32_t y = first; y <= last; ++y) {
         const uint8_t* s = frame.pixels + static_cast<size_t>(y) * frame.pitch;
-        uint8_t* d = static_cast<uint8_t*>(dst) + static_cast<size_t>(y) * dstPitch;
+        uint8_t* d = static_cast<uint8_t*>(dst) + static_cast<size_t>(y - first) * dstPitch;
         if (!ramp) {
             std::memcpy(d, s, static_cast<size_t>(frame.width) * 2);
         } else {
@@ -185,7 +193,7 @@ bool SdlPresenter::Present(const Frame& frame) {
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, &dstRect);
     SDL_RenderPresent(renderer_);
-    KeepShown(frame, outW, outH);
+    KeepShown(frame, outW, outH, first, last);
     ++presented_;
     return true;
 }

@@ -34,12 +34,21 @@ public:
     // The next frame is drawn even when it matches (the window was
     // uncovered or resized).
     void Invalidate() { shownValid_ = false; }
+    bool WantsFrame() const override { return !shownValid_; }
+    // Rows uploaded to the texture so far (a frame that changed in a few
+    // rows uploads only those).
+    int64_t UploadedRows() const { return uploadedRows_; }
     uint32_t WindowId() const { return windowId_; }
 
 private:
     bool EnsureTexture(const Frame& frame);
-    bool SameAsShown(const Frame& frame, int outW, int outH) const;
-    void KeepShown(const Frame& frame, int outW, int outH);
+    // The rows [*first, *last] in which the frame differs from the one on
+    // screen: all of them when that one cannot be compared (another size,
+    // layout, gamma or window size). False when nothing differs.
+    bool ChangedRows(const Frame& frame, int outW, int outH, int32_t* first, int32_t* last) const;
+    // The rows [first, last] of the frame now on screen (the others were
+    // already).
+    void KeepShown(const Frame& frame, int outW, int outH, int32_t first, int32_t last);
 
     SDL_Window* window_;
     SDL_Renderer* renderer_ = nullptr;
@@ -55,6 +64,7 @@ private:
     int scaleWhole_ = -1;  // scale mode set on the texture: 1 nearest, 0 linear, -1 none yet
     uint32_t windowId_ = 0;
     int unchanged_ = 0;
+    int64_t uploadedRows_ = 0;
     // The frame on screen, to skip drawing it again.
     std::vector<uint8_t> shown_;
     bool shownValid_ = false;

@@ -20,7 +20,8 @@
 //   text <utf-8>           typed text, delivered as GBK WM_CHAR bytes;
 //                          "\\", "\#" and "\xNN" (a byte) escape, so a
 //                          space at either end is written "\x20"
-//   move <x> <y>           cursor position
+//   move <x> <y>           cursor position (before the first, the pointer
+//                          rests at the centre of the window's frame)
 //   ldown | lup | rdown | rup [<x> <y>]
 //   activate <0|1>         the window gains or loses activation
 //   command <id>           WM_COMMAND

@@ -52,6 +52,7 @@ void TimelinePlayer::Apply(Window* window, const TimelineEvent& e) {
     Point p;
     GetCursorPos(&p);
     if (e.hasPos) p = Point{e.a, e.b};
+    if (e.kind == K::Move || e.hasPos) pointerPlaced_ = true;
     uint8_t keys[256];
     switch (e.kind) {
     case K::KeyDown:

@@ -27,6 +27,8 @@ public:
     const Timeline& Script() const { return timeline_; }
     // True when no event waits any more (the limit aside).
     bool Done() const { return next_ >= timeline_.events.size() && nextTick_ >= timeline_.tickEvents.size(); }
+    // True once an event placed the pointer (a move, or a button at a point).
+    bool PointerPlaced() const { return pointerPlaced_; }
 
 private:
     void Apply(Window* window, const TimelineEvent& e);
@@ -37,6 +39,7 @@ private:
     bool advanceClock_ = false;
     bool limitHit_ = false;
     bool warnedNoTicks_ = false;
+    bool pointerPlaced_ = false;
 };
 
 // The headless presenter writes the frame it shows now to `relativePath`

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/clock.h"
+#include "platform/input.h"
 #include "platform/timeline_player.h"
 #include "platform/window_backend.h"
 
@@ -22,7 +23,17 @@ public:
     Backend GetBackend() const override { return Backend::Headless; }
 
 protected:
-    void Pump() override { player_.Pump(this); }
+    // A scripted run's pointer starts where an X server puts it, at the
+    // screen's centre, here the centre of the frame the window shows (also
+    // after a mode change), until the script places it.
+    void Pump() override {
+        if (Config().scripted && !player_.PointerPlaced() && (centredW_ != width_ || centredH_ != height_)) {
+            centredW_ = width_;
+            centredH_ = height_;
+            SetCursorPos(width_ / 2, height_ / 2);
+        }
+        player_.Pump(this);
+    }
     void OnIdlePass() override { player_.IdlePass(); }
     // Only a run on the real clock sleeps; a fake clock moves by the script.
     void Idle(uint32_t maxMs) override {
@@ -31,6 +42,7 @@ protected:
 
 private:
     TimelinePlayer player_;
+    int centredW_ = 0, centredH_ = 0;
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <dlfcn.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -181,8 +182,14 @@ public:
         // A real display shows message boxes as modal dialogs; the dummy and
         // off-screen drivers (tests, servers) never block on one.
         const char* driver = SDL_GetCurrentVideoDriver();
-        if (driver && std::string(driver) == "x11") InstallXErrorHandlers(w);
-        if (driver && std::string(driver) != "dummy" && std::string(driver) != "offscreen") {
+        if (driver && std::string(driver) == "x11") {
+            InstallXErrorHandlers(w);
+            // A write to a connection the server cut would end the process
+            // with SIGPIPE before the I/O-error handler could close in order.
+            std::signal(SIGPIPE, SIG_IGN);
+        }
+        realDisplay_ = driver && std::string(driver) != "dummy" && std::string(driver) != "offscreen";
+        if (realDisplay_) {
             SetMessageBoxPresenter([w](const std::string& text, const std::string& caption, unsigned flags) {
                 return ShowModalBox(w, text, caption, flags);
             });
@@ -205,13 +212,16 @@ protected:
         if (shown) {
             SDL_ShowWindow(window_);
             SDL_RaiseWindow(window_);
+            PointerFromDesktop();
         } else {
             SDL_HideWindow(window_);
         }
     }
     // The game's MoveWindow sets the frame the window shows (a mode change
     // resizes the frame); the native window keeps covering the desktop.
-    void OnMove() override {}
+    // The pointer stays where it is on the desktop, so its frame point
+    // changes with the frame.
+    void OnMove() override { PointerFromDesktop(); }
     void OnTitle() override {
         if (window_) SDL_SetWindowTitle(window_, GbkToUtf8(titleGbk_).c_str());
     }
@@ -225,7 +235,9 @@ protected:
     void Pump() override {
         SDL_Event e;
         bool closed = false;
-        if (SdlDisplayLost()) {
+        // Read before anything is written: a connection cut from outside
+        // then shows as lost here, not as a write into a closed socket.
+        if (SdlDisplayLost() || !SdlDisplayCheck()) {
             if (!lostSeen_) {
                 lostSeen_ = true;
                 std::fprintf(stderr, "vantrel: the connection to the X display was lost; closing\n");
@@ -285,6 +297,22 @@ protected:
     }
 
 private:
+    // The cursor position from the pointer itself: the system reports a
+    // position only when the pointer moves (or enters the window, mapped
+    // with the frame size of that moment), so without this the game's
+    // cursor would stay at (0, 0) or outside a smaller frame until the user
+    // moves the mouse. Queued as a move, so a recording replays it.
+    void PointerFromDesktop() {
+        if (!realDisplay_ || !shown_ || width_ <= 0 || height_ <= 0 || SdlDisplayLost()) return;
+        int gx = 0, gy = 0, wx = 0, wy = 0;
+        SDL_GetGlobalMouseState(&gx, &gy);
+        SDL_GetWindowPosition(window_, &wx, &wy);
+        const Point p = ToFrame(gx - wx, gy - wy);
+        Point now;
+        GetCursorPos(&now);
+        if (p.x != now.x || p.y != now.y) QueueMouseMove(this, p.x, p.y);
+    }
+
     // Enter takes the first button, Escape the last.
     static int ShowModalBox(SDL_Window* parent, const std::string& text, const std::string& caption, unsigned flags) {
         SDL_MessageBoxButtonData buttons[2] = {};
@@ -318,6 +346,7 @@ private:
     }
 
     bool ownsBoxes_ = false;
+    bool realDisplay_ = false;
     bool goneSeen_ = false;
     bool lostSeen_ = false;
     // A window point in the frame the game draws (the window's own size as

@@ -138,6 +138,9 @@ TEST_F(ScreenTest, NoFrameIsPresentedBetweenTheTwoEvents) {
     ASSERT_EQ(g_GameMain.SetDisplayMode(DM_1024, 0), 1);
     EXPECT_EQ(framesDuringChange, 0);
     const int before = presenter_.FrameCount();
+    // A picture other than the black of the change (an unchanged one is
+    // not handed over again).
+    Display()->FillRect(0xF800, 10, 20, 30, 40);
     DrawFrame();
     EXPECT_EQ(presenter_.FrameCount(), before + 1) << "presenting again after the change";
     EXPECT_EQ(presenter_.Width(), 1024);

@@ -221,6 +221,60 @@ TEST_F(DisplayDeviceTest, FlipChainPresentsTheBackBuffer) {
     EXPECT_EQ(back->Flip(nullptr, 0), DDERR_NOTFLIPPABLE);
 }
 
+// A presenter that can ask for the next frame whatever it shows.
+class AskingPresenter : public HeadlessPresenter {
+public:
+    AskingPresenter() : HeadlessPresenter("") {}
+    bool WantsFrame() const override { return wants; }
+    bool wants = false;
+};
+
+TEST_F(DisplayDeviceTest, OnlyAChangedPrimaryReachesThePresenter) {
+    AskingPresenter presenter;
+    SetDisplayPresenter(&presenter);
+    ASSERT_EQ(dd_->SetDisplayMode(640, 480, 16, 0, 0), DD_OK);
+    DDSurfaceDesc d;
+    d.flags = DDSD_CAPS;
+    d.caps = DDSCAPS_PRIMARYSURFACE;
+    DDSurface* primary = nullptr;
+    ASSERT_EQ(dd_->CreateSurface(&d, &primary), DD_OK);
+    made_.push_back(primary);
+    const auto fill = [&](uint16_t colour, int32_t x) {
+        Rect r{x, 5, x + 1, 6};
+        DDBltFx fx;
+        fx.size = 100;
+        fx.fillColor = colour;
+        ASSERT_EQ(primary->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+    };
+    fill(0xF800, 3);
+    ASSERT_EQ(presenter.FrameCount(), 1);
+    fill(0xF800, 3);
+    EXPECT_EQ(presenter.FrameCount(), 1) << "the same picture again";
+    fill(0x07E0, 3);
+    EXPECT_EQ(presenter.FrameCount(), 2) << "one pixel changed";
+    presenter.wants = true;
+    fill(0x07E0, 3);
+    EXPECT_EQ(presenter.FrameCount(), 3) << "asked for";
+    presenter.wants = false;
+    DDGammaControl* gamma = nullptr;
+    ASSERT_EQ(primary->QueryGammaControl(&gamma), DD_OK);
+    GammaRamp ramp;
+    SetIdentityRamp(ramp);
+    ramp.red[255] = 0x8000;
+    ASSERT_EQ(gamma->SetGammaRamp(0, &ramp), DD_OK);
+    EXPECT_EQ(presenter.FrameCount(), 4) << "a new gamma ramp";
+    gamma->Release();
+    primary->MarkLost();
+    ASSERT_EQ(primary->Restore(), DD_OK);
+    fill(0x07E0, 3);
+    EXPECT_EQ(presenter.FrameCount(), 5) << "after the display was taken away";
+    ForgetPresentedFrame();
+    fill(0x07E0, 3);
+    EXPECT_EQ(presenter.FrameCount(), 6) << "after something else was shown";
+    fill(0x07E0, 3);
+    EXPECT_EQ(presenter.FrameCount(), 6);
+}
+
 TEST_F(DisplayDeviceTest, Layouts565And555PresentTheSameColours) {
     // Same RGB in, same RGB out: red and blue exactly, green to within the
     // one extra bit that 5-6-5 keeps; full and empty channels exactly.

@@ -148,9 +148,17 @@ TEST(SdlPresenter, ScalesTheFrameBetweenBlackBars) {
         // is the same one after the window was uncovered.
         ASSERT_TRUE(presenter.Present(f));
         EXPECT_EQ(presenter.UnchangedCount(), 1);
+        // A change in the last row uploads that row alone; the texture
+        // keeps the others, so the whole picture is still right.
+        const int64_t rowsBefore = presenter.UploadedRows();
         px[11] = 0xFFFF;
         ASSERT_TRUE(presenter.Present(f));
         EXPECT_EQ(presenter.UnchangedCount(), 1);
+        EXPECT_EQ(presenter.UploadedRows() - rowsBefore, 1);
+        ASSERT_EQ(SDL_ConvertPixels(40, 40, s->format->format, s->pixels, s->pitch, SDL_PIXELFORMAT_RGB565, out.data(), 80),
+                  0);
+        for (int y = 5; y < 35; ++y)
+            for (int x = 0; x < 40; ++x) ASSERT_EQ(out[y * 40 + x], px[((y - 5) / 10) * 4 + x / 10]) << "at " << x << "," << y;
         SDL_Event ev{};
         ev.type = SDL_WINDOWEVENT;
         ev.window.windowID = SDL_GetWindowID(w);

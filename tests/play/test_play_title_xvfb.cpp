@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <string>
 #include <thread>
@@ -63,6 +64,37 @@ TEST_F(XTitle, TheTitleMenuShowsAndItsQuitButtonEndsTheGame) {
     ASSERT_GE(log.size(), 11u);
     EXPECT_EQ(log.substr(log.size() - 11), "tamiro end\n") << log;
     EXPECT_TRUE(vtest::LinesInOrder(log, {"End JM_BeginOut()\n", "End JM_EndOut()\n", "  Other.ClearUp\n"}));
+}
+
+TEST_F(XTitle, TheCursorShowsAtTheRestingPointerBeforeAnyMove) {
+    // 1280 x 1024: the 640 x 480 frame twice, bars of 32 above and below.
+    // The pointer rests over frame point (100, 400) before the window
+    // exists and never moves: the system reports it only when the window
+    // appears, mapped with the desktop-sized window of that moment.
+    VTEST_VIRTUAL_DISPLAY(x, 1280, 1024);
+    const auto sx = [](int v) { return 2 * v + 1; };
+    const auto sy = [](int v) { return 32 + 2 * v + 1; };
+    ASSERT_TRUE(x->Xdotool({"mousemove", std::to_string(sx(100)), std::to_string(sy(400))}));
+    vtest::ChildProcess game;
+    ASSERT_FALSE(StartGame(*x, game).empty()) << Err();
+    ASSERT_TRUE(WaitForTitle()) << Log();
+
+    // The demo cursor: black left edge, light fill to its right.
+    vtest::RgbImage screen;
+    std::string why;
+    const auto cursorShown = [&] {
+        if (!x->Screenshot(&screen, &why)) return false;
+        const vtest::Rgb edge = screen.At(sx(100), sy(412)), fill = screen.At(sx(103), sy(410));
+        return edge.r < 40 && edge.g < 40 && edge.b < 40 && fill.r > 180 && fill.g > 150;
+    };
+    EXPECT_TRUE(WaitFor(cursorShown, 20000)) << why << Err();
+    ASSERT_TRUE(screen.Save(Dir() + "title-cursor.png"));
+    // Nowhere near the frame's corner either.
+    const vtest::Rgb corner = screen.At(sx(3), sy(10));
+    EXPECT_FALSE(corner.r > 180 && corner.g > 150);
+
+    game.Signal(SIGTERM);
+    ExpectEndsInOrder(game);
 }
 
 } // namespace play_title_x

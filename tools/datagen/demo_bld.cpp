@@ -116,6 +116,13 @@ BldModelSpec BuildDemoBldModel(uint32_t lib) {
     sign.subs = {{"board", 0, Id(lib, 4), -12, -32}};
     sign.labelColour = 0;
 
+    // The offsets above are from the record cell's diamond centre; a
+    // building draws from the top-left of the cell's 64 x 32 box, half a
+    // diamond up and left of that centre.
+    for (BldPartSpec* p : {&portal, &house, &chest, &door, &lamp, &sign}) {
+        for (BldSubSpec& sub : p->subs) sub.x += 32, sub.y += 16;
+        p->rectX += 32, p->rectY += 16;
+    }
     m.records = {{3, portal}, {3, house}, {3, chest}, {1, {}}, {3, door}, {3, lamp}, {3, sign}};
     return m;
 }

@@ -1,7 +1,6 @@
 // Builds a scene of a data folder the way the game does and writes one
-// 800 x 600 frame of it as PNG, drawn in a simple fixed order: tiles,
-// layer-0 objects, buildings by layer, layer-1/3 and layer-2 objects, the
-// light grid, the weather. A looking aid until the painter exists.
+// 800 x 600 frame of it as PNG, drawn by the client's scene view (the one
+// the running game draws through until the painter exists). A looking aid.
 //
 //   worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] [--at X,Y]
 //             [--corpse]
@@ -9,7 +8,7 @@
 // DATA is a data folder (tools/mkdemo writes one). The view is centred on
 // the scene's "NULL" portal (else the map's middle). --ticks runs N logic
 // ticks of the server and client passes first (default 30); --hour sets the
-// calendar's hour (default the game's start, 20:00); --weather starts that
+// calendar's hour (default the game's start, 20:00, as the host resets it); --weather starts that
 // weather kind; --drop puts the item of that "PropMdl.txt" id down at the
 // view's centre; --at centres the view on map cell (X, Y) instead of the
 // portal; --corpse lays a dead hero two cells from the centre and flings its
@@ -22,6 +21,7 @@
 
 #include "app/game_app.h"
 #include "app/game_main.h"
+#include "client/scene_view.h"
 #include "core/directories.h"
 #include "core/geometry.h"
 #include "core/log.h"
@@ -47,45 +47,12 @@ namespace {
 
 constexpr int32_t kW = 800, kH = 600;
 
-int g_Option = 0;
-CGamePoint g_Origin{0, 0};
 
 int Usage() {
     std::fprintf(stderr,
                  "usage: worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] "
                  "[--at X,Y] [--corpse]\n");
     return 2;
-}
-
-// The staggered layout of a map cell (what buildings draw by), top-left.
-CGamePoint CellTopLeft(int32_t x, int32_t y) {
-    const CGamePoint c = TileToCell(x, y);
-    return CellToPixel(c.x, c.y);
-}
-
-// The objects of a draw list; their count.
-int DrawList(CObjList* list, CSurface* s) {
-    int n = 0;
-    for (CObjNode* node = list ? list->Head() : nullptr; node; node = node->Next()) {
-        auto* obj = static_cast<CDrawNode*>(node)->m_pObj;
-        if (auto* a = dynamic_cast<CAnimMapObj*>(obj)) {
-            // The view was set after the objects were made.
-            a->UpdateScreenRect();
-            a->Draw(s);
-        } else if (auto* f = dynamic_cast<CFlyObj*>(obj)) {
-            // Flying creatures expect the painter's screen rectangle first.
-            f->UpdateScreenRect();
-            f->Draw(s);
-        } else {
-            continue;
-        }
-        ++n;
-        if (std::getenv("WORLDVIEW_VERBOSE"))
-            std::fprintf(stderr, "kind %d at cell (%d, %d), screen (%d, %d) %dx%d\n", obj->m_Kind, obj->m_X / 64,
-                         obj->m_Y / 64, obj->m_ScreenRect.x, obj->m_ScreenRect.y, obj->m_ScreenRect.width,
-                         obj->m_ScreenRect.height);
-    }
-    return n;
 }
 
 // The character death code's steps: a dead hero at `cell` holding its first
@@ -164,17 +131,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "worldview: the data folder %s does not start\n", argv[1]);
         return 1;
     }
+    // The calendar as a started game has it.
+    ResetGameClock();
     if (hour >= 0) SetGameClock(0, 0, 0, hour % 24, 0);
 
-    // The client part of this process: lights are made and drawn, and the
-    // view origin comes from here.
+    // The client part of this process: lights are made and drawn.
     g_WorldHooks.hostHasClient = [] { return 1; };
-    g_WorldHooks.getDisplayOption = [] { return g_Option; };
     g_WorldHooks.isLightingOn = [] { return 0; };
-    g_WorldHooks.getViewOrigin = [](CGamePoint* o) {
-        *o = g_Origin;
-        return 1;
-    };
     // The scene and its world go before the program shuts down as the game
     // does (panels, libraries, the display).
     int ok = 0;
@@ -189,23 +152,13 @@ int main(int argc, char** argv) {
         const int built = BuildMap(&world, scene.c_str());
         BuildObj(&world);
         world.ApplySceneEnv();
-        if (!built)
-            std::fprintf(stderr, "worldview: scene %s built with errors (see the messages above)\n", scene.c_str());
+        if (!built) std::fprintf(stderr, "worldview: scene %s built with errors (see the messages above)\n", scene.c_str());
 
         CGamePoint centre{world.m_MapGrid.Width() / 2, world.m_MapGrid.Height() / 2};
         if (const CScnPortal* p = world.FindPortal("NULL")) centre = {p->m_X, p->m_Y};
         if (atX >= 0 && atY >= 0) centre = {atX, atY};
-        const CGamePoint tl = CellTopLeft(centre.x, centre.y);
-        g_Origin = {tl.x + 32 - kW / 2, tl.y + 16 - kH / 2};
-        // The iso grid (items, creatures, weather) lined up with the same view.
-        g_IsoGrid.SetView(0, 0, 0, 0);
-        const CGamePoint iso = g_IsoGrid.CellToScreen(centre.x, centre.y);
-        g_IsoGrid.SetView(0, 0, iso.x - (tl.x - g_Origin.x), iso.y - (tl.y - g_Origin.y));
-        ViewRect view;
-        view.width = kW;
-        view.height = kH;
-        SetViewRect(view);
-        g_LightGrid.Init(8, kW, kH);
+        CSceneView view;
+        view.CentreOn(world, centre, kW, kH);
 
         world.MakeCurrent();
         if (drop >= 0 && !world.m_ObjMng.AddProp(drop, centre.x + 1, centre.y + 1, 0, 1))
@@ -226,40 +179,11 @@ int main(int argc, char** argv) {
         weather.ApplyDaylight();
         weather.ApplyAmbientMode();
 
-        CSurface scratch(kW, kH, 1), frame(kW, kH, 1);
-        scratch.FillAll(0);
-        const CGameRect clip{0, 0, kW, kH};
+        CSurface frame(kW, kH, 1);
+        frame.FillAll(0);
+        const int drawn = view.Draw(&world, &frame, &weather);
+        if (std::getenv("WORLDVIEW_VERBOSE")) std::fprintf(stderr, "%d objects drawn\n", drawn);
         CMapGrid& grid = world.m_MapGrid;
-        for (int32_t y = 0; y < grid.Height(); ++y)
-            for (int32_t x = 0; x < grid.Width(); ++x) {
-                const CGamePoint p = CellTopLeft(x, y);
-                const int32_t sx = p.x - g_Origin.x, sy = p.y - g_Origin.y;
-                if (sx < -64 || sy < -32 || sx > kW || sy > kH) continue;
-                const CMapCell* cell = grid.GetCell(x, y);
-                for (uint16_t tile : {cell->m_Tile0, cell->m_Tile1})
-                    if (CImage* img = grid.Tiles().GetTileImage(tile))
-                        img->Draw(&scratch, sx, sy, kDrawCopy, -1, &clip);
-            }
-        CObjMng& mng = world.m_ObjMng;
-        g_Option = 0;
-        DrawList(mng.GetDrawList(0), &scratch);
-        // Falling corpses sit on no draw list.
-        for (int i = mng.m_CorpsePool.First(); i != -1; i = mng.m_CorpsePool.Next(i))
-            if (auto* c = static_cast<CCorpse*>(mng.m_CorpsePool.GetAt(i)); c->m_State == CCorpseBase::kFalling)
-                c->Draw(&scratch);
-        for (int layer = 0; layer < 3; ++layer)
-            for (CObjNode* n = mng.m_SceneObjs.Head(); n; n = n->Next())
-                if (auto* b = dynamic_cast<CBld*>(static_cast<CGameObj*>(n))) {
-                    b->UpdateScreenRect();
-                    b->DrawClipped(&scratch, &clip, layer);
-                }
-        DrawList(mng.GetDrawList(1), &scratch);
-        DrawList(mng.GetDrawList(2), &scratch);
-        // Every light stamped into the grid, the frame copied through it.
-        g_Option = 2;
-        world.m_LightList.Draw();
-        g_LightGrid.Apply(&frame, &scratch, &g_LightGrid.Map(), clip);
-        weather.Draw(&frame);
 
         ok = WriteFrame(frame, argv[2]);
         if (!ok) std::fprintf(stderr, "worldview: cannot write %s\n", argv[2]);

@@ -66,7 +66,11 @@ bool WalkSpiral(int32_t cx, int32_t cy, int32_t r, F f) {
 
 CGamePoint TileToCell(int32_t x, int32_t y) {
     const int32_t half = GetCoordHalfWidth(), o = 0;
-    return {(half - y + o + x) / 2, half - o + x + y + 1};
+    // Floor division: the column then stays 32 (x - y) pixels across, as
+    // the iso grid has it, also where the numerator goes negative (toward
+    // zero would push every second row there one column right).
+    const int32_t n = half - y + o + x;
+    return {n >= 0 ? n / 2 : -((1 - n) / 2), half - o + x + y + 1};
 }
 
 // ---------------------------------------------------------------- CBld

@@ -346,6 +346,20 @@ TEST_F(BldTest, LightPositionAndTileToCell) {
     SetCoordMap(nullptr, 0);
 }
 
+// Every tile lands where the iso grid puts it, 32 (x - y) across and
+// 16 (x + y) down, also where the column's numerator is negative: toward
+// zero there shifts every second row a column right (a saw-toothed map edge).
+TEST_F(BldTest, TileToCellFollowsTheIsoGridOnEveryRow) {
+    SetCoordMap(&m_Grid, 20);
+    const int32_t half = 10;
+    for (int32_t y = 0; y < 40; ++y)
+        for (int32_t x = 0; x < 20; ++x) {
+            const CGamePoint c = TileToCell(x, y);
+            EXPECT_EQ(CellToPixel(c.x, c.y), (CGamePoint{32 * (half + x - y - 1), 16 * (half + x + y)})) << x << "," << y;
+        }
+    SetCoordMap(nullptr, 0);
+}
+
 } // namespace
 
 namespace {
