@@ -25,7 +25,7 @@ inline int RunBldInit(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzzenv::PlacedFiles files("cj", {{"fuzz.int", bytes}}, fuzzenv::PlaceFor(data, size));
     if (!files.Ready()) return -1;
-    SetProgramDirectory(0);
+    UseProgramFolder();
     g_MdlCache.Clear();  // every input reads the model afresh
     BldWorld w(nullptr);
     const int ok = LoadInt(files.Path().c_str());
