@@ -38,7 +38,7 @@ inline int RunBldModel(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     fuzzenv::PlacedFiles files("mb", {{"fuzz.mdl", bytes}}, fuzzenv::PlaceFor(data, size));
     if (!files.Ready()) return -1;
-    SetProgramDirectory(0);
+    UseProgramFolder();
     CBldMdl m;
     if (!m.Load("fuzz.mdl")) {
         if (m.m_PartTable.GetCount() != 0) fuzzenv::Fail("a refused model keeps parts");

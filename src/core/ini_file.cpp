@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "core/pack_file.h"
 #include "platform/debug.h"
@@ -105,8 +106,9 @@ int CIniFile::ReadLine(const char* key, char* buffer, int size) {
     };
 
     // Name phase: a candidate name is the bytes since the last LF or '='.
-    std::string name;
-    name.reserve(64);
+    // On the stack: a scene's object list reads thousands of keys.
+    char name[kIniNameMax];
+    size_t len = 0;
     for (;;) {
         const int c = next();
         if (c < 0) {
@@ -115,12 +117,12 @@ int CIniFile::ReadLine(const char* key, char* buffer, int size) {
             return 0;
         }
         if (c == '=') {
-            if (plat::EqualsNoCase(name, key)) break;
-            name.clear();
+            if (plat::EqualsNoCase(std::string_view(name, len), key)) break;
+            len = 0;
         } else if (c == '\n') {
-            name.clear();
-        } else if (name.size() < size_t(kIniNameMax)) {
-            name.push_back(char(c));
+            len = 0;
+        } else if (len < sizeof name) {
+            name[len++] = char(c);
         }
     }
 

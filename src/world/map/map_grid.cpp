@@ -156,6 +156,8 @@ int CMapGrid::LoadMap(const char* path) {
         return fail();
     libName[kMapLibNameSize - 1] = '\0';
     const int32_t tileCount = U16At(count2);
+    // A count the file cannot hold is refused before its lists are made.
+    if (kMapIdsPos + 2 * int64_t(tileCount) > int64_t(f.GetLength())) return fail();
     std::vector<uint16_t> ids(static_cast<size_t>(tileCount));
     std::vector<uint8_t> idBytes(static_cast<size_t>(tileCount) * 2);
     if (!ReadAll(f, idBytes.data(), int(idBytes.size()))) return fail();
