@@ -1,0 +1,314 @@
+// The per-tick motion handlers: idle separation, pushes, knock-backs,
+// walking along a path and the path search call.
+#include <algorithm>
+
+#include "roles/actor/actor.h"
+#include "roles/actor/actor_util.h"
+#include "world/map/line_walk.h"
+#include "world/map/map_grid.h"
+#include "world/map/path_search.h"
+#include "world/objects/proximity.h"
+#include "world/scene/scn_mng.h"
+
+using namespace actor_util;
+
+namespace {
+
+CActor* ActorOf(CGameObj* obj) { return dynamic_cast<CActor*>(obj); }
+
+constexpr int32_t kFriendWaitTicks = 15;
+constexpr int32_t kMaxFriendWaits = 3;
+constexpr int32_t kPushClearance = 65;
+
+} // namespace
+
+// ---- idle separation and pushes
+
+void CActor::IdleSeparation() {
+    if (TestFlag(0x4000)) return;
+    if (!IsMobile() && !HasState(106)) return;
+    if (!IsPosture(0) && !IsTumbled() && !IsPosture(2)) return;
+    const int32_t reach = (IsMobile() ? 4 : 2) * 64;
+    for (CGameObj* o = FindFirstRoleNear(m_X, m_Y, reach); o; o = FindNextRoleNear()) {
+        if (o == this) continue;
+        CActor* other = ActorOf(o);
+        if (!other || !other->IsPosture(0)) continue;
+        if (!other->IsMobile() && !other->HasState(106)) continue;
+        const int32_t m = other->m_PushDivisor;
+        if (m == 0) continue;
+        const int32_t d = ObjectDistance(this, other);
+        if (d >= 0) continue;
+        int32_t s = std::clamp(-(d / m), 1, 32);
+        int32_t dir = DirectionTo({m_X, m_Y}, {other->m_X, other->m_Y});
+        if (m_DirCount == 16) dir /= 2;
+        if (!HasMount() && (other->m_Motion == kMotionReturn || m == 1)) s = std::max(s, other->m_Speed);
+        TryPush(s, dir, 1);
+        return;
+    }
+}
+
+int CActor::TryPush(int32_t step, int32_t dir, int chain) {
+    CGamePoint off{0, 0};
+    MoveDir8(off, dir, step);
+    return TryPushOffset(off.x, off.y, chain);
+}
+
+int CActor::TryPushOffset(int32_t dx, int32_t dy, int chain) {
+    if (m_Motion > 5) return 0;
+    if (dx == 0 && dy == 0) return 1;
+    const CGamePoint pos{m_X, m_Y};
+    const CGamePoint target{m_X + dx, m_Y + dy};
+    const int32_t d0 = GetDir8(target, pos);
+    const int32_t dirs[3] = {d0, (d0 + 7) % 8, (GetDir8(target, pos) + 1) % 8};
+    CMapGrid* grid = Grid();
+    const CGamePoint own = GetCell();
+    const uint16_t me = static_cast<uint16_t>(m_Handle & 0xFFFF);
+    for (int32_t d : dirs) {
+        const CGamePoint nb{own.x + kDir8Step[d].x, own.y + kDir8Step[d].y};
+        CMapCell* cell = grid ? grid->GetCell(nb.x, nb.y) : nullptr;
+        if (!cell) continue;  // outside the grid nothing blocks
+        if (cell->m_Occupant != kNoObj && cell->m_Occupant != me) {
+            if (CActor* other = ActorOf(cell->GetRole())) {
+                if (!other->IsMobile()) return 0;
+                if (ObjectDistance(this, other) < 0) {
+                    if (!chain) return 0;
+                    if (!other->TryPushOffset(dx, dy, 0)) return 0;
+                }
+            }
+        }
+        if (!CellAllowsWalkClass(cell, m_WalkClass)) {
+            const CGamePoint c = CellCentre(nb);
+            if (DistanceTrunc(target.x - c.x, target.y - c.y) < kPushClearance) return 0;
+        }
+    }
+    SetPixelPos(target.x, target.y);
+    EnterCell(target.x / 64, target.y / 64, 0);
+    return 1;
+}
+
+void CActor::StartKnockBack() {
+    if (m_MotionP2 > 16) m_MotionP2 = std::min((m_MotionP2 - 16) / 2 + 16, 32);
+    m_MotionP3 = 0;
+}
+
+void CActor::TickSlide() {
+    if (m_MotionP2 < 1) {
+        SetMotion(kMotionStand, 0, 0, 0);
+        return;
+    }
+    ++m_MotionP3;
+    if (!TryPush(m_MotionP2, m_MotionP1, 1)) {
+        SetMotion(kMotionStand, 0, 0, 0);
+        return;
+    }
+    if (++m_MotionP3 >= 5) m_MotionP2 -= 2;
+}
+
+void CActor::TickBounce() {
+    if (m_MotionP2 < 1) {
+        SetMotion(kMotionStand, 0, 0, 0);
+        return;
+    }
+    ++m_MotionP3;
+    if (!TryPush(m_MotionP2, m_MotionP1, 1)) {
+        m_MotionP2 -= 1;
+        m_MotionP3 = 5;
+        m_MotionP1 = (m_MotionP1 + 4) % 8;
+        if (!TryPush(m_MotionP2, m_MotionP1, 1)) {
+            SetMotion(kMotionStand, 0, 0, 0);
+            return;
+        }
+    }
+    if (++m_MotionP3 >= 3) m_MotionP2 -= 1;
+}
+
+// ---- walking with 8 directions
+
+void CActor::TickWalk8() {
+    if (m_StepDone == 0) {
+        if (AdvanceStep()) m_StepDone = 1;
+        return;
+    }
+    if (m_WaitTicks > 0) {
+        --m_WaitTicks;
+        return;
+    }
+    if (m_PathFound) {
+        m_PathFound = 0;
+    } else if (Chebyshev(GetCell(), m_PathGoal) <= m_MotionP3) {
+        SetMotion(kMotionStand, 0, 0, 0);
+        return;
+    }
+    if (m_PathIndex < 0) {
+        ReenterWalk();
+        return;
+    }
+    CMapGrid* grid = Grid();
+    if (!grid) return;
+    CGamePoint* pt = GetPathPoint(m_PathIndex);
+    if (!pt) return;
+    // A friend on the next point: walk past it, one point a tick.
+    if (const CMapCell* c = grid->GetCell(pt->x, pt->y); c && c->PassableForCamp(m_WalkClass, m_Camp) == kPassOwnCamp) {
+        if (CActor* friendRole = ActorOf(c->GetRole())) friendRole->SetBlocker(m_Handle);
+        --m_PathIndex;
+        pt = GetPathPoint(m_PathIndex);
+        if (!pt) return;
+    }
+    const CGamePoint pos{m_X, m_Y};
+    const int32_t d = GetDir8(CellCentre(*pt), pos);
+    bool cut = false;
+    if (FoldDir(d - m_Facing, 8) == 1 && m_PathIndex >= 1) {
+        const CGamePoint* next = GetPathPoint(m_PathIndex - 1);
+        if (next && GetDir8(*next, *pt) == m_Facing && EnterCell(next->x, next->y, 0)) {
+            --m_PathIndex;
+            cut = true;
+        }
+    }
+    if (!cut) {
+        bool back = false;
+        if (!TestFlag(kFlagRunning) && HasState(0)) {
+            CGameObj* t = GetTarget();
+            if (t && DistanceTrunc(t->m_X - m_X, t->m_Y - m_Y) < 320 &&
+                FoldDir(GetDir8(pos, {t->m_X, t->m_Y}) - d, 8) <= 2) {
+                int hostile = 0;
+                for (CGameObj* o = FindFirstRoleNear(m_X, m_Y, 320); o; o = FindNextRoleNear())
+                    if (o != this && AreRolesHostile(this, o)) ++hostile;
+                back = hostile < 2;
+            }
+        }
+        m_Backing = back ? 1 : 0;
+        SetDirection(back ? (d + 4) % 8 : d);
+        if (!EnterCell(pt->x, pt->y, 0)) {
+            const CMapCell* c = grid->GetCell(pt->x, pt->y);
+            CActor* holder = c ? ActorOf(c->GetRole()) : nullptr;
+            if (holder && holder != this && holder->m_Camp == m_Camp && holder->m_Motion != kMotionStand &&
+                holder->m_WaitTicks == 0 && m_WaitCount < kMaxFriendWaits) {
+                m_WaitTicks = kFriendWaitTicks;
+                ++m_WaitCount;
+                return;
+            }
+            ReenterWalk();
+            return;
+        }
+        m_WaitCount = 0;
+    }
+    PlanStepToCell(-1, -1, -1);
+    m_StepDone = 0;
+    --m_PathIndex;
+    if (AdvanceStep()) m_StepDone = 1;
+}
+
+// ---- paths
+
+int CActor::MoveTo(const CGamePoint& goal) {
+    m_PathGoal = goal;
+    m_PathIndex = 0;
+    CMapGrid* grid = Grid();
+    if (!grid) return 0;
+    const CMapCell* cell = grid->GetCell(goal.x, goal.y);
+    if (cell && CellAllowsWalkClass(cell, m_WalkClass) && cell->m_Occupant == kNoObj) {
+        if (!FindPath()) return 0;
+        m_PathFound = 1;
+        return 1;
+    }
+    return ChooseReachableGoal(goal);
+}
+
+int CActor::ChooseReachableGoal(const CGamePoint& goal) {
+    CMapGrid* grid = Grid();
+    const CGamePoint own = GetCell();
+    if (Chebyshev(goal, own) <= 1) {
+        m_PathGoal = own;
+        const CGamePoint c = CellCentre(own);
+        if (DistanceTrunc(c.x - m_X, c.y - m_Y) >= 8) {
+            CGamePoint* p0 = GetPathPoint(0);
+            CGamePoint* p1 = GetPathPoint(1);
+            if (!p0 || !p1) return 0;
+            *p0 = *p1 = own;
+            m_PathLength = 2;
+            m_PathIndex = 1;
+            // The first walk tick heads for the centre without the goal test.
+            m_PathFound = 1;
+            return 1;
+        }
+        SetPixelPos(c.x, c.y);
+        return 0;
+    }
+    auto fits = [&](const CGamePoint& p) {
+        const CMapCell* c = grid->GetCell(p.x, p.y);
+        return c && CellAllowsWalkClass(c, m_WalkClass) && c->m_Occupant == kNoObj;
+    };
+    // The first free cell on the cell line from the goal toward the actor.
+    CGamePoint sub{-1, -1};
+    {
+        const int32_t dx = own.x - goal.x, dy = own.y - goal.y;
+        const int32_t n = std::max(std::abs(dx), std::abs(dy));
+        for (int32_t i = 1; i <= n; ++i) {
+            const CGamePoint p{goal.x + dx * i / n, goal.y + dy * i / n};
+            if (p.x == own.x && p.y == own.y) break;
+            if (fits(p)) {
+                sub = p;
+                break;
+            }
+        }
+    }
+    if (sub.x < 0) {
+        CGamePoint p = goal;
+        if (!grid->FindNearestFree(&p, m_WalkClass, 6)) return 0;
+        sub = p;
+    }
+    // Walking toward the target: a substitute too far from it is no use,
+    // unless the actor is farther still.
+    const CMapCell* asked = grid->GetCell(goal.x, goal.y);
+    CGameObj* target = GetTarget();
+    if (asked && target && asked->m_Occupant == static_cast<uint16_t>(target->m_Handle & 0xFFFF) &&
+        Chebyshev(sub, goal) > m_MotionP3 && Chebyshev(own, goal) <= m_MotionP3)
+        return 0;
+    m_PathGoal = sub;
+    if (!FindPath()) return 0;
+    m_PathFound = 1;
+    return 1;
+}
+
+int CActor::FindPath() {
+    CMapGrid* grid = Grid();
+    CPathSearch* engine = ActorPathSearch();
+    if (!grid || !engine || !m_pPathPoints) return 0;
+    SetPathCamp(m_Camp);
+    const CGamePoint own = GetCell();
+    CMapCell* goal = grid->GetCell(m_PathGoal.x, m_PathGoal.y);
+    const uint16_t saved = goal ? goal->m_Occupant : kNoObj;
+    if (goal) goal->m_Occupant = static_cast<uint16_t>(m_Handle & 0xFFFF);
+    CPathMap map(grid, m_WalkClass, m_PathGoal.x, m_PathGoal.y);
+    map.m_pEngine = engine;
+    engine->Search(MakePathKey(own.x, own.y), &map, m_PathCapacity);
+    if (goal) goal->m_Occupant = saved;
+    m_PathLength = map.CollectPath(m_pPathPoints, m_PathCapacity);
+    m_PathIndex = m_PathLength - 2;
+    if (m_PathIndex < 0) return 0;
+    if (m_PathIndex == 0 && (m_pPathPoints[0].x != m_PathGoal.x || m_pPathPoints[0].y != m_PathGoal.y)) return 0;
+    return 1;
+}
+
+// ---- not built yet
+
+// PLACEHOLDER: 16-direction walking (straight-line shortcut to the goal,
+// hysteresis turns) is not built; such walkers stand.
+void CActor::TickWalk16() { SetMotion(kMotionStand, 1, 0, 0); }
+// PLACEHOLDER: turning of 16-direction walkers is not built.
+void CActor::UpdateWalkFacing() {}
+// PLACEHOLDER: jumps and play-once actions fail to start.
+int CActor::StartJump() { return 0; }
+// PLACEHOLDER: ends the play-once motion at once.
+void CActor::TickPlayOnce() { SetMotion(kMotionStand, 1, 0, 0); }
+// PLACEHOLDER: pushed and hit-reaction motions end at once.
+void CActor::TickPushed() { SetMotion(kMotionStand, 0, 0, 0); }
+void CActor::TickHitReaction() { SetMotion(kMotionStand, 0, 0, 0); }
+// PLACEHOLDER: return to the own cell fails to start.
+int CActor::StartReturn() { return 0; }
+void CActor::TickReturn() { SetMotion(kMotionStand, 0, 0, 0); }
+// PLACEHOLDER: arcs fail to start; circles end at once.
+int CActor::StartArc() { return 0; }
+void CActor::TickArc() { SetMotion(kMotionStand, 0, 0, 0); }
+void CActor::StartCircle() { m_StepsLeft = 0; }
+void CActor::TickCircle() { SetMotion(kMotionStand, 0, 0, 0); }

@@ -1,0 +1,373 @@
+// The actor on a code-built grid without clients: cells, placement,
+// facing, speed, state bytes, the path buffer and the motion rules.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/txt_table.h"
+#include "datagen/table_writer.h"
+#include "platform/random.h"
+#include "roles/actor/actor.h"
+#include "support/test_env.h"
+#include "world/map/map_grid.h"
+#include "world/objects/handle_table.h"
+#include "world/objects/obj_mng.h"
+#include "world/scene/scn_mng.h"
+#include "world/scene/world_globals.h"
+#include "world/sky/game_clock.h"
+
+namespace {
+
+// Records the slot calls the motion rules make.
+class CProbeActor : public CActor {
+public:
+    void SetAnimIndex(int32_t i) override { anims.push_back(i); }
+    int TestFlag(uint32_t mask) const override { return (flags & mask) ? 1 : 0; }
+    void SetFlag(uint32_t mask, int on) override { flags = on ? (flags | mask) : (flags & ~mask); }
+    std::vector<int32_t> anims;
+    uint32_t flags = 0;
+};
+
+class ActorTest : public vtest::TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        plat::SRand(7);
+        m_Table = std::make_unique<CHandleTable>();
+        g_CurHandleTable = m_Table.get();
+        m_Grid = std::make_unique<CMapGrid>();
+        ASSERT_EQ(m_Grid->Create(10, 10), 1);
+        g_CurMapGrid = m_Grid.get();
+        m_Mng = std::make_unique<CObjMng>();
+        g_CurObjMng = m_Mng.get();
+        SetGameTickCount(1000);
+    }
+    void TearDown() override {
+        m_Actors.clear();
+        g_CurScene = nullptr;
+        m_Scene.reset();
+        m_Mng.reset();
+        m_Grid.reset();
+        m_Table.reset();
+        ClearCurrentWorld();
+        SetGameTickCount(0);
+        TempDirTest::TearDown();
+    }
+    // An actor registered in the table, standing on the cell's centre.
+    CProbeActor* Add(int cx, int cy, int32_t speed = 8) {
+        auto a = std::make_unique<CProbeActor>();
+        a->Register(-1);
+        a->m_Speed = a->m_Step = speed;
+        a->SetPathCapacity(60);
+        a->SetPixelPos(cx * 64 + 32, cy * 64 + 32);
+        EXPECT_EQ(a->EnterCell(cx, cy, 0), 1);
+        m_Actors.push_back(std::move(a));
+        return m_Actors.back().get();
+    }
+    // The server side: a scene without clients.
+    void Server() {
+        m_Scene = std::make_unique<CScene>("t");
+        g_CurScene = m_Scene.get();
+    }
+    CMapCell* Cell(int x, int y) { return m_Grid->GetCell(x, y); }
+    uint16_t Occupant(int x, int y) { return Cell(x, y)->m_Occupant; }
+    static uint16_t H(const CActor* a) { return static_cast<uint16_t>(a->m_Handle & 0xFFFF); }
+
+    std::unique_ptr<CHandleTable> m_Table;
+    std::unique_ptr<CMapGrid> m_Grid;
+    std::unique_ptr<CObjMng> m_Mng;
+    std::unique_ptr<CScene> m_Scene;
+    std::vector<std::unique_ptr<CProbeActor>> m_Actors;
+};
+
+TEST_F(ActorTest, ConstructionDefaults) {
+    CActor a;
+    EXPECT_EQ(a.m_Motion, -1);
+    EXPECT_EQ(a.m_PathCapacity, 5);
+    EXPECT_EQ(a.m_PathCapacityWanted, 0);
+    EXPECT_EQ(a.m_PushDivisor, 5);
+    EXPECT_EQ(a.m_RoleScratch0, -1);
+    EXPECT_EQ(a.m_HeldPosition.x, -1);
+    EXPECT_LT(a.m_TickCount, 100u);
+    for (const auto& o : a.m_Overrides) EXPECT_EQ(o.countdown, -1);
+    EXPECT_EQ(a.GetPathPoint(0), nullptr) << "no buffer before SetPathCapacity";
+}
+
+TEST_F(ActorTest, StateBytesKeepTheMaskAndReadZeroPastTheArray) {
+    CActor a;
+    a.SetState(44, 1);
+    EXPECT_EQ(a.HasState(300), 1) << "300 & 255 = 44";
+    // The countdowns follow the flags in memory: an unchecked read of 200
+    // would land on countdown 72.
+    a.m_StateCountdowns[72] = 9;
+    a.m_StateCountdowns[0] = 9;
+    for (int k : {128, 200, 255, 383}) EXPECT_EQ(a.HasState(k), 0) << k;
+    a.ClearStates();
+    EXPECT_EQ(a.HasState(44), 0);
+    EXPECT_EQ(a.m_StateCountdowns[72], 0);
+}
+
+TEST_F(ActorTest, PathBufferCapacityAndBounds) {
+    CActor a;
+    a.SetPathCapacity(30);
+    EXPECT_EQ(a.m_PathCapacityWanted, 30);
+    EXPECT_EQ(a.m_PathCapacity, 20);
+    EXPECT_NE(a.GetPathPoint(20), nullptr);
+    EXPECT_EQ(a.GetPathPoint(21), nullptr);
+    EXPECT_EQ(a.GetPathPoint(-1), nullptr);
+    a.SetPathCapacity(3);
+    EXPECT_EQ(a.m_PathCapacity, 5) << "at least 5";
+    EXPECT_EQ(a.GetPathPoint(0)->x, 0);
+}
+
+TEST_F(ActorTest, EnterCellModes) {
+    CProbeActor* a = Add(2, 2);
+    CProbeActor* b = Add(5, 5);
+    EXPECT_EQ(Occupant(2, 2), H(a));
+    // Another role's cell: the nearest free cell within 2 rings.
+    ASSERT_EQ(a->EnterCell(5, 5, 0), 1);
+    EXPECT_EQ(Occupant(5, 5), H(b));
+    EXPECT_EQ(Occupant(2, 2), kNoObj) << "the old cell let go";
+    EXPECT_EQ(Occupant(a->GetCell().x, a->GetCell().y), H(a));
+    EXPECT_LE(std::abs(a->GetCell().x - 5), 1);
+    // Outside the grid fails except in mode 1, which finds a cell.
+    EXPECT_EQ(a->EnterCell(-3, 4, 0), 0);
+    EXPECT_EQ(a->EnterCell(-3, 4, 1), 1);
+    EXPECT_EQ(a->GetCell().x, 0);
+    // A cell that fails the walk class: refused, except in mode 2.
+    Cell(7, 7)->m_Walkable = 0;
+    EXPECT_EQ(a->EnterCell(7, 7, 0), 0);
+    EXPECT_EQ(a->EnterCell(7, 7, 2), 1);
+    EXPECT_EQ(Occupant(7, 7), H(a));
+    // Mode 1 on a blocked cell takes a free passable one.
+    EXPECT_EQ(a->EnterCell(7, 7, 1), 1);
+    EXPECT_NE(a->GetCell().x * 100 + a->GetCell().y, 707);
+    a->m_Removed = 1;
+    EXPECT_EQ(a->EnterCell(1, 1, 0), 0) << "a removed actor fails";
+}
+
+TEST_F(ActorTest, EnterCellFailsWhenNoFreeCellIsNearAnotherRole) {
+    CProbeActor* a = Add(8, 8);
+    CProbeActor* b = Add(2, 2);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 5; ++x)
+            if (!(x == 2 && y == 2)) Cell(x, y)->m_Walkable = 0;
+    EXPECT_EQ(a->EnterCell(2, 2, 0), 0);
+    EXPECT_EQ(Occupant(8, 8), H(a)) << "a failed entry keeps the old cell";
+    EXPECT_EQ(Occupant(2, 2), H(b));
+}
+
+TEST_F(ActorTest, SaveAndRestorePositionKeepTheHeldCell) {
+    CProbeActor* a = Add(3, 3);
+    a->SavePosition();
+    EXPECT_EQ(a->m_HeldPosition.x, 3 * 64 + 32);
+    a->SetPixelPos(6 * 64 + 10, 6 * 64 + 10);
+    ASSERT_EQ(a->EnterCell(6, 6, 0), 1);
+    EXPECT_EQ(Occupant(3, 3), H(a)) << "the held cell stays marked while away";
+    EXPECT_EQ(Occupant(6, 6), H(a));
+    a->RestorePosition();
+    EXPECT_EQ(a->m_X, 3 * 64 + 32);
+    EXPECT_EQ(a->GetCell().x, 3);
+    EXPECT_EQ(Occupant(6, 6), kNoObj);
+    EXPECT_EQ(Occupant(3, 3), H(a));
+    EXPECT_EQ(a->m_pHeldCell, nullptr);
+    EXPECT_EQ(a->m_HeldPosition.x, -1);
+    EXPECT_EQ(a->m_PreviousPosition.x, 6 * 64 + 10);
+}
+
+TEST_F(ActorTest, PlaceNearTakesTheNearestFreeCellAndStands) {
+    CProbeActor* a = Add(1, 1);
+    CProbeActor* b = Add(5, 5);
+    ASSERT_EQ(a->PlaceNear(5, 5, 0), 1);
+    EXPECT_NE(a->GetCell().x * 100 + a->GetCell().y, 505);
+    EXPECT_EQ(a->m_X, a->GetCell().x * 64 + 32);
+    EXPECT_EQ(a->m_Motion, kMotionStand);
+    EXPECT_EQ(Occupant(1, 1), kNoObj);
+    EXPECT_EQ(Occupant(5, 5), H(b));
+    // Its own cell counts as free for itself.
+    const CGamePoint own = a->GetCell();
+    ASSERT_EQ(a->PlaceNear(own.x, own.y, 0), 1);
+    EXPECT_EQ(a->GetCell().x, own.x);
+    EXPECT_EQ(a->GetCell().y, own.y);
+    ASSERT_EQ(a->PlaceNear(50, -4, 0), 1) << "off the grid: its nearest edge cell";
+    EXPECT_EQ(a->GetCell().x, 9);
+    EXPECT_EQ(a->GetCell().y, 0);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) Cell(x, y)->m_Walkable = 0;
+    EXPECT_EQ(a->PlaceNear(2, 2, 0), 0) << "nothing free within 6 rings";
+}
+
+TEST_F(ActorTest, FacingWithEightAndSixteenDirections) {
+    CProbeActor* a = Add(4, 4);
+    Server();
+    a->m_DefaultAnimGroup = 19;  // group (19 / 8) = 2
+    a->SetDirection(3);
+    EXPECT_EQ(a->m_Facing, 3);
+    ASSERT_EQ(a->anims.size(), 1u);
+    EXPECT_EQ(a->anims[0], 16 + 3);
+    a->SetDirection(3);
+    EXPECT_EQ(a->anims.size(), 1u) << "an unchanged direction selects nothing";
+    a->TurnBy(6);
+    EXPECT_EQ(a->m_Facing, 1);
+    a->TurnBy(-3);
+    EXPECT_EQ(a->m_Facing, 6);
+    EXPECT_EQ(a->GetFacing8(), 6);
+    // Point (x + 64, y) seen from the actor lies in the same direction
+    // GetDir8 gives; FaceTo turns that way.
+    const CGamePoint me{a->m_X, a->m_Y}, east{a->m_X + 64, a->m_Y};
+    a->FaceTo(east, me);
+    EXPECT_EQ(a->m_Facing, GetDir8(east, me));
+
+    a->m_DirCount = 16;
+    a->SetDirection8(5);
+    EXPECT_EQ(a->m_Facing, 10);
+    EXPECT_EQ(a->GetFacing8(), 5);
+    a->TurnBy(7);
+    EXPECT_EQ(a->m_Facing, 1);
+    a->FaceTo(east, me);
+    EXPECT_EQ(a->m_Facing, GetDir16(east, me));
+    g_CurScene = nullptr;
+    a->anims.clear();
+    a->SetDirection(2);
+    EXPECT_TRUE(a->anims.empty()) << "the client side selects no animation";
+}
+
+TEST_F(ActorTest, SetSpeedFrameDelayBands) {
+    // Model column 28: the speed the walk animation was drawn at (10).
+    std::vector<std::string> head(30, "c"), cells(30, "0");
+    cells[1] = "1";
+    cells[28] = "10";
+    ASSERT_TRUE(datagen::WriteTable(Dir() + "Role.txt", {head, cells}));
+    CTxtTable table;
+    ASSERT_EQ(table.Load("Role.txt", 1, 1, 1), 1);
+    ASSERT_NE(table.GetRow(1), nullptr);
+    CActor a;
+    a.m_pModelRow = table.GetRow(1);
+    struct Case {
+        int speed;
+        int delay;
+    } cases[] = {{10, 0}, {30, -3}, {24, -2}, {29, -2}, {14, -1}, {23, -1}, {4, 5}, {5, 4},
+                 {6, 3},  {7, 2},   {8, 1},   {13, 1},  {11, 1}};
+    for (const Case& c : cases) {
+        a.SetSpeed(c.speed);
+        EXPECT_EQ(a.m_Speed, c.speed);
+        EXPECT_EQ(a.m_Step, c.speed);
+        EXPECT_EQ(a.m_WalkFrameDelay, c.delay) << c.speed;
+    }
+    a.SetState(62, 1);
+    a.SetSpeed(9);
+    EXPECT_EQ(a.m_Speed, 4) << "halved while state 62";
+    a.SetSpeed(1);
+    EXPECT_EQ(a.m_Speed, 1) << "at least 1";
+}
+
+TEST_F(ActorTest, ClientSideSetMotionOnlyStores) {
+    CProbeActor* a = Add(4, 4);
+    a->SetMotion(kMotionWalk, 8, 8, 0);
+    EXPECT_EQ(a->m_Motion, kMotionWalk);
+    EXPECT_EQ(a->m_PathLength, 0) << "no path search on the client side";
+    // An airborne jump takes the mover class; class 11 toward a cell that is
+    // not terrain 12 falls back to 1.
+    a->SetMotion(kMotionJump, 6, 4, 0);
+    EXPECT_EQ(a->m_WalkClass, 1);
+    Cell(6, 4)->m_Terrain = 12;
+    a->SetMotion(kMotionJump, 6, 4, 1);
+    EXPECT_EQ(a->m_WalkClass, 11);
+}
+
+TEST_F(ActorTest, StandRequestsAndPlayOnceMotions) {
+    CProbeActor* a = Add(4, 4);
+    Server();
+    // A play-once motion set directly (its start is not built here).
+    for (int32_t motion : {kMotionPlayOnce, kMotionJump}) {
+        a->m_Motion = motion;
+        a->SetMotion(kMotionStand, 0, 0, 0);
+        EXPECT_EQ(a->m_Motion, motion) << "a stand without p1 lets it finish";
+        a->SetMotion(kMotionStand, 1, 0, 0);
+        EXPECT_EQ(a->m_Motion, kMotionStand);
+    }
+}
+
+TEST_F(ActorTest, SlowActorsOnlyWalk) {
+    for (int32_t speed : {0, 1}) {
+        CProbeActor* a = Add(2 + speed * 3, 2, speed);
+        Server();
+        a->SetMotion(kMotionStand, 1, 0, 0);
+        for (int32_t motion : {kMotionBounce, kMotionSlide, kMotionArc, kMotionPushed}) {
+            a->SetMotion(motion, 2, 20, 0);
+            EXPECT_EQ(a->m_Motion, kMotionStand) << speed << " " << motion;
+        }
+        SetGameTickCount(GetGameTickCount() + 100);
+        a->SetMotion(kMotionWalk, 8, 8, 0);
+        EXPECT_EQ(a->m_Motion, kMotionWalk) << speed;
+    }
+}
+
+TEST_F(ActorTest, KnockBackStrength) {
+    struct Case {
+        int32_t in, out;
+    } cases[] = {{10, 10}, {16, 16}, {17, 16}, {20, 18}, {40, 28}, {100, 32}};
+    for (const Case& c : cases) {
+        CProbeActor* a = Add(1 + static_cast<int>(m_Actors.size()), 5, 8);
+        Server();
+        a->SetMotion(kMotionSlide, 2, c.in, 7);
+        EXPECT_EQ(a->m_Motion, kMotionSlide);
+        EXPECT_EQ(a->m_MotionP2, c.out) << c.in;
+        EXPECT_EQ(a->m_MotionP3, 0);
+    }
+}
+
+TEST_F(ActorTest, CanKeepMovingWaitsAfterAFailedStart) {
+    CProbeActor* a = Add(4, 4);
+    a->m_LastPathTick = 1000;
+    a->m_MoveOk = 0;
+    a->m_Camp = 10000;  // a player camp waits 10 ticks
+    SetGameTickCount(1009);
+    EXPECT_EQ(a->CanKeepMoving(), 0);
+    SetGameTickCount(1010);
+    EXPECT_EQ(a->CanKeepMoving(), 1);
+    a->m_Camp = 5;  // others two seconds
+    EXPECT_EQ(a->CanKeepMoving(), 0);
+    SetGameTickCount(1056);
+    EXPECT_EQ(a->CanKeepMoving(), 1);
+    SetGameTickCount(944);
+    EXPECT_EQ(a->CanKeepMoving(), 1) << "absolute difference";
+    SetGameTickCount(1001);
+    a->m_MoveOk = 1;
+    EXPECT_EQ(a->CanKeepMoving(), 1);
+}
+
+TEST_F(ActorTest, GetTargetClearsAStaleHandle) {
+    CProbeActor* a = Add(4, 4);
+    CProbeActor* b = Add(6, 6);
+    a->m_TargetHandle = b->m_Handle;
+    EXPECT_EQ(a->GetTarget(), b);
+    a->m_TargetHandle = b->m_Handle ^ 0x8000;  // other generation
+    EXPECT_EQ(a->GetTarget(), nullptr);
+    EXPECT_EQ(a->m_TargetHandle, 0u);
+    a->SetBlocker(a->m_Handle);
+    EXPECT_EQ(a->m_BlockerHandle, 0u) << "never its own handle";
+    a->SetBlocker(b->m_Handle);
+    EXPECT_EQ(a->m_BlockerHandle, b->m_Handle);
+}
+
+TEST_F(ActorTest, ApplyServerPositionOnTheClientSide) {
+    CProbeActor* a = Add(2, 2);
+    // Less than 64 pixels off: the actor steps there from where it is.
+    a->ApplyServerPosition(3, 2, 2 * 64 + 60, 2 * 64 + 32, 16);
+    EXPECT_EQ(a->m_Speed, 16);
+    EXPECT_EQ(a->m_X, 2 * 64 + 32);
+    EXPECT_EQ(a->GetCell().x, 3);
+    EXPECT_EQ(a->m_StepsLeft, 64 / 16);
+    // 64 or more: it jumps to the point.
+    a->ApplyServerPosition(6, 2, 6 * 64 + 32, 2 * 64 + 32, 0x108);
+    EXPECT_EQ(a->m_X, 6 * 64 + 32);
+    EXPECT_EQ(a->m_Speed, 8) << "the low byte";
+    Server();
+    a->ApplyServerPosition(8, 8, 8 * 64, 8 * 64, 4);
+    EXPECT_EQ(a->GetCell().x, 6) << "ignored while a scene is current";
+}
+
+} // namespace
