@@ -14,7 +14,9 @@
 #include "world/map/map_grid.h"
 #include "world/objects/handle_table.h"
 #include "world/objects/obj_mng.h"
+#include "world/map/path_search.h"
 #include "world/scene/scn_mng.h"
+#include "world/scene/world_hooks.h"
 #include "world/scene/world_globals.h"
 #include "world/sky/game_clock.h"
 
@@ -43,6 +45,15 @@ protected:
         m_Mng = std::make_unique<CObjMng>();
         g_CurObjMng = m_Mng.get();
         SetGameTickCount(1000);
+        m_Hooks = g_WorldHooks;
+        g_WorldHooks.getRoleCamp = [](const CGameObj* o) {
+            const CActor* a = dynamic_cast<const CActor*>(o);
+            return a ? a->m_Camp : 0;
+        };
+        g_WorldHooks.getBodyRadius = [](const CGameObj* o) {
+            const CActor* a = dynamic_cast<const CActor*>(o);
+            return a ? a->m_Radius : 0;
+        };
     }
     void TearDown() override {
         m_Actors.clear();
@@ -53,11 +64,13 @@ protected:
         m_Table.reset();
         ClearCurrentWorld();
         SetGameTickCount(0);
+        g_WorldHooks = m_Hooks;
         TempDirTest::TearDown();
     }
     // An actor registered in the table, standing on the cell's centre.
     CProbeActor* Add(int cx, int cy, int32_t speed = 8) {
         auto a = std::make_unique<CProbeActor>();
+        a->m_Kind = 31;  // a role, as cells see it
         a->Register(-1);
         a->m_Speed = a->m_Step = speed;
         a->SetPathCapacity(60);
@@ -80,7 +93,15 @@ protected:
     std::unique_ptr<CObjMng> m_Mng;
     std::unique_ptr<CScene> m_Scene;
     std::vector<std::unique_ptr<CProbeActor>> m_Actors;
+    CWorldHooks m_Hooks;
 };
+
+// Every cell blocked but the given rows' cells from x0 to x1.
+void OnlyCorridor(CMapGrid& grid, int y, int x0, int x1) {
+    for (int cy = 0; cy < grid.Height(); ++cy)
+        for (int cx = 0; cx < grid.Width(); ++cx)
+            grid.GetCell(cx, cy)->m_Walkable = (cy == y && cx >= x0 && cx <= x1) ? 1 : 0;
+}
 
 TEST_F(ActorTest, ConstructionDefaults) {
     CActor a;
@@ -368,6 +389,205 @@ TEST_F(ActorTest, ApplyServerPositionOnTheClientSide) {
     Server();
     a->ApplyServerPosition(8, 8, 8 * 64, 8 * 64, 4);
     EXPECT_EQ(a->GetCell().x, 6) << "ignored while a scene is current";
+}
+
+// ---- steps, pushes and walking
+
+TEST_F(ActorTest, WindScalesTheStepByTheFacing) {
+    CProbeActor* a = Add(1, 1, 10);
+    Server();
+    m_Scene->m_Weather.SetWeather(9, 100);  // wind blows toward direction 3
+    ASSERT_EQ(CActor::WindDirection(), 3);
+    struct Case {
+        int32_t facing, step;
+    } cases[] = {{4, 15}, {3, 13}, {5, 13}, {2, 8}, {6, 8}, {0, 5}, {7, 5}, {1, 5}};
+    for (const Case& c : cases) {
+        a->m_Facing = c.facing;
+        EXPECT_EQ(a->PlanStep(a->m_X + 600, a->m_Y, 10), 0);
+        EXPECT_EQ(a->m_Step, c.step) << c.facing;
+        EXPECT_EQ(a->m_StepsLeft, 600 / c.step);
+    }
+    m_Scene->m_Weather.SetWeather(1, 100);
+    a->m_Step = 10;
+    EXPECT_EQ(a->PlanStep(a->m_X + 600, a->m_Y, 30), 0);
+    EXPECT_EQ(a->m_StepsLeft, 60) << "without wind the step field, not the argument";
+    EXPECT_EQ(a->PlanStep(a->m_X + 5, a->m_Y, 10), 1) << "shorter than a step: nothing";
+    EXPECT_EQ(a->PlanStep(a->m_X, a->m_Y, 10), 1);
+    EXPECT_EQ(a->PlanStep(a->m_X + 600, a->m_Y, 0), 1);
+}
+
+TEST_F(ActorTest, AStepAdvancesToItsPoint) {
+    CProbeActor* a = Add(1, 1, 10);
+    ASSERT_EQ(a->PlanStep(a->m_X + 64, a->m_Y, 8), 0);
+    int ticks = 0;
+    while (!a->AdvanceStep()) ++ticks;
+    EXPECT_EQ(ticks + 1, 8);
+    EXPECT_EQ(a->m_X, 96 + 64);
+    EXPECT_EQ(a->m_Y, 96);
+    EXPECT_EQ(a->AdvanceStep(), 1) << "no step running";
+}
+
+TEST_F(ActorTest, PushesKeepClearOfBlockedCellsButNotOfTheGridEdge) {
+    CProbeActor* a = Add(1, 1);
+    Cell(0, 1)->m_Walkable = 0;
+    a->SetPixelPos(120, 96);
+    EXPECT_EQ(a->TryPush(20, 3, 1), 1) << "68 pixels from the wall's centre";
+    EXPECT_EQ(a->m_X, 100);
+    EXPECT_EQ(a->TryPush(5, 3, 1), 0) << "63 pixels";
+    EXPECT_EQ(a->m_X, 100);
+    EXPECT_EQ(a->TryPush(0, 3, 1), 1) << "a zero offset";
+    CProbeActor* b = Add(0, 5);
+    EXPECT_EQ(b->TryPush(10, 3, 1), 1) << "outside the grid nothing blocks";
+    EXPECT_EQ(b->m_X, 22);
+    b->m_Motion = kMotionWalk;
+    EXPECT_EQ(b->TryPush(10, 7, 1), 0) << "only standing and knocked-back actors are pushed";
+}
+
+TEST_F(ActorTest, APushCarriesAnOverlappingNeighbourAlong) {
+    CProbeActor* a = Add(3, 3);
+    CProbeActor* b = Add(4, 3);
+    a->SetRadius(40);
+    b->SetRadius(40);
+    const int32_t bx = b->m_X;
+    ASSERT_EQ(a->TryPush(20, 7, 1), 1);
+    EXPECT_EQ(b->m_X, bx + 20);
+    EXPECT_EQ(a->TryPush(20, 7, 0), 0) << "no chain: the overlapping body stops it";
+}
+
+TEST_F(ActorTest, AKnockedBackActorBouncesOffAWall) {
+    CProbeActor* a = Add(3, 3, 8);
+    Server();
+    for (int y = 0; y < 10; ++y) Cell(5, y)->m_Walkable = 0;
+    a->SetMotion(kMotionBounce, 7, 24, 0);  // east at 24 -> 20
+    ASSERT_EQ(a->m_Motion, kMotionBounce);
+    EXPECT_EQ(a->m_MotionP2, 20);
+    int maxX = a->m_X, ticks = 0, turned = 0;
+    while (a->m_Motion == kMotionBounce && ticks < 100) {
+        a->Update();
+        maxX = std::max(maxX, a->m_X);
+        if (a->m_MotionP1 == 3) turned = 1;
+        ++ticks;
+    }
+    EXPECT_EQ(a->m_Motion, kMotionStand);
+    EXPECT_TRUE(turned) << "reversed at the wall";
+    EXPECT_LT(maxX, 5 * 64 + 32 - 64) << "kept 65 pixels from the wall's centre";
+    EXPECT_LT(a->m_X, maxX) << "came back from it";
+    EXPECT_EQ(Occupant(a->m_X / 64, a->m_Y / 64), H(a));
+
+    // A slide stops at the wall.
+    CProbeActor* b = Add(3, 6, 8);
+    b->SetMotion(kMotionSlide, 7, 20, 0);
+    ticks = 0;
+    while (b->m_Motion == kMotionSlide && ticks < 100) {
+        b->Update();
+        ++ticks;
+    }
+    EXPECT_EQ(b->m_Motion, kMotionStand);
+    EXPECT_LE(b->m_X, 5 * 64 + 32 - 65);
+}
+
+TEST_F(ActorTest, StandingUpOnASlideCellBouncesInTheTravelDirection) {
+    CProbeActor* a = Add(4, 4, 8);
+    Server();
+    Cell(4, 4)->m_Special = 2;
+    a->m_Motion = kMotionWalk;
+    a->SetPixelPos(a->m_X - 8, a->m_Y);
+    a->SetPixelPos(a->m_X + 8, a->m_Y);  // came from the west
+    a->SetMotion(kMotionStand, 0, 0, 0);
+    EXPECT_EQ(a->m_Motion, kMotionBounce);
+    EXPECT_EQ(a->m_MotionP1, 7);
+    EXPECT_EQ(a->m_MotionP2, 8) << "at the actor's speed";
+    a->m_Motion = kMotionSlide;
+    a->SetMotion(kMotionStand, 0, 0, 0);
+    EXPECT_EQ(a->m_Motion, kMotionStand) << "only after walking, play-once, pushed, return or hit";
+}
+
+TEST_F(ActorTest, ABlockedGoalOneCellAwayEndsWithoutAPathSearch) {
+    CProbeActor* a = Add(4, 4, 8);
+    Add(5, 4);
+    Server();
+    ActorPathSearch()->Reset();
+    SetGameTickCount(2000);
+    a->SetMotion(kMotionWalk, 5, 4, 0);
+    EXPECT_EQ(a->m_Motion, kMotionStand);
+    EXPECT_EQ(a->m_MoveOk, 0u);
+    EXPECT_EQ(ActorPathSearch()->NodeCount(), 0) << "no search ran";
+    // Off the cell's centre it walks back to it instead.
+    a->SetPixelPos(a->m_X + 10, a->m_Y);
+    SetGameTickCount(3000);
+    a->SetMotion(kMotionWalk, 5, 4, 0);
+    EXPECT_EQ(a->m_Motion, kMotionWalk);
+    EXPECT_EQ(a->m_PathIndex, 1);
+    EXPECT_EQ(a->GetPathPoint(0)->x, 4);
+    EXPECT_EQ(ActorPathSearch()->NodeCount(), 0);
+    for (int i = 0; i < 20 && a->m_Motion == kMotionWalk; ++i) a->Update();
+    EXPECT_EQ(a->m_Motion, kMotionStand);
+    EXPECT_EQ(a->m_X, 4 * 64 + 32);
+}
+
+TEST_F(ActorTest, ATwoPointPathSucceedsOnlyWhenItsFirstPointIsTheGoal) {
+    CProbeActor* a = Add(3, 2, 8);
+    a->m_PathGoal = {4, 2};
+    EXPECT_EQ(a->FindPath(), 1);
+    EXPECT_EQ(a->m_PathLength, 2);
+    EXPECT_EQ(a->m_PathIndex, 0);
+    EXPECT_EQ(Occupant(4, 2), kNoObj) << "the goal's occupant restored";
+    // Behind a wall the search ends next to the actor: two points, not the goal.
+    for (int y = 0; y < 10; ++y) Cell(5, y)->m_Walkable = 0;
+    a->m_PathGoal = {7, 2};
+    EXPECT_EQ(a->FindPath(), 0);
+    EXPECT_EQ(a->m_PathLength, 2);
+    EXPECT_EQ(a->GetPathPoint(0)->x, 4);
+    a->m_PathGoal = {3, 2};
+    EXPECT_EQ(a->FindPath(), 0) << "a one-point path";
+}
+
+TEST_F(ActorTest, AWalkerSkipsAFriendOnItsPath) {
+    OnlyCorridor(*m_Grid, 5, 1, 8);
+    CProbeActor* a = Add(1, 5, 16);
+    Server();
+    a->m_Camp = 7;
+    a->SetMotion(kMotionWalk, 8, 5, 0);
+    ASSERT_EQ(a->m_Motion, kMotionWalk);
+    CProbeActor* f = Add(3, 5);
+    f->m_Camp = 7;
+    std::vector<int> cells;
+    for (int i = 0; i < 200 && a->m_Motion == kMotionWalk; ++i) {
+        a->Update();
+        a->PostUpdate();
+        if (cells.empty() || cells.back() != a->GetCell().x) cells.push_back(a->GetCell().x);
+    }
+    EXPECT_EQ(a->m_Motion, kMotionStand);
+    EXPECT_EQ(cells, (std::vector<int>{2, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(f->m_BlockerHandle, a->m_Handle);
+    EXPECT_EQ(a->m_X, 8 * 64 + 32);
+}
+
+TEST_F(ActorTest, AWalkerWaitsForABlockingFriendAtMostThreeTimes) {
+    OnlyCorridor(*m_Grid, 5, 1, 8);
+    CProbeActor* a = Add(1, 5, 16);
+    Server();
+    a->m_Camp = 7;
+    a->SetDirection(7);
+    a->SetMotion(kMotionWalk, 8, 5, 0);
+    ASSERT_EQ(a->m_Motion, kMotionWalk);
+    // Friends on the moving fill the corridor after the search.
+    for (int x = 2; x <= 8; ++x) {
+        CProbeActor* f = Add(x, 5);
+        f->m_Camp = 7;
+        f->m_Motion = kMotionWalk;
+    }
+    std::vector<int> waits;
+    int ticks = 0;
+    for (; ticks < 300 && a->m_Motion == kMotionWalk; ++ticks) {
+        a->Update();
+        if (a->m_WaitTicks == 15) waits.push_back(a->m_WaitCount);
+    }
+    EXPECT_EQ(waits, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(a->m_Motion, kMotionStand);
+    EXPECT_EQ(a->m_MoveOk, 0u);
+    EXPECT_EQ(a->GetCell().x, 1);
+    EXPECT_GE(ticks, 3 * 15);
 }
 
 } // namespace
