@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "core/strings.h"
 #include "core/txt_table.h"
 #include "platform/random.h"
 #include "roles/actor/actor_util.h"
@@ -339,12 +340,8 @@ void CActor::TickValue() {
             EnterCell(c.x, c.y, 0);
         }
         if (IsPosture(110)) m_HeightVelocity -= std::max(1, static_cast<int32_t>(std::fabs(m_HeightVelocity * 0.2f)));
-        if (m_Motion == kMotionJump) {
-            // PLACEHOLDER: the jump's proportional fall (TakeShare over the
-            // steps left) comes with the jump arc; until then it falls at
-            // its velocity.
-            m_Height += m_HeightVelocity;
-        }
+        // A jump comes down by its share of the height for the steps left.
+        if (m_Motion == kMotionJump) TakeShare(&m_Height, m_StepsLeft, 0);
         reached = m_Height <= m_HeightTarget;
     }
     if (reached) {
@@ -510,7 +507,10 @@ void CActor::Update() {
         else TickWalk8();
         break;
     case kMotionPlayOnce: TickPlayOnce(); break;
-    case kMotionJump: TickPlayOnce(); break;
+    case kMotionJump:
+        CheckJumpApex();
+        TickPlayOnce();
+        break;
     case kMotionPushed: TickPushed(); break;
     case kMotionHitReaction: TickHitReaction(); break;
     case kMotionReturn: TickReturn(); break;
@@ -524,6 +524,7 @@ void CActor::Update() {
 
 void CActor::PostUpdate() {
     if (m_Motion == kMotionStand) IdleSeparation();
+    else if (m_Motion == kMotionJump) CheckJumpApex();
     AdvanceStep();
 }
 

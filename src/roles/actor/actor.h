@@ -212,6 +212,11 @@ protected:
     void StartCircle();
     int StartReturn();
     void UpdateWalkFacing();
+    // Phase 1 rises for half the steps; phase 0 lands and falls.
+    void SetJumpPhase(int phase);
+    void CheckJumpApex();
+    // The step shared by pushed and hit motions.
+    void PushedStep();
     int ChooseReachableGoal(const CGamePoint& goal);
     // Re-enters the walk after a failed step; stands when it may not go on.
     void ReenterWalk();

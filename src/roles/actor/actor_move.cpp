@@ -4,6 +4,7 @@
 
 #include "roles/actor/actor.h"
 #include "roles/actor/actor_util.h"
+#include "core/txt_table.h"
 #include "world/map/line_walk.h"
 #include "world/map/map_grid.h"
 #include "world/map/path_search.h"
@@ -290,23 +291,232 @@ int CActor::FindPath() {
     return 1;
 }
 
+// ---- walking with 16 directions
+
+void CActor::TickWalk16() {
+    if (m_StepDone) {
+        if (m_PathIndex < 0) {
+            SetMotion(kMotionStand, 0, 0, 0);
+            return;
+        }
+        int32_t index = m_PathIndex;
+        if (const CGamePoint* goal = GetPathPoint(0)) {
+            // The actor's own mark is no role in its way.
+            CMapCell* own = RecordedCell();
+            const uint16_t mark = own ? own->m_Occupant : kNoObj;
+            if (own && mark == static_cast<uint16_t>(m_Handle & 0xFFFF)) own->m_Occupant = kNoObj;
+            if (IsLineFree(GetCell(), *goal, m_WalkClass)) index = 0;
+            if (own) own->m_Occupant = mark;
+        }
+        const CGamePoint* pt = GetPathPoint(index);
+        if (pt && index <= m_PathIndex) {
+            PlanStepToCell(pt->x, pt->y, m_Speed);
+            m_PathIndex = index - 1;
+            m_StepDone = 0;
+            m_Backing = 0;
+            UpdateWalkFacing();
+        } else {
+            ReenterWalk();
+            return;
+        }
+    }
+    if (AdvanceStep()) m_StepDone = 1;
+    const CGamePoint at{m_X / 64, m_Y / 64};
+    const CGamePoint own = GetCell();
+    if (at.x != own.x || at.y != own.y) {
+        if (!EnterCell(at.x, at.y, 0)) {
+            ReenterWalk();
+            return;
+        }
+        UpdateWalkFacing();
+    }
+    if (Chebyshev(GetCell(), m_PathGoal) <= m_MotionP3) SetMotion(kMotionStand, 0, 0, 0);
+}
+
+void CActor::UpdateWalkFacing() {
+    if (m_DirCount != 16) return;
+    const CGamePoint pos{m_X, m_Y};
+    const int32_t toward = DirectionTo(m_StepTarget, pos);
+    if (TestFlag(kFlagRunning)) {
+        // Small turns wait a few ticks, so a runner does not wobble.
+        const int32_t k = FoldDir(m_Facing - toward, 16);
+        if (k == 0) {
+            m_TurnDelay = 0;
+        } else if (k <= 2) {
+            if (++m_TurnDelay >= (k == 1 ? 5 : 2)) {
+                SetDirection(toward);
+                m_TurnDelay = 0;
+            }
+        } else {
+            SetDirection(toward);
+            m_TurnDelay = 0;
+        }
+        return;
+    }
+    SetDirection(toward);
+    CGameObj* target = HasState(0) ? GetTarget() : nullptr;
+    if (!target) return;
+    const int32_t t = GetDir16(pos, {target->m_X, target->m_Y});
+    const int32_t w = GetDir16({m_X + static_cast<int32_t>(m_StepDelta[0] * 1000.0f),
+                                m_Y + static_cast<int32_t>(m_StepDelta[1] * 1000.0f)},
+                               pos);
+    const int32_t k = FoldDir(w - t, 16);
+    int32_t item = 1;
+    if (k >= 6) {
+        m_Backing = 0;
+        m_Facing = w;
+    } else if (k >= 3) {
+        m_Backing = 0;
+        m_Facing = (t + 8) % 16;
+        item = 2;
+    } else {
+        m_Backing = 1;
+        m_Facing = (w + 8) % 16;
+    }
+    const int32_t anim = m_pModelRow ? m_pModelRow->GetIntItem(10, item) : 0;
+    SetAnimIndex(m_Facing + (anim & 0xFFFF));
+}
+
+// ---- play once and jumps
+
+int CActor::StartJump() {
+    CMapGrid* grid = Grid();
+    if (!grid) return 0;
+    const CGamePoint own = GetCell();
+    CGamePoint target{m_MotionP1, m_MotionP2};
+    const int32_t wind = WindDirection();
+    if (wind >= 0) {
+        static const float kFactor[4] = {1.5f, 1.2f, 0.6f, 0.5f};
+        const int32_t k = FoldDir(GetDir8(target, own) - wind, 8);
+        target = PointAlongLine(own, target, kFactor[std::min(k, 3)]);
+    }
+    CGamePoint room = target;
+    if (!grid->FindNearestFree(&room, m_WalkClass, DistanceTrunc(target.x - own.x, target.y - own.y))) return 0;
+    int traceMode = 1;
+    if (m_Motion == kMotionJump) {
+        TakeAirborneClass(target.x, target.y);
+        traceMode = 4;
+    }
+    if (target.x == own.x && target.y == own.y) return 0;
+    CGamePoint landing;
+    const CMapCell* cell = grid->GetCell(target.x, target.y);
+    if (m_WalkClass > 10 && cell && CellAllowsWalkClass(cell, m_WalkClass) && cell->m_Occupant == kNoObj)
+        landing = target;
+    else
+        landing = TraceCellLine(own, target, m_MotionP3, 1, traceMode, m_WalkClass);
+    SetSpeed(m_Speed * 4);
+    EnterCell(landing.x, landing.y, 0);
+    PlanStepToCell(-1, -1, -1);
+    if (m_Motion == kMotionJump) SetJumpPhase(1);
+    return 1;
+}
+
+void CActor::SetJumpPhase(int phase) {
+    if (phase == 1) {
+        m_JumpHalfSteps = m_StepsLeft / 2;
+        SetHeightVelocity(14, m_Height + m_JumpHalfSteps * 14);
+        return;
+    }
+    // Landing: an airborne walker takes the class of the cell below.
+    if (m_WalkClass > 10) {
+        if (const CMapCell* cell = RecordedCell()) SetWalkClass(static_cast<uint8_t>(cell->GetMoveClass()));
+    }
+    m_JumpHalfSteps = 0;
+    SetHeightVelocity(14, 0);
+}
+
+void CActor::CheckJumpApex() {
+    if (m_StepsLeft == m_JumpHalfSteps) SetJumpPhase(0);
+}
+
+void CActor::TickPlayOnce() {
+    // Without a composed sprite there is no animation left to play.
+    if (IsStepDone() && (TestFlag(kFlagPlaying) || !m_pSprite)) SetMotion(kMotionStand, 1, 0, 0);
+}
+
+// ---- pushed, hit and return
+
+void CActor::PushedStep() {
+    if (m_StepDone && m_MotionP2 > 0) {
+        CGamePoint next = GetCell();
+        MoveDir8(next, m_MotionP1, 1);
+        if (!EnterCell(next.x, next.y, 0)) {
+            CMapGrid* grid = Grid();
+            const CMapCell* cell = grid ? grid->GetCell(next.x, next.y) : nullptr;
+            if (!(cell && cell->GetRole() && m_MotionP2 > 1)) {
+                SetMotion(kMotionStand, 0, 0, 0);
+                return;
+            }
+            // Over the role in the way.
+            MoveDir8(next, m_MotionP1, 1);
+            if (!EnterCell(next.x, next.y, 0)) {
+                SetMotion(kMotionStand, 0, 0, 0);
+                return;
+            }
+        }
+        PlanStepToCell(next.x, next.y, -1);
+        m_StepDone = 0;
+        --m_MotionP2;
+    }
+    if (DistanceTrunc(m_X - m_PushOrigin.x, m_Y - m_PushOrigin.y) >= m_PushLimit) {
+        m_StepDone = 1;
+        SetMotion(kMotionStand, 0, 0, 0);
+        return;
+    }
+    if (AdvanceStep()) m_StepDone = 1;
+    // A push whose cells ran out short of its distance ends too.
+    if (m_StepDone && m_MotionP2 <= 0) SetMotion(kMotionStand, 0, 0, 0);
+}
+
+void CActor::TickPushed() { PushedStep(); }
+
+void CActor::TickHitReaction() {
+    if (m_MotionP2 < m_MotionP3 / 2) {
+        SetHeightVelocity(20, 0);
+        m_MotionP3 = 0;
+    } else if (m_MotionP2 > m_MotionP3 - m_MotionP3 / 2) {
+        SetHeightVelocity(8, 80);
+    } else if (!(m_MotionP2 < 6 && (m_HeightVelocity < 0 || m_Height <= 0))) {
+        SetHeightVelocity(5, 0);
+    }
+    PushedStep();
+    // PLACEHOLDER: throwing the roles in the way (order 6 and posture 110)
+    // comes with the role orders and postures.
+}
+
+int CActor::StartReturn() {
+    m_PushDivisor = 1;
+    SetFlag(kFlagRunning, 1);
+    UpdateSpeed(0);
+    PlanStepToCell(m_MotionP1, m_MotionP2, -1);
+    FaceTo({m_MotionP1, m_MotionP2}, GetCell());
+    TickReturn();
+    return m_Motion == kMotionReturn ? 1 : 0;
+}
+
+void CActor::TickReturn() {
+    const CGamePoint centre = CellCentre(GetCell());
+    if (IsNotPastPoint({m_X, m_Y}, centre, GetFacing8())) {
+        CGamePoint next{m_X / 64, m_Y / 64};
+        MoveDir8(next, GetFacing8(), 1);
+        CMapGrid* grid = Grid();
+        const CMapCell* cell = grid ? grid->GetCell(next.x, next.y) : nullptr;
+        const uint16_t me = static_cast<uint16_t>(m_Handle & 0xFFFF);
+        if (cell && cell->m_Occupant != kNoObj && cell->m_Occupant != me) {
+            SetMotion(kMotionStand, 0, 0, 0);
+            return;
+        }
+        if (!IsStepDone() && !EnterCell(next.x, next.y, 0)) {
+            SetMotion(kMotionStand, 0, 0, 0);
+            m_MoveOk = 0;
+            return;
+        }
+    }
+    if (AdvanceStep()) SetMotion(kMotionStand, 0, 0, 0);
+}
+
 // ---- not built yet
 
-// PLACEHOLDER: 16-direction walking (straight-line shortcut to the goal,
-// hysteresis turns) is not built; such walkers stand.
-void CActor::TickWalk16() { SetMotion(kMotionStand, 1, 0, 0); }
-// PLACEHOLDER: turning of 16-direction walkers is not built.
-void CActor::UpdateWalkFacing() {}
-// PLACEHOLDER: jumps and play-once actions fail to start.
-int CActor::StartJump() { return 0; }
-// PLACEHOLDER: ends the play-once motion at once.
-void CActor::TickPlayOnce() { SetMotion(kMotionStand, 1, 0, 0); }
-// PLACEHOLDER: pushed and hit-reaction motions end at once.
-void CActor::TickPushed() { SetMotion(kMotionStand, 0, 0, 0); }
-void CActor::TickHitReaction() { SetMotion(kMotionStand, 0, 0, 0); }
-// PLACEHOLDER: return to the own cell fails to start.
-int CActor::StartReturn() { return 0; }
-void CActor::TickReturn() { SetMotion(kMotionStand, 0, 0, 0); }
 // PLACEHOLDER: arcs fail to start; circles end at once.
 int CActor::StartArc() { return 0; }
 void CActor::TickArc() { SetMotion(kMotionStand, 0, 0, 0); }

@@ -590,4 +590,74 @@ TEST_F(ActorTest, AWalkerWaitsForABlockingFriendAtMostThreeTimes) {
     EXPECT_GE(ticks, 3 * 15);
 }
 
+TEST_F(ActorTest, AJumpLandsOnTheTracedCellAndTakesItsClass) {
+    CProbeActor* a = Add(2, 4, 8);
+    Server();
+    // A wall on the way: the trace stops before it.
+    Cell(6, 4)->m_Walkable = 0;
+    a->SetMotion(kMotionPlayOnce, 8, 4, 10);
+    ASSERT_EQ(a->m_Motion, kMotionPlayOnce);
+    EXPECT_EQ(a->GetCell().x, 5);
+    EXPECT_EQ(a->m_Speed, 32) << "a jump moves at four times the speed";
+    int ticks = 0;
+    for (; ticks < 50 && a->m_Motion == kMotionPlayOnce; ++ticks) {
+        a->Update();
+        a->PostUpdate();
+    }
+    EXPECT_EQ(a->m_Motion, kMotionStand);
+    EXPECT_EQ(a->m_X, 5 * 64 + 32);
+    EXPECT_EQ(Occupant(5, 4), H(a));
+    EXPECT_EQ(Occupant(2, 4), kNoObj);
+
+    // Airborne onto terrain 12 (not walkable on foot): class 11 for the
+    // flight, the landing cell's class after.
+    CProbeActor* b = Add(2, 7, 8);
+    for (int x = 3; x <= 5; ++x) {
+        Cell(x, 7)->m_Terrain = 12;
+        Cell(x, 7)->m_Walkable = 0;
+    }
+    b->SetMotion(kMotionJump, 5, 7, 10);
+    ASSERT_EQ(b->m_Motion, kMotionJump);
+    EXPECT_EQ(b->m_WalkClass, 11);
+    int top = 0;
+    for (ticks = 0; ticks < 60 && b->m_Motion == kMotionJump; ++ticks) {
+        b->Tick();
+        b->Update();
+        b->PostUpdate();
+        top = std::max(top, b->m_Height);
+    }
+    EXPECT_EQ(b->m_Motion, kMotionStand);
+    EXPECT_GT(top, 0) << "it rose";
+    EXPECT_EQ(b->GetCell().x, 5);
+    EXPECT_EQ(b->m_WalkClass, 12) << "the class of the cell it landed on";
+    // Toward a cell that is not terrain 12 the flight keeps class 1.
+    CProbeActor* c = Add(2, 1, 8);
+    c->SetMotion(kMotionJump, 5, 1, 10);
+    EXPECT_EQ(c->m_WalkClass, 1);
+}
+
+TEST_F(ActorTest, APushedActorMovesItsCellsAndStops) {
+    CProbeActor* a = Add(2, 2, 8);
+    Server();
+    a->SetMotion(kMotionPushed, 7, 3, 16);
+    ASSERT_EQ(a->m_Motion, kMotionPushed);
+    EXPECT_EQ(a->m_Facing, 3) << "it faces the pusher";
+    EXPECT_EQ(a->m_Speed, 16);
+    EXPECT_EQ(a->m_PushLimit, 3 * 64);
+    int ticks = 0;
+    for (; ticks < 60 && a->m_Motion == kMotionPushed; ++ticks) {
+        a->Update();
+    }
+    EXPECT_EQ(a->m_Motion, kMotionStand);
+    EXPECT_EQ(a->GetCell().x, 5);
+    EXPECT_EQ(a->m_X, 5 * 64 + 32);
+    // A wall stops the push.
+    CProbeActor* b = Add(2, 6, 8);
+    Cell(5, 6)->m_Walkable = 0;
+    b->SetMotion(kMotionPushed, 7, 5, 0);
+    for (ticks = 0; ticks < 80 && b->m_Motion == kMotionPushed; ++ticks) b->Update();
+    EXPECT_EQ(b->m_Motion, kMotionStand);
+    EXPECT_EQ(b->GetCell().x, 4);
+}
+
 } // namespace

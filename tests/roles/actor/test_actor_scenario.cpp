@@ -126,43 +126,68 @@ std::vector<std::string> WallMap() {
     return m;
 }
 
-TEST_F(ActorScenarioTest, AWalkerGoesRoundAWallWithEightDirections) {
-    CActor* hero = StartOn(WallMap(), 8, 10);
-    ASSERT_NE(hero, nullptr);
-    ASSERT_EQ(hero->GetCell().x, 8);
-    ASSERT_EQ(hero->GetCell().y, 10);
-    hero->SetSpeed(16);
-    hero->SetPathCapacity(200);
-    SetGameTickCount(GetGameTickCount() + 100);
-    const size_t base = run.DecodedPackets().size();
-    hero->SetMotion(kMotionWalk, 8, 2, 1);
-    ASSERT_EQ(hero->m_Motion, kMotionWalk);
-    EXPECT_GT(hero->m_PathLength, 2);
-    const int ticks = TickUntilStanding(hero, 400);
-    EXPECT_LT(ticks, 400);
-    EXPECT_EQ(hero->m_Motion, kMotionStand);
-    // Within one cell of the goal, above the wall.
-    EXPECT_LE(std::abs(hero->GetCell().x - 8), 1);
-    EXPECT_LE(std::abs(hero->GetCell().y - 2), 1);
-    EXPECT_EQ(hero->m_X, hero->GetCell().x * 64 + 32);
-    const auto got = MotionAndCells(base);
-    ASSERT_FALSE(got.empty());
-    EXPECT_EQ(got.front(), Motion(hero, kMotionWalk));
-    // Every cell entered is passable and near the one before (a cut corner
-    // enters the point after next), and the walk passes the wall's end.
-    int lastX = 8, lastY = 10, passedEnd = 0;
-    for (const std::string& p : got) {
+// The cells a walker entered, from its cell packets.
+std::vector<CGamePoint> CellsOf(const std::vector<std::string>& packets, int* speed) {
+    std::vector<CGamePoint> out;
+    for (const std::string& p : packets) {
         int h, x, y, cx, cy, s;
         if (std::sscanf(p.c_str(), "cell h=%d x=%d y=%d cx=%d cy=%d speed=%d", &h, &x, &y, &cx, &cy, &s) != 6) continue;
-        EXPECT_LE(std::max(std::abs(cx - lastX), std::abs(cy - lastY)), 2) << p;
-        EXPECT_TRUE(g_CurMapGrid->GetCell(cx, cy)->AllowsWalkClass(1)) << p;
-        if (cy == 5) passedEnd = 1;
-        lastX = cx;
-        lastY = cy;
-        EXPECT_EQ(s, 16);
+        if (out.empty() || out.back().x != cx || out.back().y != cy) out.push_back({cx, cy});
+        *speed = s;
     }
-    EXPECT_TRUE(passedEnd);
-    EXPECT_EQ(got.back(), Motion(hero, kMotionStand));
+    return out;
+}
+
+TEST_F(ActorScenarioTest, AWalkerGoesRoundAWallWithEightAndSixteenDirections) {
+    for (int dirs : {8, 16}) {
+        SCOPED_TRACE(dirs);
+        CActor* hero = StartOn(WallMap(), 8, 10);
+        ASSERT_NE(hero, nullptr);
+        ASSERT_EQ(hero->GetCell().x, 8);
+        ASSERT_EQ(hero->GetCell().y, 10);
+        hero->m_DirCount = dirs;
+        hero->SetSpeed(16);
+        hero->SetPathCapacity(200);
+        SetGameTickCount(GetGameTickCount() + 100);
+        const size_t base = run.DecodedPackets().size();
+        hero->SetMotion(kMotionWalk, 8, 2, 1);
+        ASSERT_EQ(hero->m_Motion, kMotionWalk);
+        EXPECT_GT(hero->m_PathLength, 2);
+        const int ticks = TickUntilStanding(hero, 400);
+        EXPECT_LT(ticks, 400);
+        run.Tick(2);
+        ServerSide();
+        EXPECT_EQ(hero->m_Motion, kMotionStand);
+        // Within its approach range (1 cell) of the goal, above the wall.
+        EXPECT_LE(std::abs(hero->GetCell().x - 8), 1);
+        EXPECT_LE(std::abs(hero->GetCell().y - 2), 1);
+        EXPECT_LT(hero->GetCell().y, 5);
+        const auto got = MotionAndCells(base);
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(got.front(), Motion(hero, kMotionWalk));
+        EXPECT_EQ(got.back(), Motion(hero, kMotionStand));
+        int speed = 0;
+        const std::vector<CGamePoint> cells = CellsOf(got, &speed);
+        EXPECT_EQ(speed, 16);
+        std::string trail;
+        for (const CGamePoint& c : cells) trail += std::to_string(c.x) + "," + std::to_string(c.y) + " ";
+        // Every cell entered is passable and near the one before (a cut
+        // corner enters the point after next); the walk passes the wall's
+        // end at x 13.
+        CGamePoint last{8, 10};
+        int passedEnd = 0;
+        for (const CGamePoint& c : cells) {
+            EXPECT_LE(std::max(std::abs(c.x - last.x), std::abs(c.y - last.y)), 2) << trail;
+            EXPECT_TRUE(g_CurMapGrid->GetCell(c.x, c.y)->AllowsWalkClass(1)) << trail;
+            if (c.y == 5) passedEnd = c.x;
+            last = c;
+        }
+        EXPECT_EQ(passedEnd, 13) << trail;
+        // The exact cells, as the client learns them.
+        EXPECT_EQ(trail, dirs == 8 ? "9,8 8,7 8,6 9,6 10,6 11,6 12,6 13,5 12,4 11,3 10,2 9,2 "
+                                   : "8,9 9,8 8,7 8,6 9,6 10,6 11,6 12,6 13,5 12,4 11,4 11,3 10,3 9,3 ");
+        run.Reset();
+    }
 }
 
 } // namespace
