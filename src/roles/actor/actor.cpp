@@ -29,18 +29,18 @@ namespace {
 constexpr int kModelColWalkSpeed = 28;
 constexpr int kModelColFallsBack = 27;
 
-CPathSearch* g_ActorPathSearch = nullptr;
+// Deleted through its virtual destructor at exit.
+std::unique_ptr<CPathSearch> g_ActorPathSearch;
 
 } // namespace
 
 CPathSearch* ActorPathSearch() {
-    if (!g_ActorPathSearch) g_ActorPathSearch = CreatePathSearch();
-    return g_ActorPathSearch;
+    if (!g_ActorPathSearch) g_ActorPathSearch.reset(CreatePathSearch());
+    return g_ActorPathSearch.get();
 }
 
 void DeleteActorPathSearch() {
-    delete g_ActorPathSearch;
-    g_ActorPathSearch = nullptr;
+    g_ActorPathSearch.reset();
 }
 
 CActor::CActor() {

@@ -223,7 +223,7 @@ protected:
 };
 
 // The one path search engine of the process (CreatePathSearch), made on
-// first use; DeleteActorPathSearch frees it at exit.
+// first use and deleted at exit (or by DeleteActorPathSearch).
 class CPathSearch;
 CPathSearch* ActorPathSearch();
 void DeleteActorPathSearch();

@@ -1,9 +1,11 @@
 // The per-tick motion handlers: idle separation, pushes, knock-backs,
 // walking along a path and the path search call.
 #include <algorithm>
+#include <cmath>
 
 #include "roles/actor/actor.h"
 #include "roles/actor/actor_util.h"
+#include "core/constants.h"
 #include "core/txt_table.h"
 #include "world/map/line_walk.h"
 #include "world/map/map_grid.h"
@@ -515,10 +517,45 @@ void CActor::TickReturn() {
     if (AdvanceStep()) SetMotion(kMotionStand, 0, 0, 0);
 }
 
+// ---- circles
+
+namespace {
+// The angle of the centre as seen from (x, y), measured as atan2(dx, dy).
+float CentreAngle(int32_t cx, int32_t cy, int32_t x, int32_t y) {
+    const float dx = static_cast<float>(cx - x), dy = static_cast<float>(cy - y);
+    if (dx > 0.0f) return kPi2 / 2.0f - std::atan(dy / dx);
+    if (dx < 0.0f) return -std::atan(dy / dx) - kPi2 / 2.0f;
+    return dy < 1.0f ? -kPi2 : 0.0f;
+}
+} // namespace
+
+void CActor::StartCircle() {
+    m_StepsLeft = 28;
+    m_PathGoal = {m_MotionP1, m_MotionP2};
+    m_StepPos[0] = CentreAngle(m_MotionP1, m_MotionP2, m_X, m_Y);
+    m_StepPos[1] = 2.0f * kPi2 / 28.0f;
+}
+
+void CActor::TickCircle() {
+    if (!EnterCell(m_X / 64, m_Y / 64, 0)) {
+        SetMotion(kMotionStand, 0, 0, 0);
+        return;
+    }
+    m_StepPos[0] += m_StepPos[1];
+    const int32_t r = DistanceTrunc(m_X - m_PathGoal.x, m_Y - m_PathGoal.y);
+    const int32_t oldX = m_X, oldY = m_Y;
+    SetPixelPos(m_PathGoal.x + static_cast<int32_t>(std::cos(m_StepPos[0] + kPi2) * static_cast<float>(r)),
+                m_PathGoal.y + static_cast<int32_t>(std::sin(m_StepPos[0] + kPi2) * static_cast<float>(r)));
+    if (!EnterCell(m_X / 64, m_Y / 64, 0)) {
+        SetPixelPos(oldX, oldY);
+        SetMotion(kMotionStand, 0, 0, 0);
+        return;
+    }
+    if (--m_StepsLeft <= 0) SetMotion(kMotionStand, 0, 0, 0);
+}
+
 // ---- not built yet
 
-// PLACEHOLDER: arcs fail to start; circles end at once.
+// PLACEHOLDER: arcs (the dodge around a point) fail to start.
 int CActor::StartArc() { return 0; }
 void CActor::TickArc() { SetMotion(kMotionStand, 0, 0, 0); }
-void CActor::StartCircle() { m_StepsLeft = 0; }
-void CActor::TickCircle() { SetMotion(kMotionStand, 0, 0, 0); }

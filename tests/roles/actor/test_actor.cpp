@@ -2,6 +2,7 @@
 // facing, speed, state bytes, the path buffer and the motion rules.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -658,6 +659,67 @@ TEST_F(ActorTest, APushedActorMovesItsCellsAndStops) {
     for (ticks = 0; ticks < 80 && b->m_Motion == kMotionPushed; ++ticks) b->Update();
     EXPECT_EQ(b->m_Motion, kMotionStand);
     EXPECT_EQ(b->GetCell().x, 4);
+}
+
+TEST_F(ActorTest, ACircleKeepsItsDistanceAndEndsAfterASecond) {
+    CProbeActor* a = Add(5, 3, 8);
+    Server();
+    const CGamePoint centre{5 * 64 + 32, 5 * 64 + 32};
+    a->SetMotion(kMotionCircle, centre.x, centre.y, 0);
+    ASSERT_EQ(a->m_Motion, kMotionCircle);
+    EXPECT_EQ(a->m_StepsLeft, 28);
+    int ticks = 0, sides = 0;
+    for (; ticks < 40 && a->m_Motion == kMotionCircle; ++ticks) {
+        a->Update();
+        const double d = std::hypot(a->m_X - centre.x, a->m_Y - centre.y);
+        // The radius is the truncated distance of the tick before, each
+        // coordinate truncated again: it may shrink, by under 2 a tick.
+        EXPECT_LE(d, 128.5);
+        EXPECT_GE(d, 128.0 - 2.0 * (ticks + 1));
+        EXPECT_EQ(Occupant(a->m_X / 64, a->m_Y / 64), H(a));
+        if (a->m_X > centre.x + 80) sides |= 1;
+        if (a->m_X < centre.x - 80) sides |= 2;
+        if (a->m_Y > centre.y + 80) sides |= 4;
+        if (a->m_Y < centre.y - 80) sides |= 8;
+    }
+    EXPECT_EQ(ticks, 28);
+    EXPECT_EQ(sides, 15) << "once round the centre";
+    EXPECT_EQ(a->m_Motion, kMotionStand);
+}
+
+TEST_F(ActorTest, ReturningToTheOwnCellWalksBackAndStands) {
+    CProbeActor* a = Add(4, 4, 8);
+    Server();
+    a->SetPixelPos(4 * 64 + 32 - 40, 4 * 64 + 32);  // pushed 40 pixels west
+    a->SetMotion(kMotionReturn, 4, 4, 0);
+    ASSERT_EQ(a->m_Motion, kMotionReturn);
+    EXPECT_EQ(a->m_PushDivisor, 1);
+    EXPECT_EQ(a->TestFlag(0x10000), 1) << "running";
+    int ticks = 0;
+    for (; ticks < 20 && a->m_Motion == kMotionReturn; ++ticks) a->Update();
+    EXPECT_EQ(a->m_Motion, kMotionStand);
+    EXPECT_EQ(a->m_X, 4 * 64 + 32);
+    EXPECT_EQ(a->m_PushDivisor, 5);
+    EXPECT_EQ(a->TestFlag(0x10000), 0);
+}
+
+TEST_F(ActorTest, OverlappingStandingBodiesAreSeparated) {
+    CProbeActor* a = Add(4, 4, 8);
+    CProbeActor* b = Add(5, 4, 8);
+    Server();
+    a->SetRadius(48);
+    b->SetRadius(48);
+    a->SetMotion(kMotionStand, 1, 0, 0);
+    b->SetMotion(kMotionStand, 1, 0, 0);
+    // 64 apart with radii 96 in all: 32 too close; a is pushed by 32 / 5.
+    a->Update();
+    EXPECT_EQ(a->m_X, 4 * 64 + 32 - 6);
+    EXPECT_EQ(a->m_Y, 4 * 64 + 32);
+    // Against a returning neighbour the push is at least its speed.
+    b->m_Motion = kMotionReturn;
+    b->m_Speed = 20;
+    a->Update();
+    EXPECT_EQ(a->m_X, 4 * 64 + 32 - 26) << "pushed by the returning neighbour's speed, 20";
 }
 
 } // namespace
