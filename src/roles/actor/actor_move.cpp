@@ -554,8 +554,62 @@ void CActor::TickCircle() {
     if (--m_StepsLeft <= 0) SetMotion(kMotionStand, 0, 0, 0);
 }
 
-// ---- not built yet
+// ---- arcs
 
-// PLACEHOLDER: arcs (the dodge around a point) fail to start.
-int CActor::StartArc() { return 0; }
-void CActor::TickArc() { SetMotion(kMotionStand, 0, 0, 0); }
+int CActor::StartArc() {
+    CMapGrid* grid = Grid();
+    if (!grid) return 0;
+    const CGamePoint own = GetCell();
+    const float angle = CentreAngle(m_MotionP1, m_MotionP2, m_X, m_Y);
+    auto freeCell = [&](const CGamePoint& c) {
+        const CMapCell* cell = grid->GetCell(c.x, c.y);
+        return cell && CellAllowsWalkClass(cell, m_WalkClass) && cell->m_Occupant == kNoObj;
+    };
+    auto passable = [&](const CGamePoint& c) { return CellAllowsWalkClass(grid->GetCell(c.x, c.y), m_WalkClass); };
+    // One sector to a side with room beyond it: a wide arc; two sectors: a short one.
+    CGamePoint chosen{-1, -1};
+    float change = 0.0f;
+    for (int wide = 1; wide >= 0 && chosen.x < 0; --wide) {
+        for (int side : {-1, 1}) {
+            const int32_t dir = ((m_MotionP3 + side * (wide ? 1 : 2)) % 8 + 8) % 8;
+            CGamePoint c = own;
+            MoveDir8(c, dir, 1);
+            CGamePoint outer = c;
+            MoveDir8(outer, dir, 1);
+            if (!freeCell(c) || (wide && !passable(outer))) continue;
+            chosen = c;
+            change = static_cast<float>(side) * kPi2 * (wide ? 0.75f : 0.5f);
+            break;
+        }
+    }
+    if (chosen.x < 0) return 0;
+    const CGamePoint centre = CellCentre(chosen);
+    m_StepsLeft = std::max(8, DistanceTrunc(centre.x - m_X, centre.y - m_Y) / 16);
+    m_StepPos[0] = angle;
+    m_StepPos[1] = change / static_cast<float>(m_StepsLeft);
+    m_MotionP3 = DistanceTrunc(m_MotionP1 - m_X, m_MotionP2 - m_Y);
+    if (CGameObj* target = GetTarget()) {
+        const CActor* t = ActorOf(target);
+        m_MotionP3 = m_Radius + (t ? t->m_Radius : 0);
+    }
+    EnterCell(chosen.x, chosen.y, 0);
+    SetState(102, 1);
+    return 1;
+}
+
+void CActor::TickArc() {
+    m_StepPos[0] += m_StepPos[1];
+    const int32_t e = DistanceTrunc(m_X - m_MotionP1, m_Y - m_MotionP2) - m_MotionP3;
+    int32_t& r = m_MotionP3;
+    if (e < 0) r += 1;
+    else if (e < 32) r -= 1;
+    else if (e < 64) r -= 2;
+    else if (e < 96) r -= 3;
+    else r -= 4;
+    const CGamePoint next{m_MotionP1 + static_cast<int32_t>(std::cos(m_StepPos[0] + kPi2) * static_cast<float>(r)),
+                          m_MotionP2 + static_cast<int32_t>(std::sin(m_StepPos[0] + kPi2) * static_cast<float>(r))};
+    FaceTo(next, {m_X, m_Y});
+    if (--m_StepsLeft == 4) SetState(102, 0);
+    SetPixelPos(next.x, next.y);
+    if (m_StepsLeft <= 0) SetMotion(kMotionStand, 0, 0, 0);
+}

@@ -722,4 +722,32 @@ TEST_F(ActorTest, OverlappingStandingBodiesAreSeparated) {
     EXPECT_EQ(a->m_X, 4 * 64 + 32 - 26) << "pushed by the returning neighbour's speed, 20";
 }
 
+TEST_F(ActorTest, AnArcDodgesToASideCell) {
+    CProbeActor* a = Add(5, 5, 8);
+    CProbeActor* foe = Add(5, 3, 8);
+    Server();
+    a->m_TargetHandle = foe->m_Handle;
+    a->SetRadius(20);
+    foe->SetRadius(30);
+    // Side direction 7 (east): the cell one sector before it, south-east
+    // (6), first.
+    a->SetMotion(kMotionArc, foe->m_X, foe->m_Y, 7);
+    ASSERT_EQ(a->m_Motion, kMotionArc);
+    EXPECT_EQ(a->GetCell().x, 6);
+    EXPECT_EQ(a->GetCell().y, 6);
+    EXPECT_EQ(a->HasState(102), 1);
+    EXPECT_EQ(a->m_MotionP3, 50) << "the two bodies' radii";
+    int ticks = 0;
+    for (; ticks < 40 && a->m_Motion == kMotionArc; ++ticks) a->Update();
+    EXPECT_EQ(a->m_Motion, kMotionStand);
+    EXPECT_EQ(ticks, 8);
+    EXPECT_EQ(a->HasState(102), 0);
+    // With every cell around taken the dodge fails and the actor stands.
+    CProbeActor* b = Add(2, 8, 8);
+    for (int d = 0; d < 8; ++d) Cell(2 + kDir8Step[d].x, 8 + kDir8Step[d].y)->m_Walkable = 0;
+    b->SetMotion(kMotionArc, foe->m_X, foe->m_Y, 7);
+    EXPECT_EQ(b->m_Motion, kMotionStand);
+    EXPECT_EQ(b->m_MoveOk, 0u);
+}
+
 } // namespace
