@@ -31,7 +31,7 @@ public:
     void Die(int32_t mode, int32_t flag);
     void CancelQueuedOrder() { m_QueuedOrder = 0; }
     // Slot 23: kept as the last order.
-    virtual void Order(int32_t command, uint32_t a, uint32_t b, uint32_t c, int flag1, int flag2);
+    void Order(int32_t command, uint32_t a, uint32_t b, uint32_t c, int flag1, int flag2) override;
 
     int32_t m_Dead = 0;
     int32_t m_DeathMode = 0;

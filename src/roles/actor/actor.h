@@ -69,6 +69,10 @@ public:
     virtual int FindPath();                                       // 22
     // The mount of a role (none here; roles fill it).
     virtual int HasMount() const { return 0; }
+    // The role's order operation (slot 23) and its posture; an actor takes
+    // no orders and keeps its posture.
+    virtual void Order(int32_t, uint32_t, uint32_t, uint32_t, int, int) {}
+    virtual void SetPosture(int32_t) {}
 
     // ---- motions
     void SetMotion(int32_t motion, int32_t p1, int32_t p2, int32_t p3);

@@ -482,8 +482,20 @@ void CActor::TickHitReaction() {
         SetHeightVelocity(5, 0);
     }
     PushedStep();
-    // PLACEHOLDER: throwing the roles in the way (order 6 and posture 110)
-    // comes with the role orders and postures.
+    if (m_Motion != kMotionHitReaction || !m_StepDone || m_MotionP2 <= 1) return;
+    // Roles in the way are thrown aside, turned one sector toward the
+    // throw when they stand at its edge.
+    for (CGameObj* o = FindFirstRoleNear(m_X, m_Y, 192); o; o = FindNextRoleNear()) {
+        CActor* other = ActorOf(o);
+        if (!other || other == this || other->m_Handle == m_ExcludeHandle || other->IsUntargetable()) continue;
+        if (!other->m_pModelRow || !other->m_pModelRow->HasValue(27)) continue;
+        int32_t dir = GetDir8({other->m_X, other->m_Y}, {m_X, m_Y});
+        const int32_t k = FoldDir(dir - m_MotionP1, 8);
+        if (k > 2) continue;
+        if (k == 2) dir = ((dir - m_MotionP1 + 8) % 8 <= 4) ? (dir + 7) % 8 : (dir + 1) % 8;
+        other->Order(6, static_cast<uint32_t>(dir), static_cast<uint32_t>(m_MotionP2 / 2), 10, 0, 0);
+        other->SetPosture(110);
+    }
 }
 
 int CActor::StartReturn() {

@@ -29,8 +29,16 @@ public:
     void SetAnimIndex(int32_t i) override { anims.push_back(i); }
     int TestFlag(uint32_t mask) const override { return (flags & mask) ? 1 : 0; }
     void SetFlag(uint32_t mask, int on) override { flags = on ? (flags | mask) : (flags & ~mask); }
+    int IsUntargetable() override { return untargetable; }
+    void Order(int32_t command, uint32_t a, uint32_t b, uint32_t c, int, int) override {
+        orders.push_back({command, static_cast<int32_t>(a), static_cast<int32_t>(b), static_cast<int32_t>(c)});
+    }
+    void SetPosture(int32_t p) override { posture = p; }
     std::vector<int32_t> anims;
     uint32_t flags = 0;
+    int untargetable = 1;
+    std::vector<std::vector<int32_t>> orders;
+    int32_t posture = 0;
 };
 
 class ActorTest : public vtest::TempDirTest {
@@ -748,6 +756,48 @@ TEST_F(ActorTest, AnArcDodgesToASideCell) {
     b->SetMotion(kMotionArc, foe->m_X, foe->m_Y, 7);
     EXPECT_EQ(b->m_Motion, kMotionStand);
     EXPECT_EQ(b->m_MoveOk, 0u);
+}
+
+TEST_F(ActorTest, AHitReactionThrowsTheRolesInItsWay) {
+    std::vector<std::string> head(30, "c"), thrown(30, "1"), statue(30, "1");
+    thrown[1] = "1";
+    statue[1] = "2";
+    statue[27] = "";  // no column 27: cannot be thrown
+    ASSERT_TRUE(datagen::WriteTable(Dir() + "Role.txt", {head, thrown, statue}));
+    CTxtTable table;
+    ASSERT_EQ(table.Load("Role.txt", 1, 1, 1), 1);
+    CProbeActor* a = Add(2, 5, 8);
+    CProbeActor* ahead = Add(4, 5);   // east, the throw's direction
+    CProbeActor* edge = Add(3, 3);    // north of the first step: two sectors off east
+    CProbeActor* behind = Add(0, 5);  // west
+    CProbeActor* stone = Add(3, 7);   // south-east, no column 27
+    CProbeActor* attacker = Add(3, 4);
+    for (CProbeActor* r : {ahead, edge, behind, stone, attacker}) {
+        r->untargetable = 0;
+        r->m_pModelRow = table.GetRow(r == stone ? 2 : 1);
+    }
+    Server();
+    a->m_ExcludeHandle = attacker->m_Handle;
+    a->SetMotion(kMotionHitReaction, 7, 4, 16);
+    ASSERT_EQ(a->m_Motion, kMotionHitReaction);
+    EXPECT_EQ(a->m_MotionP3, 4) << "p3 takes the distance";
+    int top = 0;
+    for (int i = 0; i < 40 && a->m_Motion == kMotionHitReaction; ++i) {
+        a->Tick();
+        a->Update();
+        top = std::max(top, a->m_Height);
+    }
+    // Thrown at the end of the first step (3 cells left: strength 3 / 2).
+    ASSERT_FALSE(ahead->orders.empty());
+    EXPECT_EQ(ahead->orders[0], (std::vector<int32_t>{6, 7, 1, 10}));
+    EXPECT_EQ(ahead->posture, 110);
+    ASSERT_FALSE(edge->orders.empty());
+    EXPECT_EQ(edge->orders[0][1], 0) << "turned one sector toward the throw";
+    EXPECT_TRUE(behind->orders.empty());
+    EXPECT_TRUE(stone->orders.empty());
+    EXPECT_TRUE(attacker->orders.empty()) << "the attacker is left alone";
+    EXPECT_GT(top, 0) << "thrown up";
+    EXPECT_EQ(a->m_Motion, kMotionStand);
 }
 
 } // namespace
