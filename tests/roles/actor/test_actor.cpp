@@ -800,4 +800,21 @@ TEST_F(ActorTest, AHitReactionThrowsTheRolesInItsWay) {
     EXPECT_EQ(a->m_Motion, kMotionStand);
 }
 
+TEST_F(ActorTest, WindStretchesOrShortensAJump) {
+    Server();
+    m_Scene->m_Weather.SetWeather(9, 100);  // wind direction 3 (west)
+    struct Case {
+        int from, to, landed;
+    } cases[] = {{8, 4, 2},   // with the wind (west): x 1.5
+                 {2, 6, 4}};  // against it: x 0.5
+    int row = 1;
+    for (const Case& c : cases) {
+        CProbeActor* a = Add(c.from, row, 8);
+        a->SetMotion(kMotionPlayOnce, c.to, row, 10);
+        ASSERT_EQ(a->m_Motion, kMotionPlayOnce);
+        EXPECT_EQ(a->GetCell().x, c.landed) << c.from << " -> " << c.to;
+        row += 2;
+    }
+}
+
 } // namespace
