@@ -1,6 +1,7 @@
 #include "roles/actor/actor.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include <cmath>
 #include <cstdlib>
@@ -316,6 +317,32 @@ int CActor::AdvanceStep() {
     SetPixelPos(static_cast<int32_t>(m_StepPos[0]), static_cast<int32_t>(m_StepPos[1]));
     --m_StepsLeft;
     return m_StepsLeft < 1 ? 1 : 0;
+}
+
+void CActor::PlanSecondaryStep(int32_t x, int32_t y, int32_t speed, int32_t tag) {
+    const int32_t steps = m_StepsLeft, step = m_Step;
+    const CGamePoint target = m_StepTarget;
+    const float pos[2] = {m_StepPos[0], m_StepPos[1]}, delta[2] = {m_StepDelta[0], m_StepDelta[1]};
+    m_StepsLeft = 0;
+    const int planned = PlanStep(x, y, speed) == 0;
+    m_SecondaryStep[0] = tag;
+    m_SecondaryStep[1] = planned ? m_StepsLeft : 0;
+    std::memcpy(&m_SecondaryStep[2], &m_StepDelta[0], sizeof(float));
+    std::memcpy(&m_SecondaryStep[3], &m_StepDelta[1], sizeof(float));
+    if (!planned) m_SecondaryStep[2] = m_SecondaryStep[3] = 0;
+    m_StepsLeft = steps;
+    m_Step = step;
+    m_StepTarget = target;
+    m_StepPos[0] = pos[0];
+    m_StepPos[1] = pos[1];
+    m_StepDelta[0] = delta[0];
+    m_StepDelta[1] = delta[1];
+}
+
+void CActor::PlanPushStep(int32_t count, int32_t speed, int32_t dir, int32_t tag) {
+    CGamePoint p{m_X, m_Y};
+    MoveDir8(p, dir, count * speed);
+    PlanSecondaryStep(p.x, p.y, speed, tag);
 }
 
 // ---- height

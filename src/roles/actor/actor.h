@@ -104,6 +104,10 @@ public:
     int PlanStepToCell(int32_t cx, int32_t cy, int32_t speed);
     int IsStepDone() const { return m_StepsLeft < 1; }
     int AdvanceStep();
+    // A step planned aside: {tag, steps, dx bits, dy bits} in
+    // secondaryStep; the running step is left as it is.
+    void PlanSecondaryStep(int32_t x, int32_t y, int32_t speed, int32_t tag);
+    void PlanPushStep(int32_t count, int32_t speed, int32_t dir, int32_t tag);
     void SetSpeed(int32_t v);
     void SetRadius(int32_t r) { m_Radius = r; }
     void ClearStates();

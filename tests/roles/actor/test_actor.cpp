@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -434,6 +435,17 @@ TEST_F(ActorTest, AStepAdvancesToItsPoint) {
     EXPECT_EQ(a->m_X, 96 + 64);
     EXPECT_EQ(a->m_Y, 96);
     EXPECT_EQ(a->AdvanceStep(), 1) << "no step running";
+
+    // A secondary step is planned aside; the running one goes on.
+    ASSERT_EQ(a->PlanStep(a->m_X + 64, a->m_Y, 8), 0);
+    a->PlanPushStep(4, 8, 5, 77);  // 32 pixels south at 8
+    EXPECT_EQ(a->m_SecondaryStep[0], 77);
+    EXPECT_EQ(a->m_SecondaryStep[1], 4);
+    float dy = 0.0f;
+    std::memcpy(&dy, &a->m_SecondaryStep[3], sizeof dy);
+    EXPECT_EQ(dy, 8.0f);
+    EXPECT_EQ(a->m_StepsLeft, 8);
+    EXPECT_EQ(a->m_StepDelta[0], 8.0f);
 }
 
 TEST_F(ActorTest, PushesKeepClearOfBlockedCellsButNotOfTheGridEdge) {
