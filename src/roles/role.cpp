@@ -14,7 +14,6 @@
 
 namespace {
 constexpr int32_t kViewStep = 128;
-constexpr int32_t kFreeCellRings = 6;
 
 CRole* AsRole(CGameObj* obj) { return dynamic_cast<CRole*>(obj); }
 const CRole* AsRole(const CGameObj* obj) { return dynamic_cast<const CRole*>(obj); }
@@ -27,7 +26,7 @@ CRole::~CRole() { LeaveCell(); }
 int CRole::Init(CObjDesc* desc) {
     if (!desc) return 0;
     if (!CMapObj::Init(desc)) return 0;
-    EnterCell(0);
+    EnterCell(m_X / 64, m_Y / 64, 0);
     m_LastViewX = m_X;
     m_LastViewY = m_Y;
     if (g_CurScene) g_CurScene->UpdateViews(m_Handle);
@@ -35,58 +34,20 @@ int CRole::Init(CObjDesc* desc) {
 }
 
 int CRole::InitModel(const void* model) {
-    m_pRow = static_cast<const CTxtRow*>(model);
+    m_pModelRow = static_cast<const CTxtRow*>(model);
     return 1;
 }
 
-int CRole::Tick() { return 1; }
+void CRole::RoleUpdate() {
+    if (m_Removed) return;
+    Update();
+    PostUpdate();
+}
 
 int CRole::Remove() {
     LeaveCell();
     if (g_CurScene) g_CurScene->UntrackAll(m_Handle);
     return CMapObj::Remove();
-}
-
-void CRole::LeaveCell() {
-    CMapGrid* grid = m_pGrid ? m_pGrid : g_CurMapGrid;
-    if (grid && m_CellX >= 0) {
-        CMapCell* cell = grid->GetCell(m_CellX, m_CellY);
-        if (cell && cell->m_Occupant == static_cast<uint16_t>(m_Handle & 0xFFFF)) cell->m_Occupant = kNoObj;
-    }
-    m_CellX = m_CellY = -1;
-}
-
-void CRole::EnterCell(int) {
-    LeaveCell();
-    CMapGrid* grid = m_pGrid ? m_pGrid : g_CurMapGrid;
-    const int32_t cx = m_X / 64, cy = m_Y / 64;
-    if (m_pDesc) {
-        m_pDesc->m_X = cx;
-        m_pDesc->m_Y = cy;
-    }
-    CMapCell* cell = grid ? grid->GetCell(cx, cy) : nullptr;
-    if (!cell) return;
-    cell->m_Occupant = static_cast<uint16_t>(m_Handle & 0xFFFF);
-    m_CellX = cx;
-    m_CellY = cy;
-}
-
-int CRole::PlaceNear(int32_t x, int32_t y, int32_t) {
-    CMapGrid* grid = m_pGrid ? m_pGrid : g_CurMapGrid;
-    if (!grid) return 0;
-    if (grid->Width() <= 0 || grid->Height() <= 0) return 0;
-    LeaveCell();
-    // A point off the map is taken to its nearest edge cell.
-    CGamePoint cell{std::clamp(x, 0, grid->Width() - 1), std::clamp(y, 0, grid->Height() - 1)};
-    if (!grid->FindNearestFree(&cell, 1, kFreeCellRings)) {
-        EnterCell(0);
-        return 0;
-    }
-    m_X = cell.x * 64 + 32;
-    m_Y = cell.y * 64 + 32;
-    EnterCell(0);
-    NotifyViewsIfMoved();
-    return 1;
 }
 
 void CRole::NotifyViewsIfMoved() {
@@ -126,10 +87,13 @@ void InstallRoleHooks() {
     };
     g_WorldHooks.getRoleModelRow = [](const CGameObj* role) -> const CTxtRow* {
         const CRole* r = AsRole(role);
-        return r ? r->m_pRow : nullptr;
+        return r ? r->m_pModelRow : nullptr;
     };
     g_WorldHooks.roleEnterCell = [](CGameObj* role, int mode) {
-        if (CRole* r = AsRole(role)) r->EnterCell(mode);
+        if (CRole* r = AsRole(role)) r->EnterCell(r->m_X / 64, r->m_Y / 64, mode);
+    };
+    g_WorldHooks.roleUpdate = [](CGameObj* role) {
+        if (CRole* r = AsRole(role)) r->RoleUpdate();
     };
     g_WorldHooks.isRoleDead = [](const CGameObj* role) {
         const CRole* r = AsRole(role);
@@ -139,14 +103,41 @@ void InstallRoleHooks() {
         const CRole* r = AsRole(role);
         return r ? r->m_Camp : 0;
     };
-    g_WorldHooks.getRoleDirCount = [](const CGameObj*) { return 8; };
+    g_WorldHooks.getRoleDirCount = [](const CGameObj* role) {
+        const CRole* r = AsRole(role);
+        return r ? r->m_DirCount : 8;
+    };
+    g_WorldHooks.getBodyRadius = [](const CGameObj* role) {
+        const CRole* r = AsRole(role);
+        return r ? r->m_Radius : 0;
+    };
+    g_WorldHooks.faceTo = [](CGameObj* role, CGameObj* other) {
+        CRole* r = AsRole(role);
+        if (r && other) r->FaceTo({other->m_X, other->m_Y}, {r->m_X, r->m_Y});
+    };
+    g_WorldHooks.getRoleSpeed = [](const CGameObj* role) {
+        const CRole* r = AsRole(role);
+        return r ? r->m_Speed : 0;
+    };
+    g_WorldHooks.getRoleMotion = [](const CGameObj* role) {
+        const CRole* r = AsRole(role);
+        return r ? r->m_Motion : 0;
+    };
+    g_WorldHooks.getRoleHeight = [](const CGameObj* role) {
+        const CRole* r = AsRole(role);
+        return r ? r->m_Height : 0;
+    };
 
     g_SceneHooks.placeNear = [](CGameObj* role, int32_t x, int32_t y, int32_t radius) {
         CRole* r = AsRole(role);
-        return r ? r->PlaceNear(x, y, radius) : 0;
+        if (!r) return 0;
+        const int placed = r->PlaceNear(x, y, radius);
+        if (placed) r->NotifyViewsIfMoved();
+        return placed;
     };
+    // Scenes give 0-7 (portals, placements).
     g_SceneHooks.setDirection = [](CGameObj* role, int32_t dir) {
-        if (CRole* r = AsRole(role)) r->SetDirection(dir);
+        if (CRole* r = AsRole(role)) r->SetDirection8(dir & 7);
     };
     g_SceneHooks.die = [](CGameObj* role, int32_t mode, int32_t flag) {
         if (CRole* r = AsRole(role)) r->Die(mode, flag);

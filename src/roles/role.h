@@ -1,16 +1,16 @@
 #pragma once
-// The role classes with the least behaviour a running world needs: a role
-// takes its map cell, stands, can be placed near a cell, turned, given
-// orders (kept, not carried out) and killed, which takes it off the map.
-// PLACEHOLDER behaviour until motion, combat and AI are built; the calls
-// the world and the scenes make stay.
+// The role classes with the least behaviour a running world needs: on the
+// actor's cells, placement, facing and motions a role can be given orders
+// (kept, not carried out) and killed, which takes it off the map.
+// PLACEHOLDER behaviour until combat and AI are built; the calls the world
+// and the scenes make stay.
 #include <cstdint>
 
-#include "world/objects/game_obj.h"
+#include "roles/actor/actor.h"
 
 class CTxtRow;
 
-class CRole : public CMapObj {
+class CRole : public CActor {
 public:
     CRole();
     ~CRole() override;
@@ -19,39 +19,28 @@ public:
     int Init(CObjDesc* desc) override;
     // Keeps the "Role.txt" row.
     int InitModel(const void* model) override;
-    int Tick() override;
+    // The role's per-frame update: the actor's motion (slots 11 and 12).
+    // PLACEHOLDER: states, regeneration and AI come with the role's update.
+    void RoleUpdate();
     // Leaves its cell and every client view, then is removed.
     int Remove() override;
 
-    // CActor::EnterCell: marks the role on the cell of its position.
-    void EnterCell(int mode);
-    // The cell (x, y) or the nearest free one within 6 rings; 0 when none.
-    int PlaceNear(int32_t x, int32_t y, int32_t radius);
-    void SetDirection(int32_t dir) { m_Dir = dir & 7; }
+    // The scene's client views learn of a move of 128 or more on an axis.
+    void NotifyViewsIfMoved();
     // Skipped for a removed or dead role.
     void Die(int32_t mode, int32_t flag);
     void CancelQueuedOrder() { m_QueuedOrder = 0; }
     // Slot 23: kept as the last order.
-    virtual void Order(int32_t command, uint32_t a, uint32_t b, uint32_t c, int flag1, int flag2);
+    void Order(int32_t command, uint32_t a, uint32_t b, uint32_t c, int flag1, int flag2) override;
 
-    const CTxtRow* m_pRow = nullptr;
-    int32_t m_Camp = 0;
-    int32_t m_Dir = 0;
     int32_t m_Dead = 0;
     int32_t m_DeathMode = 0;
-    int32_t m_CellX = -1;  // the cell marked, -1 none
-    int32_t m_CellY = -1;
     int32_t m_LastViewX = 0;  // where the client views last learned of it
     int32_t m_LastViewY = 0;
     int32_t m_QueuedOrder = 0;
     int32_t m_OrderCount = 0;
     int32_t m_LastCommand = -1;
     uint32_t m_LastOrder[3] = {};
-
-private:
-    void LeaveCell();
-    // The scene's client views learn of a move of 128 or more on an axis.
-    void NotifyViewsIfMoved();
 };
 
 // Object kind 40: every role but the player's character.

@@ -89,7 +89,7 @@ TEST_F(RoleTest, PlaceNearTurnDieAndOrders) {
     EXPECT_EQ(hero->m_Y / 64, 5);
 
     g_SceneHooks.setDirection(hero, 9);
-    EXPECT_EQ(static_cast<CRole*>(hero)->m_Dir, 1);
+    EXPECT_EQ(static_cast<CRole*>(hero)->m_Facing, 1);
 
     static_cast<CRole*>(guard)->m_QueuedOrder = 3;
     g_SceneHooks.order(guard, 7, 1, 2, 3);

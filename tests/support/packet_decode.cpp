@@ -61,7 +61,11 @@ std::string DecodePacket(const std::vector<uint8_t>& b) {
     case 2: return Fmt("remove h=%u", U16(b, 1));
     case 3:
         if (b[3] == 1) return Fmt("objtext h=%u", U16(b, 1));
+        if (b[3] == 52) return Fmt("motion h=%u m=%u", U16(b, 1), b[4]);
         return Fmt("role h=%u sub=%u ...", U16(b, 1), b[3]);
+    case 4:
+        return Fmt("cell h=%u x=%u y=%u cx=%u cy=%u speed=%u", U16(b, 1), U16(b, 3), U16(b, 5), U16(b, 7), U16(b, 9),
+                   b[11]);
     case 7: return Fmt("objstate h=%u state=%u", U16(b, 1), b[3]);
     case 8: return Fmt("magic id=%u x=%u y=%u", U16(b, 1), U16(b, 3), U16(b, 5));
     case 11: return Fmt("clock y=%u m=%u d=%u h=%u t=%u", U16(b, 1), b[3], b[4], b[5], U16(b, 6));
