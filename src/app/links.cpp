@@ -11,6 +11,7 @@
 #include "host/game_host.h"
 #include "platform/display.h"
 #include "platform/fs.h"
+#include "roles/save_mgr.h"
 
 namespace {
 int SaveRunningGameImpl() {
@@ -105,25 +106,14 @@ int LoadSavedGame(const std::string&) {
 
 // ---------------------------------------------------------------- save manager
 
-SaveMgrState g_SaveMgrState;
-
 int SaveGameExists(const char* name) {
     const std::string path = std::string(GetProgramDirectory()) + "Save\\" + (name ? name : "") + ".sav";
     return plat::PathExists(path) && !plat::IsDirectory(path) ? 1 : 0;
 }
 
-int SaveSetMonthDay(int month, int day) {
-    if (month < 1 || month > 12 || day < 1 || day > 31) return 0;
-    int limit = 32;
-    if (month == 2) limit = 30;
-    else if (month == 4 || month == 6 || month == 9 || month == 11) limit = 31;
-    if (day >= limit) return 0;
-    g_SaveMgrState.birthMonth = month;
-    g_SaveMgrState.birthDay = day;
-    return 1;
-}
+int SaveSetMonthDay(int month, int day) { return g_SaveMgr.SetMonthDay(month, day); }
 
 void SaveSetNewGame(const char* name, int difficulty) {
-    g_SaveMgrState.saveName = name ? name : "";
-    g_SaveMgrState.difficulty = difficulty;
+    g_SaveMgr.m_SaveName = name ? name : "";
+    g_SaveMgr.m_Difficulty = difficulty;
 }

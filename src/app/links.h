@@ -48,19 +48,11 @@ void RunSceneBlackTriggers();
 extern int (*g_SaveRunningGame)();
 // Loads the named save and starts the game host with it; 0 on failure.
 int LoadSavedGame(const std::string& name);
-// The save manager's part of a new game. PLACEHOLDER until save games land:
-// the summary file is only looked for, and name, birthday and difficulty
-// are kept here.
+// The save manager's part of a new game (g_SaveMgr, roles/save_mgr.h).
+// PLACEHOLDER until save games land: the summary file is only looked for.
 // A summary "Save\<name>.sav" exists in the program folder.
 int SaveGameExists(const char* name);
 // 1 and stored for a valid birthday (29 February in every year), else 0
 // with nothing stored.
 int SaveSetMonthDay(int month, int day);
 void SaveSetNewGame(const char* name, int difficulty);
-struct SaveMgrState {
-    std::string saveName = "test";
-    int32_t difficulty = 1;
-    int32_t birthMonth = 1;
-    int32_t birthDay = 1;
-};
-extern SaveMgrState g_SaveMgrState;

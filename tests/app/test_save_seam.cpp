@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/links.h"
+#include "roles/save_mgr.h"
 #include "core/directories.h"
 #include "support/test_env.h"
 
@@ -16,11 +17,12 @@ TEST_F(SaveSeamTest, BirthdaysAreCheckedByMonthLengthWithTheTwentyNinthOfFebruar
     } cases[] = {{2, 29, 1}, {2, 30, 0}, {4, 31, 0}, {4, 30, 1}, {12, 31, 1}, {1, 31, 1}, {13, 1, 0},
                  {0, 5, 0},  {3, 0, 0},  {6, 31, 0}, {7, 32, 0}, {2147483647, 1, 0}};
     for (const auto& c : cases) {
-        g_SaveMgrState = SaveMgrState{};
+        g_SaveMgr.m_BirthMonth = 1;
+        g_SaveMgr.m_BirthDay = 1;
         EXPECT_EQ(SaveSetMonthDay(c.month, c.day), c.ok) << c.month << "/" << c.day;
         // A refused date leaves the stored one alone.
-        EXPECT_EQ(g_SaveMgrState.birthMonth, c.ok ? c.month : 1);
-        EXPECT_EQ(g_SaveMgrState.birthDay, c.ok ? c.day : 1);
+        EXPECT_EQ(g_SaveMgr.m_BirthMonth, c.ok ? c.month : 1);
+        EXPECT_EQ(g_SaveMgr.m_BirthDay, c.ok ? c.day : 1);
     }
 }
 
@@ -32,8 +34,8 @@ TEST_F(SaveSeamTest, ASaveExistsByItsSummaryFile) {
     EXPECT_EQ(SaveGameExists("HERO"), 1) << "names match without regard to letter case";
     EXPECT_EQ(SaveGameExists("other"), 0);
     SaveSetNewGame("\xD6\xD0", 2);
-    EXPECT_EQ(g_SaveMgrState.saveName, "\xD6\xD0");
-    EXPECT_EQ(g_SaveMgrState.difficulty, 2);
+    EXPECT_EQ(g_SaveMgr.m_SaveName, "\xD6\xD0");
+    EXPECT_EQ(g_SaveMgr.m_Difficulty, 2);
     unsetenv("VANTREL_HOME");
     SetProgramDirectory(0);
 }
