@@ -469,9 +469,14 @@ void CActor::PushedStep() {
         SetMotion(kMotionStand, 0, 0, 0);
         return;
     }
+    // Cells used up short of the distance (the push began past its cell's
+    // centre): the motion has nothing left to do and ends, a tick after its
+    // last step as one that reaches its distance does.
+    if (m_StepDone && m_MotionP2 <= 0) {
+        SetMotion(kMotionStand, 0, 0, 0);
+        return;
+    }
     if (AdvanceStep()) m_StepDone = 1;
-    // A push whose cells ran out short of its distance ends too.
-    if (m_StepDone && m_MotionP2 <= 0) SetMotion(kMotionStand, 0, 0, 0);
 }
 
 void CActor::TickPushed() { PushedStep(); }

@@ -222,6 +222,36 @@ TEST_F(ActorTest, EnterCellFailsWhenNoFreeCellIsNearAnotherRole) {
     EXPECT_EQ(Occupant(2, 2), H(b));
 }
 
+TEST_F(ActorTest, EnterCellOnAHeldCellLooksTwoRingsOut) {
+    struct Case {
+        int blockedRings;  // rings around the held cell left without a free cell
+        int entered;
+        int ring;          // Chebyshev distance of the cell taken
+    } cases[] = {{0, 1, 1}, {1, 1, 2}, {2, 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.blockedRings);
+        CProbeActor* a = Add(0, 0);
+        CProbeActor* b = Add(5, 5);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x)
+                Cell(x, y)->m_Walkable = std::max(std::abs(x - 5), std::abs(y - 5)) > c.blockedRings ||
+                                         (x == 5 && y == 5) || (x == 0 && y == 0);
+        EXPECT_EQ(a->EnterCell(5, 5, 0), c.entered);
+        const CGamePoint at = a->GetCell();
+        if (c.entered) {
+            EXPECT_EQ(std::max(std::abs(at.x - 5), std::abs(at.y - 5)), c.ring);
+            EXPECT_EQ(Occupant(at.x, at.y), H(a));
+        } else {
+            EXPECT_EQ(at.x, 0);
+            EXPECT_EQ(Occupant(0, 0), H(a));
+        }
+        EXPECT_EQ(Occupant(5, 5), H(b));
+        m_Actors.clear();
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x) *Cell(x, y) = CMapCell{};
+    }
+}
+
 TEST_F(ActorTest, SaveAndRestorePositionKeepTheHeldCell) {
     CProbeActor* a = Add(3, 3);
     a->SavePosition();
@@ -720,6 +750,37 @@ TEST_F(ActorTest, ATwoPointPathSucceedsOnlyWhenItsFirstPointIsTheGoal) {
     EXPECT_EQ(a->FindPath(), 0) << "a one-point path";
 }
 
+TEST_F(ActorTest, ACornerCutEntersThePointAfterNext) {
+    // Facing east on (1, 1), the path turns south-east to (2, 2) and east
+    // again to (3, 2): the walker goes for (3, 2) at once, two cells away,
+    // unless it cannot enter it.
+    for (bool blocked : {false, true}) {
+        SCOPED_TRACE(blocked);
+        CProbeActor* a = Add(1, 1, 8);
+        ASSERT_EQ(a->GetCell().x * 10 + a->GetCell().y, 11);
+        Server();
+        Cell(3, 2)->m_Walkable = blocked ? 0 : 1;
+        a->m_Facing = 7;
+        a->m_Motion = kMotionWalk;
+        a->m_PathGoal = {4, 2};
+        a->m_StepDone = 1;
+        a->m_PathFound = 1;
+        *a->GetPathPoint(0) = {4, 2};
+        *a->GetPathPoint(1) = {3, 2};
+        *a->GetPathPoint(2) = {2, 2};
+        a->m_PathIndex = 2;
+        a->Update();
+        EXPECT_EQ(a->GetCell().x, blocked ? 2 : 3);
+        EXPECT_EQ(a->GetCell().y, 2);
+        EXPECT_EQ(a->m_PathIndex, blocked ? 1 : 0);
+        EXPECT_EQ(a->m_StepTarget.x, (blocked ? 2 : 3) * 64 + 32);
+        EXPECT_EQ(a->m_Facing, blocked ? 6 : 7) << "a cut keeps the facing";
+        m_Actors.clear();
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x) Cell(x, y)->m_Occupant = kNoObj;
+    }
+}
+
 TEST_F(ActorTest, AWalkerSkipsAFriendOnItsPath) {
     OnlyCorridor(*m_Grid, 5, 1, 8);
     CProbeActor* a = Add(1, 5, 16);
@@ -836,6 +897,54 @@ TEST_F(ActorTest, APushedActorMovesItsCellsAndStops) {
     for (ticks = 0; ticks < 80 && b->m_Motion == kMotionPushed; ++ticks) b->Update();
     EXPECT_EQ(b->m_Motion, kMotionStand);
     EXPECT_EQ(b->GetCell().x, 4);
+}
+
+TEST_F(ActorTest, APushEndsAtItsDistanceOrWhenItsCellsRunOut) {
+    Server();
+    struct Case {
+        int32_t offset;  // pixels east of the cell's centre at the start
+        int32_t cells;
+        int ticks;       // the tick on which it stands
+        int32_t endCell;
+    } cases[] = {
+        {0, 3, 13, 5},  // 3 x 4 steps of 16, standing the tick after the last
+        {20, 2, 7, 4},  // 44 + 64 pixels: short of 128 when the cells run out
+    };
+    int row = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offset);
+        CProbeActor* a = Add(2, row, 16);
+        a->SetPixelPos(a->m_X + c.offset, a->m_Y);
+        a->SetMotion(kMotionPushed, 7, c.cells, 0);
+        ASSERT_EQ(a->m_Motion, kMotionPushed);
+        int ticks = 0;
+        while (a->m_Motion == kMotionPushed && ticks < 100) {
+            a->Update();
+            ++ticks;
+        }
+        EXPECT_EQ(ticks, c.ticks);
+        EXPECT_EQ(a->GetCell().x, c.endCell);
+        EXPECT_EQ(a->m_X, c.endCell * 64 + 32);
+        row += 2;
+    }
+}
+
+TEST_F(ActorTest, ACirclesFirstTickTakesTheAngleAsArcsMeasureIt) {
+    // Arcs and circles measure the centre's angle from the y axis and place
+    // by cos / sin of it: an actor due north of the centre lands west of it,
+    // a quarter turn, on the first tick.
+    CProbeActor* a = Add(5, 3, 8);
+    Server();
+    const CGamePoint centre{5 * 64 + 32, 5 * 64 + 32};
+    a->SetMotion(kMotionCircle, centre.x, centre.y, 0);
+    ASSERT_EQ(a->m_Motion, kMotionCircle);
+    EXPECT_EQ(a->m_StepPos[0], 0.0f);
+    a->Update();
+    // 128 x (cos, sin)(pi + 2 pi / 28) = (-124.8, -28.5)
+    EXPECT_NEAR(a->m_X, centre.x - 124, 1);
+    EXPECT_NEAR(a->m_Y, centre.y - 28, 1);
+    EXPECT_EQ(a->GetCell().x, 3);
+    EXPECT_EQ(a->GetCell().y, 5);
 }
 
 TEST_F(ActorTest, ACircleKeepsItsDistanceAndEndsAfterASecond) {
