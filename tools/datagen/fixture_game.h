@@ -67,6 +67,8 @@ struct RoleMdlRow : FixtureRow<RoleMdlRow> {
     RoleMdlRow& SizeClass(int value) { return Set(26, value); }
     // Movement class; a role without it cannot be thrown (a statue).
     RoleMdlRow& MoveClass(int value) { return Set(27, value); }
+    // Walking speed in pixels per tick (what the walk animation was drawn for).
+    RoleMdlRow& WalkSpeed(int pixels) { return Set(28, pixels); }
     RoleMdlRow& RoleCamp(int camp) { return Set(34, camp); }
     // Negative: a role of that model replaces the dead one; positive: a
     // skill cast on death.

@@ -82,6 +82,8 @@ TEST_F(ActorScenarioTest, MotionAndCellPacketsReachTheWatchingClient) {
     ASSERT_NE(hero, nullptr);
     // Packets sent between frame steps arrive with the next but one.
     size_t base = run.DecodedPackets().size();
+    // Set-up left it standing: a stand from no motion sends both.
+    hero->m_Motion = 0;
     hero->SetMotion(kMotionStand, 0, 0, 0);
     run.Tick(2);
     ServerSide();
@@ -146,6 +148,7 @@ TEST_F(ActorScenarioTest, AWalkerGoesRoundAWallWithEightAndSixteenDirections) {
         ASSERT_EQ(hero->GetCell().x, 8);
         ASSERT_EQ(hero->GetCell().y, 10);
         hero->m_DirCount = dirs;
+        hero->m_Facing = 0;  // set-up faces a random way
         hero->SetSpeed(16);
         hero->SetPathCapacity(200);
         SetGameTickCount(GetGameTickCount() + 100);
