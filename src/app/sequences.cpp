@@ -29,6 +29,7 @@
 #include "platform/input.h"
 #include "platform/msgbox.h"
 #include "platform/window.h"
+#include "roles/actor/actor.h"
 #include "roles/tables/model_tables.h"
 #include "roles/tables/role_effect_table.h"
 #include "roles/tables/skill_table.h"
@@ -221,6 +222,7 @@ int CGameMain::StartApp() {
     LoadMethodPoints();
     g_Screen.Init();
 
+    CreateActorPathSearch();
     LoadSkillTables();
     LoadModelTables();
     LoadTable(g_PropGemFuncTable, "PropGemFunc.txt", -1, kPropGemFuncHeaderRows);

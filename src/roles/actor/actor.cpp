@@ -9,6 +9,8 @@
 
 #include "core/strings.h"
 #include "core/txt_table.h"
+#include "gfx/anim.h"
+#include "gfx/role_sprite.h"
 #include "platform/random.h"
 #include "roles/actor/actor_util.h"
 #include "world/map/grid_search.h"
@@ -27,6 +29,8 @@ using namespace actor_util;
 
 namespace {
 
+constexpr int kModelColWalkAnim = 9;
+constexpr int kModelColWalkAnimAlt = 10;
 constexpr int kModelColWalkSpeed = 28;
 constexpr int kModelColFallsBack = 27;
 
@@ -35,10 +39,11 @@ std::unique_ptr<CPathSearch> g_ActorPathSearch;
 
 } // namespace
 
-CPathSearch* ActorPathSearch() {
+void CreateActorPathSearch() {
     if (!g_ActorPathSearch) g_ActorPathSearch.reset(CreatePathSearch());
-    return g_ActorPathSearch.get();
 }
+
+CPathSearch* ActorPathSearch() { return g_ActorPathSearch.get(); }
 
 void DeleteActorPathSearch() {
     g_ActorPathSearch.reset();
@@ -52,8 +57,7 @@ CActor::CActor() {
 
 CActor::~CActor() {
     delete[] m_pPathPoints;
-    // PLACEHOLDER: the composed sprite is not made by actors yet; roles
-    // that give one also destroy it.
+    DestroyRoleSprite(&m_pSprite);
 }
 
 int CActor::SetPos(int x, int y) {
@@ -264,8 +268,49 @@ void CActor::SetSpeed(int32_t v) {
     else if (r < 0.8f) delay = 2;
     else delay = 1;
     m_WalkFrameDelay = delay;
-    // PLACEHOLDER: the delay goes into the walk animations (model column 9,
-    // else 10) once actors own their composed sprite.
+    // The walk animations, one per direction, so they step in time with the feet.
+    CAnimRes* set = GetAnimSet();
+    if (!set) return;
+    const int32_t first = m_pModelRow->HasValue(kModelColWalkAnim) ? m_pModelRow->GetInt(kModelColWalkAnim)
+                                                                   : m_pModelRow->GetInt(kModelColWalkAnimAlt);
+    for (int32_t i = 0; i < m_DirCount; ++i)
+        if (CAnimPlayer* p = set->Player(first + i)) p->m_DelayOffset = delay;
+}
+
+// ---- animation set
+
+CAnimRes* CActor::GetAnimSet() const {
+    CTrailAnim* anim = GetRoleSpriteAnim(m_pSprite);
+    return anim && anim->IsBound() ? anim : nullptr;
+}
+
+CAnimPlayer* CActor::GetAnimAt(int32_t i) const {
+    const CAnimRes* set = GetAnimSet();
+    if (!set) return nullptr;
+    CAnimPlayer* p = set->Player(i);
+    return p ? p : set->Player(0);
+}
+
+CAnimPlayer* CActor::GetCurrentAnim() const {
+    const CAnimRes* set = GetAnimSet();
+    return set ? set->CurrentPlayer() : nullptr;
+}
+
+int32_t CActor::GetCurrentAnimIndex() const {
+    const CAnimRes* set = GetAnimSet();
+    return set ? set->m_CurSeq : 0;
+}
+
+void CActor::SelectAnim(int32_t i) {
+    CAnimRes* set = GetAnimSet();
+    if (!set || i < 0 || i >= set->m_SeqCount || i == set->m_CurSeq) return;
+    set->m_CurSeq = i;
+    set->Player(i)->Start(false);
+}
+
+void CActor::SetAnimOrDefault(int32_t g) {
+    if (g != -1) m_DefaultAnimGroup = g;
+    SelectAnim(m_DefaultAnimGroup);
 }
 
 int32_t CActor::WindDirection() {

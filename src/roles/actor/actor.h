@@ -16,6 +16,8 @@
 class CTxtRow;
 class CRoleSprite;
 class CMapCell;
+class CAnimRes;
+class CAnimPlayer;
 
 // The motion field.
 enum ActorMotion : int32_t {
@@ -120,6 +122,19 @@ public:
     // ---- pushes and knock-backs
     int TryPush(int32_t step, int32_t dir, int chain);
     int TryPushOffset(int32_t dx, int32_t dy, int chain);
+
+    // ---- animation set: the main part of the composed sprite
+    // Null (and index 0) without a sprite or a bound main part.
+    CAnimRes* GetAnimSet() const;
+    // Animation i; the first when i is out of range.
+    CAnimPlayer* GetAnimAt(int32_t i) const;
+    CAnimPlayer* GetCurrentAnim() const;
+    int32_t GetCurrentAnimIndex() const;
+    // Out of range or unchanged: nothing; else the newly selected animation
+    // restarts.
+    void SelectAnim(int32_t i);
+    // g != -1 becomes defaultAnimGroup; selects defaultAnimGroup.
+    void SetAnimOrDefault(int32_t g);
 
     // ---- target and path
     CGameObj* GetTarget();
@@ -230,8 +245,10 @@ protected:
     void ReenterWalk();
 };
 
-// The one path search engine of the process (CreatePathSearch), made on
-// first use and deleted at exit (or by DeleteActorPathSearch).
+// The one path search engine of the process: start-up makes it
+// (CreatePathSearch; a second call keeps the first), it is deleted at exit
+// or by DeleteActorPathSearch. Without one every path search fails.
 class CPathSearch;
+void CreateActorPathSearch();
 CPathSearch* ActorPathSearch();
 void DeleteActorPathSearch();

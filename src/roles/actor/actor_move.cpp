@@ -7,6 +7,7 @@
 #include "roles/actor/actor_util.h"
 #include "core/constants.h"
 #include "core/txt_table.h"
+#include "gfx/anim.h"
 #include "world/map/line_walk.h"
 #include "world/map/map_grid.h"
 #include "world/map/path_search.h"
@@ -432,8 +433,11 @@ void CActor::CheckJumpApex() {
 }
 
 void CActor::TickPlayOnce() {
-    // Without a composed sprite there is no animation left to play.
-    if (IsStepDone() && (TestFlag(kFlagPlaying) || !m_pSprite)) SetMotion(kMotionStand, 1, 0, 0);
+    // Without an animation there is nothing left to play: waiting on one
+    // would hold the actor in the motion for good.
+    if (!IsStepDone()) return;
+    const CAnimPlayer* anim = GetCurrentAnim();
+    if (TestFlag(kFlagPlaying) || !anim || anim->IsAtEnd()) SetMotion(kMotionStand, 1, 0, 0);
 }
 
 // ---- pushed, hit and return
@@ -465,9 +469,14 @@ void CActor::PushedStep() {
         SetMotion(kMotionStand, 0, 0, 0);
         return;
     }
+    // Cells used up short of the distance (the push began past its cell's
+    // centre): the motion has nothing left to do and ends, a tick after its
+    // last step as one that reaches its distance does.
+    if (m_StepDone && m_MotionP2 <= 0) {
+        SetMotion(kMotionStand, 0, 0, 0);
+        return;
+    }
     if (AdvanceStep()) m_StepDone = 1;
-    // A push whose cells ran out short of its distance ends too.
-    if (m_StepDone && m_MotionP2 <= 0) SetMotion(kMotionStand, 0, 0, 0);
 }
 
 void CActor::TickPushed() { PushedStep(); }

@@ -10,6 +10,8 @@
 
 #include "core/txt_table.h"
 #include "datagen/table_writer.h"
+#include "gfx/anim.h"
+#include "gfx/role_sprite.h"
 #include "platform/random.h"
 #include "roles/actor/actor.h"
 #include "support/test_env.h"
@@ -55,6 +57,7 @@ protected:
         m_Mng = std::make_unique<CObjMng>();
         g_CurObjMng = m_Mng.get();
         SetGameTickCount(1000);
+        CreateActorPathSearch();  // as start-up does
         m_Hooks = g_WorldHooks;
         g_WorldHooks.getRoleCamp = [](const CGameObj* o) {
             const CActor* a = dynamic_cast<const CActor*>(o);
@@ -94,6 +97,26 @@ protected:
         m_Scene = std::make_unique<CScene>("t");
         g_CurScene = m_Scene.get();
     }
+    // A composed sprite whose main part holds `count` two-frame animations,
+    // animation 0 current; the actor owns it.
+    CRoleSprite* GiveSprite(CActor* a, int32_t count, CRoleSprite* sprite = nullptr) {
+        if (!sprite) sprite = new CRoleSprite;
+        auto part = std::make_unique<CRolePart>();
+        CTrailAnim& anim = part->m_Anim;
+        anim.m_pPlayers = std::make_unique<CAnimPlayer[]>(static_cast<size_t>(count));
+        anim.m_SeqCount = count;
+        for (int32_t i = 0; i < count; ++i) {
+            auto seq = std::make_unique<CAnimSeq>();
+            seq->m_pFrames = std::make_unique<CAnimFrame[]>(2);
+            seq->m_FrameCount = 2;
+            anim.m_pPlayers[static_cast<size_t>(i)].Init(*seq);
+            m_Seqs.push_back(std::move(seq));
+        }
+        sprite->m_pMainPart = part.get();
+        sprite->m_Parts.push_back(std::move(part));
+        a->m_pSprite = sprite;
+        return sprite;
+    }
     CMapCell* Cell(int x, int y) { return m_Grid->GetCell(x, y); }
     uint16_t Occupant(int x, int y) { return Cell(x, y)->m_Occupant; }
     static uint16_t H(const CActor* a) { return static_cast<uint16_t>(a->m_Handle & 0xFFFF); }
@@ -102,8 +125,17 @@ protected:
     std::unique_ptr<CMapGrid> m_Grid;
     std::unique_ptr<CObjMng> m_Mng;
     std::unique_ptr<CScene> m_Scene;
+    std::vector<std::unique_ptr<CAnimSeq>> m_Seqs;  // before the actors: their frames outlive the players
     std::vector<std::unique_ptr<CProbeActor>> m_Actors;
     CWorldHooks m_Hooks;
+};
+
+// Counts its destructions, so a test sees the actor free its sprite.
+class CCountedSprite : public CRoleSprite {
+public:
+    explicit CCountedSprite(int* count) : m_pCount(count) {}
+    ~CCountedSprite() override { ++*m_pCount; }
+    int* m_pCount;
 };
 
 // Every cell blocked but the given rows' cells from x0 to x1.
@@ -188,6 +220,36 @@ TEST_F(ActorTest, EnterCellFailsWhenNoFreeCellIsNearAnotherRole) {
     EXPECT_EQ(a->EnterCell(2, 2, 0), 0);
     EXPECT_EQ(Occupant(8, 8), H(a)) << "a failed entry keeps the old cell";
     EXPECT_EQ(Occupant(2, 2), H(b));
+}
+
+TEST_F(ActorTest, EnterCellOnAHeldCellLooksTwoRingsOut) {
+    struct Case {
+        int blockedRings;  // rings around the held cell left without a free cell
+        int entered;
+        int ring;          // Chebyshev distance of the cell taken
+    } cases[] = {{0, 1, 1}, {1, 1, 2}, {2, 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.blockedRings);
+        CProbeActor* a = Add(0, 0);
+        CProbeActor* b = Add(5, 5);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x)
+                Cell(x, y)->m_Walkable = std::max(std::abs(x - 5), std::abs(y - 5)) > c.blockedRings ||
+                                         (x == 5 && y == 5) || (x == 0 && y == 0);
+        EXPECT_EQ(a->EnterCell(5, 5, 0), c.entered);
+        const CGamePoint at = a->GetCell();
+        if (c.entered) {
+            EXPECT_EQ(std::max(std::abs(at.x - 5), std::abs(at.y - 5)), c.ring);
+            EXPECT_EQ(Occupant(at.x, at.y), H(a));
+        } else {
+            EXPECT_EQ(at.x, 0);
+            EXPECT_EQ(Occupant(0, 0), H(a));
+        }
+        EXPECT_EQ(Occupant(5, 5), H(b));
+        m_Actors.clear();
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x) *Cell(x, y) = CMapCell{};
+    }
 }
 
 TEST_F(ActorTest, SaveAndRestorePositionKeepTheHeldCell) {
@@ -292,6 +354,117 @@ TEST_F(ActorTest, SetSpeedFrameDelayBands) {
     EXPECT_EQ(a.m_Speed, 4) << "halved while state 62";
     a.SetSpeed(1);
     EXPECT_EQ(a.m_Speed, 1) << "at least 1";
+}
+
+TEST_F(ActorTest, AnimationSetOfTheSprite) {
+    CActor bare;
+    EXPECT_EQ(bare.GetAnimSet(), nullptr);
+    EXPECT_EQ(bare.GetAnimAt(0), nullptr);
+    EXPECT_EQ(bare.GetCurrentAnim(), nullptr);
+    EXPECT_EQ(bare.GetCurrentAnimIndex(), 0);
+    bare.SelectAnim(1);
+    bare.SetAnimOrDefault(2);
+    EXPECT_EQ(bare.m_DefaultAnimGroup, 2) << "the group is kept without a sprite";
+
+    CActor a;
+    GiveSprite(&a, 4);
+    CAnimRes* set = a.GetAnimSet();
+    ASSERT_NE(set, nullptr);
+    EXPECT_EQ(a.GetAnimAt(2), set->Player(2));
+    EXPECT_EQ(a.GetAnimAt(4), set->Player(0)) << "out of range: the first";
+    EXPECT_EQ(a.GetAnimAt(-1), set->Player(0));
+    EXPECT_EQ(a.GetCurrentAnim(), set->Player(0));
+    EXPECT_EQ(a.GetCurrentAnimIndex(), 0);
+
+    // Selecting another animation restarts it; the same one or one out of
+    // range leaves everything as it is.
+    CAnimPlayer* two = set->Player(2);
+    two->m_CurFrame = 1;
+    two->m_Tick = 3;
+    a.SelectAnim(2);
+    EXPECT_EQ(a.GetCurrentAnimIndex(), 2);
+    EXPECT_EQ(a.GetCurrentAnim(), two);
+    EXPECT_EQ(two->m_CurFrame, 0);
+    EXPECT_EQ(two->m_Tick, 0);
+    two->m_CurFrame = 1;
+    a.SelectAnim(2);
+    EXPECT_EQ(two->m_CurFrame, 1) << "unchanged: no restart";
+    for (int32_t i : {4, -1, 99}) {
+        a.SelectAnim(i);
+        EXPECT_EQ(a.GetCurrentAnimIndex(), 2) << i;
+    }
+    a.m_DefaultAnimGroup = 1;
+    a.SetAnimOrDefault(-1);
+    EXPECT_EQ(a.GetCurrentAnimIndex(), 1);
+    EXPECT_EQ(a.m_DefaultAnimGroup, 1);
+    a.SetAnimOrDefault(3);
+    EXPECT_EQ(a.m_DefaultAnimGroup, 3);
+    EXPECT_EQ(a.GetCurrentAnimIndex(), 3);
+}
+
+TEST_F(ActorTest, TheActorDestroysItsSprite) {
+    int destroyed = 0;
+    {
+        CActor a;
+        GiveSprite(&a, 1, new CCountedSprite(&destroyed));
+    }
+    EXPECT_EQ(destroyed, 1);
+}
+
+TEST_F(ActorTest, SetSpeedAdjustsTheWalkAnimationsOfEveryDirection) {
+    // Column 9 holds the first walk animation; without it column 10 does.
+    std::vector<std::string> head(30, "c"), withWalk(30, "0"), withoutWalk(30, "0");
+    withWalk[1] = "1";
+    withWalk[9] = "4";
+    withWalk[28] = "10";
+    withoutWalk[1] = "2";
+    withoutWalk[9] = "";
+    withoutWalk[10] = "8*9*10";
+    withoutWalk[28] = "10";
+    ASSERT_TRUE(datagen::WriteTable(Dir() + "Role.txt", {head, withWalk, withoutWalk}));
+    CTxtTable table;
+    ASSERT_EQ(table.Load("Role.txt", 1, 1, 1), 1);
+    struct Case {
+        int row, dirs, first, speed, delay;
+    } cases[] = {{1, 8, 4, 5, 4}, {1, 8, 4, 30, -3}, {2, 8, 8, 7, 2}, {1, 16, 4, 14, -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row * 1000 + c.speed);
+        CActor a;
+        a.m_pModelRow = table.GetRow(c.row);
+        a.m_DirCount = c.dirs;
+        GiveSprite(&a, 24);
+        a.SetSpeed(c.speed);
+        for (int32_t i = 0; i < 24; ++i)
+            EXPECT_EQ(a.GetAnimSet()->Player(i)->m_DelayOffset, i >= c.first && i < c.first + c.dirs ? c.delay : 0)
+                << i;
+    }
+}
+
+TEST_F(ActorTest, APlayOnceMotionWaitsForTheEndOfItsAnimation) {
+    CProbeActor* a = Add(2, 4, 8);
+    Server();
+    GiveSprite(a, 2);
+    a->SetMotion(kMotionPlayOnce, 4, 4, 10);
+    ASSERT_EQ(a->m_Motion, kMotionPlayOnce);
+    a->flags &= ~512u;  // the role cleared its playing flag
+    for (int i = 0; i < 30; ++i) {
+        a->Update();
+        a->PostUpdate();
+    }
+    EXPECT_TRUE(a->IsStepDone());
+    EXPECT_EQ(a->m_Motion, kMotionPlayOnce) << "the animation still plays";
+    a->GetCurrentAnim()->m_CurFrame = 1;  // last frame, last tick
+    a->Update();
+    EXPECT_EQ(a->m_Motion, kMotionStand);
+    // The playing flag ends it as soon as the step has ended.
+    a->GetCurrentAnim()->m_CurFrame = 0;
+    a->SetMotion(kMotionPlayOnce, 2, 4, 10);
+    ASSERT_EQ(a->m_Motion, kMotionPlayOnce);
+    for (int i = 0; i < 30 && a->m_Motion == kMotionPlayOnce; ++i) {
+        a->Update();
+        a->PostUpdate();
+    }
+    EXPECT_EQ(a->m_Motion, kMotionStand);
 }
 
 TEST_F(ActorTest, ClientSideSetMotionOnlyStores) {
@@ -546,6 +719,20 @@ TEST_F(ActorTest, ABlockedGoalOneCellAwayEndsWithoutAPathSearch) {
     EXPECT_EQ(a->m_X, 4 * 64 + 32);
 }
 
+TEST_F(ActorTest, OnePathEngineMadeOnceAndNoSearchWithoutIt) {
+    CPathSearch* engine = ActorPathSearch();
+    ASSERT_NE(engine, nullptr);
+    CreateActorPathSearch();
+    EXPECT_EQ(ActorPathSearch(), engine) << "a second call keeps the first";
+    CProbeActor* a = Add(3, 2, 8);
+    a->m_PathGoal = {6, 2};
+    DeleteActorPathSearch();
+    EXPECT_EQ(ActorPathSearch(), nullptr);
+    EXPECT_EQ(a->FindPath(), 0);
+    CreateActorPathSearch();
+    EXPECT_EQ(a->FindPath(), 1);
+}
+
 TEST_F(ActorTest, ATwoPointPathSucceedsOnlyWhenItsFirstPointIsTheGoal) {
     CProbeActor* a = Add(3, 2, 8);
     a->m_PathGoal = {4, 2};
@@ -561,6 +748,37 @@ TEST_F(ActorTest, ATwoPointPathSucceedsOnlyWhenItsFirstPointIsTheGoal) {
     EXPECT_EQ(a->GetPathPoint(0)->x, 4);
     a->m_PathGoal = {3, 2};
     EXPECT_EQ(a->FindPath(), 0) << "a one-point path";
+}
+
+TEST_F(ActorTest, ACornerCutEntersThePointAfterNext) {
+    // Facing east on (1, 1), the path turns south-east to (2, 2) and east
+    // again to (3, 2): the walker goes for (3, 2) at once, two cells away,
+    // unless it cannot enter it.
+    for (bool blocked : {false, true}) {
+        SCOPED_TRACE(blocked);
+        CProbeActor* a = Add(1, 1, 8);
+        ASSERT_EQ(a->GetCell().x * 10 + a->GetCell().y, 11);
+        Server();
+        Cell(3, 2)->m_Walkable = blocked ? 0 : 1;
+        a->m_Facing = 7;
+        a->m_Motion = kMotionWalk;
+        a->m_PathGoal = {4, 2};
+        a->m_StepDone = 1;
+        a->m_PathFound = 1;
+        *a->GetPathPoint(0) = {4, 2};
+        *a->GetPathPoint(1) = {3, 2};
+        *a->GetPathPoint(2) = {2, 2};
+        a->m_PathIndex = 2;
+        a->Update();
+        EXPECT_EQ(a->GetCell().x, blocked ? 2 : 3);
+        EXPECT_EQ(a->GetCell().y, 2);
+        EXPECT_EQ(a->m_PathIndex, blocked ? 1 : 0);
+        EXPECT_EQ(a->m_StepTarget.x, (blocked ? 2 : 3) * 64 + 32);
+        EXPECT_EQ(a->m_Facing, blocked ? 6 : 7) << "a cut keeps the facing";
+        m_Actors.clear();
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x) Cell(x, y)->m_Occupant = kNoObj;
+    }
 }
 
 TEST_F(ActorTest, AWalkerSkipsAFriendOnItsPath) {
@@ -679,6 +897,54 @@ TEST_F(ActorTest, APushedActorMovesItsCellsAndStops) {
     for (ticks = 0; ticks < 80 && b->m_Motion == kMotionPushed; ++ticks) b->Update();
     EXPECT_EQ(b->m_Motion, kMotionStand);
     EXPECT_EQ(b->GetCell().x, 4);
+}
+
+TEST_F(ActorTest, APushEndsAtItsDistanceOrWhenItsCellsRunOut) {
+    Server();
+    struct Case {
+        int32_t offset;  // pixels east of the cell's centre at the start
+        int32_t cells;
+        int ticks;       // the tick on which it stands
+        int32_t endCell;
+    } cases[] = {
+        {0, 3, 13, 5},  // 3 x 4 steps of 16, standing the tick after the last
+        {20, 2, 7, 4},  // 44 + 64 pixels: short of 128 when the cells run out
+    };
+    int row = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offset);
+        CProbeActor* a = Add(2, row, 16);
+        a->SetPixelPos(a->m_X + c.offset, a->m_Y);
+        a->SetMotion(kMotionPushed, 7, c.cells, 0);
+        ASSERT_EQ(a->m_Motion, kMotionPushed);
+        int ticks = 0;
+        while (a->m_Motion == kMotionPushed && ticks < 100) {
+            a->Update();
+            ++ticks;
+        }
+        EXPECT_EQ(ticks, c.ticks);
+        EXPECT_EQ(a->GetCell().x, c.endCell);
+        EXPECT_EQ(a->m_X, c.endCell * 64 + 32);
+        row += 2;
+    }
+}
+
+TEST_F(ActorTest, ACirclesFirstTickTakesTheAngleAsArcsMeasureIt) {
+    // Arcs and circles measure the centre's angle from the y axis and place
+    // by cos / sin of it: an actor due north of the centre lands west of it,
+    // a quarter turn, on the first tick.
+    CProbeActor* a = Add(5, 3, 8);
+    Server();
+    const CGamePoint centre{5 * 64 + 32, 5 * 64 + 32};
+    a->SetMotion(kMotionCircle, centre.x, centre.y, 0);
+    ASSERT_EQ(a->m_Motion, kMotionCircle);
+    EXPECT_EQ(a->m_StepPos[0], 0.0f);
+    a->Update();
+    // 128 x (cos, sin)(pi + 2 pi / 28) = (-124.8, -28.5)
+    EXPECT_NEAR(a->m_X, centre.x - 124, 1);
+    EXPECT_NEAR(a->m_Y, centre.y - 28, 1);
+    EXPECT_EQ(a->GetCell().x, 3);
+    EXPECT_EQ(a->GetCell().y, 5);
 }
 
 TEST_F(ActorTest, ACircleKeepsItsDistanceAndEndsAfterASecond) {

@@ -41,6 +41,34 @@ protected:
         ServerSide();
         return walker;
     }
+    // Starts the game with roles on the given cells (record names "Role0",
+    // "Role1", ...), which the client has seen, and makes the server side
+    // current. The roles in the order of their cells; empty on failure.
+    std::vector<CActor*> StartWith(const std::vector<std::string>& map, const std::vector<CGamePoint>& cells) {
+        datagen::FixtureGame g = datagen::DefaultFixtureGame();
+        g.map = map;
+        g.objects.cha.clear();
+        for (size_t i = 0; i < cells.size(); ++i)
+            g.objects.cha.push_back(datagen::ObjRecord(12, 1, cells[i].x, cells[i].y, 0, "Role" + std::to_string(i)));
+        if (!run.Start(g)) return {};
+        run.Seed(1);
+        run.Tick(1);
+        ServerSide();
+        std::vector<CActor*> out(cells.size(), nullptr);
+        for (CObjNode* n = run.Scene()->m_pWorld->m_ObjMng.m_Roles.Head(); n; n = n->Next()) {
+            CActor* a = dynamic_cast<CActor*>(static_cast<CGameObj*>(n));
+            if (!a || static_cast<CGameObj*>(n) == run.Hero()) continue;
+            for (size_t i = 0; i < cells.size(); ++i)
+                if (a->GetCell().x == cells[i].x && a->GetCell().y == cells[i].y) out[i] = a;
+        }
+        for (CActor* a : out) {
+            if (!a) return {};
+            run.Scene()->UpdateViews(a->m_Handle);
+        }
+        run.Tick(1);
+        ServerSide();
+        return out;
+    }
     // What the server's own calls see: the scene current with its world.
     void ServerSide() {
         CScene* scene = run.Scene();
@@ -56,13 +84,31 @@ protected:
             if (all[i].rfind("motion ", 0) == 0 || all[i].rfind("cell ", 0) == 0) out.push_back(all[i]);
         return out;
     }
+    // As MotionAndCells, only those of one actor.
+    std::vector<std::string> MotionAndCellsOf(const CActor* a, size_t from) {
+        const std::string h = " h=" + std::to_string(a->m_Handle & 0xFFFF) + " ";
+        std::vector<std::string> out;
+        for (const std::string& p : MotionAndCells(from))
+            if (p.find(h) != std::string::npos) out.push_back(p);
+        return out;
+    }
     std::string Motion(const CActor* a, int m) {
         return "motion h=" + std::to_string(a->m_Handle & 0xFFFF) + " m=" + std::to_string(m);
     }
-    std::string Cell(const CActor* a, int cx, int cy) {
-        return "cell h=" + std::to_string(a->m_Handle & 0xFFFF) + " x=" + std::to_string(a->m_X) +
-               " y=" + std::to_string(a->m_Y) + " cx=" + std::to_string(cx) + " cy=" + std::to_string(cy) +
-               " speed=" + std::to_string(a->m_Speed);
+    std::string Cell(const CActor* a, int cx, int cy) { return CellAt(a, a->m_X, a->m_Y, cx, cy, a->m_Speed); }
+    // The cell packet of an entry made at pixel (x, y).
+    std::string CellAt(const CActor* a, int x, int y, int cx, int cy, int speed) {
+        return "cell h=" + std::to_string(a->m_Handle & 0xFFFF) + " x=" + std::to_string(x) + " y=" +
+               std::to_string(y) + " cx=" + std::to_string(cx) + " cy=" + std::to_string(cy) +
+               " speed=" + std::to_string(speed);
+    }
+    // Ticks until the actor stands (at most `limit`), then two more frame
+    // steps so the last packets arrive; the ticks until it stood.
+    int WalkOut(CActor* a, int limit) {
+        const int n = TickUntilStanding(a, limit);
+        run.Tick(2);
+        ServerSide();
+        return n;
     }
     // Ticks until the actor stands or `limit` ticks passed; the ticks run.
     int TickUntilStanding(CActor* a, int limit) {
@@ -191,6 +237,170 @@ TEST_F(ActorScenarioTest, AWalkerGoesRoundAWallWithEightAndSixteenDirections) {
                                    : "8,9 9,8 8,7 8,6 9,6 10,6 11,6 12,6 13,5 12,4 11,4 11,3 10,3 9,3 ");
         run.Reset();
     }
+}
+
+// A corridor on row 12 from x 1 to 10, walled thickly enough around its
+// west end that no cell near it is free once roles fill it; the hero's
+// portal (8, 8) stays open ground.
+std::vector<std::string> CorridorMap() {
+    std::vector<std::string> m(16, std::string(16, '.'));
+    for (int i = 0; i < 16; ++i) m[0][i] = m[15][i] = m[i][0] = m[i][15] = '#';
+    for (int y = 6; y <= 14; ++y)
+        for (int x = 0; x <= (y >= 10 ? 11 : 7); ++x) m[y][x] = '#';
+    for (int x = 1; x <= 10; ++x) m[12][x] = '.';
+    return m;
+}
+
+TEST_F(ActorScenarioTest, AWalkerSkipsAFriendOnItsPath) {
+    const std::vector<CActor*> roles = StartWith(CorridorMap(), {{10, 12}, {5, 12}});
+    ASSERT_EQ(roles.size(), 2u);
+    CActor* walker = roles[0];
+    CActor* friendRole = roles[1];
+    walker->m_Camp = friendRole->m_Camp = 7;
+    walker->SetSpeed(16);
+    walker->SetPathCapacity(60);
+    friendRole->SetMotion(kMotionStand, 1, 0, 0);
+    SetGameTickCount(GetGameTickCount() + 100);
+    const size_t base = run.DecodedPackets().size();
+    walker->SetMotion(kMotionWalk, 1, 12, 0);
+    ASSERT_EQ(walker->m_Motion, kMotionWalk);
+    EXPECT_LT(WalkOut(walker, 200), 200);
+    EXPECT_EQ(walker->m_Motion, kMotionStand);
+    EXPECT_EQ(walker->GetCell().x, 1);
+    EXPECT_EQ(walker->m_X, 1 * 64 + 32);
+    EXPECT_EQ(friendRole->m_BlockerHandle, walker->m_Handle);
+    EXPECT_EQ(friendRole->GetCell().x, 5) << "the friend stays where it is";
+    // Each entry is made from the centre of the cell before; cell 5 is
+    // passed over, from 6 straight into 4.
+    const int y = 12 * 64 + 32;
+    EXPECT_EQ(MotionAndCellsOf(walker, base),
+              (std::vector<std::string>{Motion(walker, kMotionWalk), CellAt(walker, 672, y, 9, 12, 16),
+                                        CellAt(walker, 608, y, 8, 12, 16), CellAt(walker, 544, y, 7, 12, 16),
+                                        CellAt(walker, 480, y, 6, 12, 16), CellAt(walker, 416, y, 4, 12, 16),
+                                        CellAt(walker, 288, y, 3, 12, 16), CellAt(walker, 224, y, 2, 12, 16),
+                                        CellAt(walker, 160, y, 1, 12, 16), CellAt(walker, 96, y, 1, 12, 16),
+                                        Motion(walker, kMotionStand)}));
+}
+
+TEST_F(ActorScenarioTest, AWalkerWaitsForABlockingFriendAtMostThreeTimes) {
+    // The walker and nine friends, who come into the corridor once its path
+    // is found and fill it from x 1 to 9.
+    std::vector<CGamePoint> cells{{10, 12}};
+    for (int x = 1; x <= 9; ++x) cells.push_back({x + 2, 3});
+    const std::vector<CActor*> roles = StartWith(CorridorMap(), cells);
+    ASSERT_EQ(roles.size(), 10u);
+    CActor* walker = roles[0];
+    for (CActor* r : roles) r->m_Camp = 7;
+    walker->SetSpeed(16);
+    walker->SetPathCapacity(60);
+    SetGameTickCount(GetGameTickCount() + 100);
+    const size_t base = run.DecodedPackets().size();
+    walker->SetMotion(kMotionWalk, 1, 12, 0);
+    ASSERT_EQ(walker->m_Motion, kMotionWalk);
+    ASSERT_EQ(walker->m_PathLength, 10);
+    for (int x = 1; x <= 9; ++x) {
+        CActor* f = roles[static_cast<size_t>(x)];
+        f->SetPixelPos(x * 64 + 32, 12 * 64 + 32);
+        ASSERT_EQ(f->EnterCell(x, 12, 0), 1);
+        // Friends on the move (not standing) are waited for.
+        f->m_Motion = kMotionWalk;
+    }
+    std::vector<int> waits;
+    int ticks = 0;
+    for (; ticks < 200 && walker->m_Motion == kMotionWalk; ++ticks) {
+        run.Tick(1);
+        ServerSide();
+        if (walker->m_WaitTicks == 15) waits.push_back(walker->m_WaitCount);
+    }
+    run.Tick(2);
+    ServerSide();
+    // Each wait skips one more friend first: points 9, 8 and 7 are passed
+    // over and 8, 7 and 6 waited for, then with 6 passed over and 5 held
+    // the walk searches again, finds no free cell near its goal and stands.
+    EXPECT_EQ(waits, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(ticks, 1 + 3 * 16);
+    EXPECT_EQ(walker->m_Motion, kMotionStand);
+    EXPECT_EQ(walker->m_MoveOk, 0u);
+    EXPECT_EQ(roles[6]->m_BlockerHandle, walker->m_Handle);
+    EXPECT_EQ(roles[5]->m_BlockerHandle, 0u);
+    EXPECT_EQ(MotionAndCellsOf(walker, base),
+              (std::vector<std::string>{Motion(walker, kMotionWalk), CellAt(walker, 672, 800, 10, 12, 16),
+                                        Motion(walker, kMotionStand)}));
+}
+
+// A wall down column 7 (the hero's portal at (8, 8) lies beyond it), and
+// three cells of terrain 12 on row 4 before it.
+std::vector<std::string> WallColumnMap() {
+    std::vector<std::string> m(16, std::string(16, '.'));
+    for (int i = 0; i < 16; ++i) m[0][i] = m[15][i] = m[i][0] = m[i][15] = '#';
+    for (int y = 1; y <= 14; ++y) m[y][7] = '#';
+    for (int x = 4; x <= 6; ++x) m[4][x] = 'a';
+    return m;
+}
+
+TEST_F(ActorScenarioTest, AKnockedBackActorBouncesOffAWall) {
+    const std::vector<CActor*> roles = StartWith(WallColumnMap(), {{4, 10}});
+    ASSERT_EQ(roles.size(), 1u);
+    CActor* a = roles[0];
+    ASSERT_EQ(a->m_X, 4 * 64 + 32);
+    a->SetSpeed(8);
+    const size_t base = run.DecodedPackets().size();
+    a->SetMotion(kMotionBounce, 7, 24, 0);  // east, 24 weakened to 20
+    ASSERT_EQ(a->m_Motion, kMotionBounce);
+    EXPECT_EQ(a->m_MotionP2, 20);
+    EXPECT_EQ(WalkOut(a, 100), 21);
+    // East by 20, 20, 19 ... until 427 would lie 53 pixels from the wall
+    // cell's centre (480): back west from 413 by 13, 12, ... 1.
+    const int xs[] = {308, 328, 347, 365, 382, 398, 413, 400, 388, 377, 367, 358, 350, 343, 337, 332, 328, 325, 323, 322};
+    std::vector<std::string> want{Motion(a, kMotionBounce)};
+    for (int x : xs) want.push_back(CellAt(a, x, 672, x / 64, 10, 8));
+    want.push_back(CellAt(a, 322, 672, 5, 10, 8));
+    want.push_back(Motion(a, kMotionStand));
+    EXPECT_EQ(MotionAndCellsOf(a, base), want);
+    EXPECT_EQ(a->GetCell().x, 5);
+}
+
+TEST_F(ActorScenarioTest, AJumpLandsOnTheTracedCellAndAnAirborneWalkerTakesTheClassBelow) {
+    const std::vector<CActor*> roles = StartWith(WallColumnMap(), {{3, 10}, {3, 4}});
+    ASSERT_EQ(roles.size(), 2u);
+    // On foot toward (10, 10): the trace stops at the wall, on (6, 10).
+    CActor* a = roles[0];
+    a->SetSpeed(8);
+    size_t base = run.DecodedPackets().size();
+    a->SetMotion(kMotionPlayOnce, 10, 10, 10);
+    ASSERT_EQ(a->m_Motion, kMotionPlayOnce);
+    EXPECT_EQ(a->GetCell().x, 6);
+    EXPECT_EQ(WalkOut(a, 50), 7) << "six steps of 32, standing on the seventh tick";
+    EXPECT_EQ(a->m_X, 6 * 64 + 32);
+    EXPECT_EQ(MotionAndCellsOf(a, base),
+              (std::vector<std::string>{CellAt(a, 224, 672, 6, 10, 32), Motion(a, kMotionPlayOnce),
+                                        CellAt(a, 416, 672, 6, 10, 32), Motion(a, kMotionStand)}));
+
+    // Airborne onto terrain 12, out of reach on foot: class 11 in the air,
+    // the class of the cell below from the top of the arc on.
+    CActor* b = roles[1];
+    b->SetSpeed(8);
+    base = run.DecodedPackets().size();
+    b->SetMotion(kMotionJump, 6, 4, 10);
+    ASSERT_EQ(b->m_Motion, kMotionJump);
+    EXPECT_EQ(b->m_WalkClass, 11);
+    EXPECT_EQ(b->GetCell().x, 6);
+    int top = 0, ticks = 0;
+    for (; ticks < 50 && b->m_Motion == kMotionJump; ++ticks) {
+        run.Tick(1);
+        ServerSide();
+        top = std::max(top, b->m_Height);
+    }
+    run.Tick(2);
+    ServerSide();
+    EXPECT_EQ(ticks, 7);
+    EXPECT_GT(top, 0);
+    EXPECT_EQ(b->m_Height, 0);
+    EXPECT_EQ(b->m_WalkClass, 12);
+    EXPECT_EQ(b->m_X, 6 * 64 + 32);
+    EXPECT_EQ(MotionAndCellsOf(b, base),
+              (std::vector<std::string>{CellAt(b, 224, 288, 6, 4, 32), Motion(b, kMotionJump),
+                                        CellAt(b, 416, 288, 6, 4, 32), Motion(b, kMotionStand)}));
 }
 
 } // namespace
