@@ -88,7 +88,6 @@ CRole::~CRole() {
     m_pSwarm = nullptr;
     m_ChangeList1.Clear();
     m_ChangeList2.Clear();
-    DestroyRoleSprite(&m_pSprite);
     LeaveCell();
 }
 
@@ -183,7 +182,7 @@ int CRole::SetupAppearance(const char* spriteSet) {
     SetDirection(plat::Rand() % m_DirCount);
     SetMotion(kMotionStand, 0, 0, 0);
     SetAnimIndex(-1);
-    PickDefaultAnim(-1);
+    SetAnimOrDefault(-1);
     CGameRect r{};
     m_LabelHeight = (m_pSprite && GetRoleSpriteRect(m_pSprite, {0, 0}, &r) ? r.height : 0) + 10;
 
@@ -215,9 +214,9 @@ int CRole::SetupAppearance(const char* spriteSet) {
         SetAnimIndex(-1);
     }
     UpdateSpeed(0);
-    PickDefaultAnim(-1);
+    SetAnimOrDefault(-1);
     if (g_CurScene) g_CurScene->UpdateViews(m_Handle);
-    if (CAnimPlayer* p = AnimPlayer(); p && p->m_FrameCount > 2) p->m_CurFrame = plat::Rand() % p->m_FrameCount;
+    if (CAnimPlayer* p = GetCurrentAnim(); p && p->m_FrameCount > 2) p->m_CurFrame = plat::Rand() % p->m_FrameCount;
     // Level-row column 8: the model class, then the initial state.
     if (m_pLevelRow && m_pLevelRow->GetIntItem(8, 1) != kTxtEmptyInt)
         SetState(m_pLevelRow->GetIntItem(8, 1), 1, 0, nullptr);
@@ -275,7 +274,7 @@ void CRole::ClearOtherStates() {
 
 int CRole::IsAttackAnim() {
     if (m_DirCount <= 0) return 0;
-    const int32_t start = AnimIndex() / m_DirCount * m_DirCount;
+    const int32_t start = GetCurrentAnimIndex() / m_DirCount * m_DirCount;
     for (int col : {8, 10, 14, 17, 19})
         if (ModelHas(col) && ModelInt(col) == start) return 1;
     return 0;
@@ -447,7 +446,7 @@ void InstallRoleHooks() {
     };
     g_SceneHooks.getAnimIndex = [](const CGameObj* role) -> int32_t {
         const CRole* r = AsRole(role);
-        return r ? std::max(r->AnimIndex(), 0) : 0;
+        return r ? std::max(r->GetCurrentAnimIndex(), 0) : 0;
     };
     g_SceneHooks.getRoleBits = [](const CGameObj* role) -> uint32_t {
         const CRole* r = AsRole(role);

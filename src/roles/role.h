@@ -228,13 +228,6 @@ public:
     void DrawFaded(CSurface* surface, int32_t x, int32_t y, int32_t mode, int32_t level);
     CGamePoint ScreenPos() const;
 
-    // ---- the animation set of the main part
-    int32_t AnimIndex() const;
-    CAnimPlayer* AnimPlayer() const;
-    int32_t AnimCount() const;
-    void PickAnim(int32_t index);
-    void PickDefaultAnim(int32_t group);
-
     // ---- fields (in the order of the role's record)
     uint32_t m_RoleBits = 0;
     CGameObj* m_Attachments[3] = {};

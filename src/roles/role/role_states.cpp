@@ -139,7 +139,7 @@ void CRole::StartState(int32_t k, int on) {
             CancelQueuedOrder();
             SetMotion(kMotionStand, 0, 0, 0);
             SetAnimIndex(ItemOrEmpty(m_pModelRow, 16) + m_Facing);
-            if (CAnimPlayer* p = AnimPlayer()) p->Start(false);
+            if (CAnimPlayer* p = GetCurrentAnim()) p->Start(false);
         } else {
             SetAnimIndex(-1);
         }
@@ -233,7 +233,7 @@ void CRole::SetAnimIndex(int32_t index) {
     const int32_t n = m_DirCount > 0 ? m_DirCount : 8;
     if (index >= 0) {
         m_Facing = index % n;
-        PickAnim(index);
+        SelectAnim(index);
         return;
     }
     int32_t group;
@@ -254,22 +254,22 @@ void CRole::SetAnimIndex(int32_t index) {
         group = ItemOrEmpty(m_pModelRow, 10);
     }
     if (group == kTxtEmptyInt) return;
-    PickAnim(group + m_Facing);
+    SelectAnim(group + m_Facing);
 }
 
 void CRole::TurnTowardsAnim() {
     const int32_t n = m_DirCount > 0 ? m_DirCount : 8;
-    const int32_t cur = AnimIndex();
-    if (cur < 0) return;
+    if (!GetAnimSet()) return;
+    const int32_t cur = GetCurrentAnimIndex();
     const int32_t want = cur / n * n + m_Facing;
     if (cur == want) return;
     const int32_t dir = cur % n;
     int32_t diff = (m_Facing - dir + n) % n;
     const int32_t next = (dir + (diff <= n / 2 ? 1 : n - 1)) % n;
-    CAnimPlayer* p = AnimPlayer();
+    CAnimPlayer* p = GetCurrentAnim();
     const int32_t frame = p ? p->m_CurFrame : 0;
-    PickAnim(cur / n * n + next);
-    if (CAnimPlayer* q = AnimPlayer(); q && q->m_FrameCount > frame) q->m_CurFrame = frame;
+    SelectAnim(cur / n * n + next);
+    if (CAnimPlayer* q = GetCurrentAnim(); q && q->m_FrameCount > frame) q->m_CurFrame = frame;
 }
 
 void CRole::TrackTargetHead() {
@@ -277,17 +277,17 @@ void CRole::TrackTargetHead() {
     if (cls != 2 && cls != 4) return;
     CGameObj* t = GetTarget();
     if (!t || m_DirCount <= 0) return;
-    const int32_t group = AnimIndex() / m_DirCount * m_DirCount;
+    const int32_t group = GetCurrentAnimIndex() / m_DirCount * m_DirCount;
     if (group != ItemOrEmpty(m_pModelRow, 8) && group != ItemOrEmpty(m_pModelRow, 10)) return;
     const int32_t want = DirectionTo({m_X, m_Y}, {t->m_X, t->m_Y});
-    const int32_t dir = AnimIndex() % m_DirCount;
+    const int32_t dir = GetCurrentAnimIndex() % m_DirCount;
     if (want == dir) return;
     const int32_t diff = (want - dir + m_DirCount) % m_DirCount;
     const int32_t step = diff <= m_DirCount / 2 ? 1 : m_DirCount - 1;
-    CAnimPlayer* p = AnimPlayer();
+    CAnimPlayer* p = GetCurrentAnim();
     const int32_t frame = p ? p->m_CurFrame : 0;
-    PickAnim(group + (dir + step) % m_DirCount);
-    if (CAnimPlayer* q = AnimPlayer(); q && q->m_FrameCount > frame) q->m_CurFrame = frame;
+    SelectAnim(group + (dir + step) % m_DirCount);
+    if (CAnimPlayer* q = GetCurrentAnim(); q && q->m_FrameCount > frame) q->m_CurFrame = frame;
 }
 
 void CRole::SetSpriteOverlay(int32_t i, int32_t effectId) {
@@ -303,16 +303,16 @@ void CRole::SetSpriteSet(const char* set) {
     SetMotion(kMotionStand, 0, 0, 0);
     if (m_pSprite && set) SetRoleSpriteParts(m_pSprite, set);
     if (g_CurScene && set) g_CurScene->SendObjText(m_Handle, set);
-    const int32_t index = AnimIndex();
-    CAnimPlayer* p = AnimPlayer();
+    const int32_t index = GetCurrentAnimIndex();
+    CAnimPlayer* p = GetCurrentAnim();
     const int32_t frame = p ? p->m_CurFrame : 0;
-    if (index >= 0 && index < AnimCount()) {
-        PickAnim(index);
-        if (CAnimPlayer* q = AnimPlayer(); q && q->m_FrameCount > frame) q->m_CurFrame = frame;
+    if (index >= 0 && index < (GetAnimSet() ? GetAnimSet()->m_SeqCount : 0)) {
+        SelectAnim(index);
+        if (CAnimPlayer* q = GetCurrentAnim(); q && q->m_FrameCount > frame) q->m_CurFrame = frame;
     } else {
         SetAnimIndex(-1);
     }
-    if (CAnimPlayer* q = AnimPlayer()) q->m_CurFrame = 0;
+    if (CAnimPlayer* q = GetCurrentAnim()) q->m_CurFrame = 0;
     SaveToSheet();
 }
 

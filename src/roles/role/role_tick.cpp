@@ -17,48 +17,19 @@ namespace {
 constexpr int kFootstepSound = 12;
 } // namespace
 
-// ---------------------------------------------------------------- the animation set
-
-int32_t CRole::AnimIndex() const {
-    CTrailAnim* a = m_pSprite ? GetRoleSpriteAnim(m_pSprite) : nullptr;
-    return a && a->IsBound() ? a->m_CurSeq : -1;
-}
-
-int32_t CRole::AnimCount() const {
-    CTrailAnim* a = m_pSprite ? GetRoleSpriteAnim(m_pSprite) : nullptr;
-    return a ? a->m_SeqCount : 0;
-}
-
-CAnimPlayer* CRole::AnimPlayer() const {
-    CTrailAnim* a = m_pSprite ? GetRoleSpriteAnim(m_pSprite) : nullptr;
-    return a ? a->CurrentPlayer() : nullptr;
-}
-
-void CRole::PickAnim(int32_t index) {
-    CTrailAnim* a = m_pSprite ? GetRoleSpriteAnim(m_pSprite) : nullptr;
-    if (!a || index < 0 || index >= a->m_SeqCount || index == a->m_CurSeq) return;
-    a->m_CurSeq = index;
-    if (CAnimPlayer* p = a->CurrentPlayer()) p->Start(false);
-}
-
-void CRole::PickDefaultAnim(int32_t group) {
-    if (group != -1) m_DefaultAnimGroup = group;
-    PickAnim(m_DefaultAnimGroup);
-}
-
 // ---------------------------------------------------------------- slot 25
 
 int CRole::StepAnimation() {
     const int32_t n = m_DirCount > 0 ? m_DirCount : 8;
-    if (HasState(kStateGuard) && m_pModelRow && AnimIndex() / n != m_pModelRow->GetIntItem(16, 0) / n)
+    if (HasState(kStateGuard) && m_pModelRow && GetCurrentAnimIndex() / n != m_pModelRow->GetIntItem(16, 0) / n)
         GiveOrder(16, 0, 0, 0, 0, 0);
-    CAnimPlayer* p = AnimPlayer();
+    CAnimPlayer* p = GetCurrentAnim();
     if (m_Dead) {
         if (p && !p->IsAtEnd()) {
             p->Step();
         } else if (m_pModelRow && m_pModelRow->HasValue(19)) {
-            PickAnim(m_pModelRow->GetInt(19) + m_Facing);
-            if (CAnimPlayer* q = AnimPlayer()) q->m_CurFrame = std::max(0, q->m_FrameCount - 1);
+            SelectAnim(m_pModelRow->GetInt(19) + m_Facing);
+            if (CAnimPlayer* q = GetCurrentAnim()) q->m_CurFrame = std::max(0, q->m_FrameCount - 1);
         }
         return 0;
     }
@@ -102,14 +73,14 @@ int CRole::TickAction() {
         }
     }
     if (m_FixedAnim != -1) {
-        CAnimPlayer* p = AnimPlayer();
+        CAnimPlayer* p = GetCurrentAnim();
         const bool atEnd = !p || p->IsAtEnd();
         if (m_Posture == kPostureStagger && atEnd) {
             m_PostureSub = 100;
             if (m_PostureTimer > 0) --m_PostureTimer;
         }
         const int32_t n = m_DirCount > 0 ? m_DirCount : 8;
-        if (atEnd || AnimIndex() / n != m_FixedAnim / n) {
+        if (atEnd || GetCurrentAnimIndex() / n != m_FixedAnim / n) {
             m_FixedAnim = -1;
             SetAnimIndex(-1);
         }
@@ -121,8 +92,8 @@ int CRole::TickAction() {
     }
     if (!(m_RoleBits & kRoleBitSpin)) {
         if ((m_RoleBits & kRoleBitPlaying) && m_Motion != kMotionStand) return 1;
-        const int32_t index = AnimIndex();
-        if (index != m_AnnouncedAnim && index >= 0) {
+        const int32_t index = GetCurrentAnimIndex();
+        if (GetAnimSet() && index != m_AnnouncedAnim) {
             if (g_CurScene) {
                 const uint8_t p[6] = {3, static_cast<uint8_t>(m_Handle), static_cast<uint8_t>(m_Handle >> 8), 102,
                                       static_cast<uint8_t>(index), static_cast<uint8_t>(index >> 8)};
@@ -135,12 +106,12 @@ int CRole::TickAction() {
         const int32_t n = m_DirCount > 0 ? m_DirCount : 8;
         ++m_SpinCounter;
         const int32_t dir = (m_Facing + std::max(1, n / 8)) % n;
-        CAnimPlayer* p = AnimPlayer();
+        CAnimPlayer* p = GetCurrentAnim();
         const int32_t frame = p ? p->m_CurFrame : 0;
-        const int32_t group = AnimIndex() >= 0 ? AnimIndex() / n * n : 0;
+        const int32_t group = GetCurrentAnimIndex() / n * n;
         m_Facing = dir;
-        PickAnim(group + dir);
-        if (CAnimPlayer* q = AnimPlayer(); q && q->m_FrameCount > frame) q->m_CurFrame = frame;
+        SelectAnim(group + dir);
+        if (CAnimPlayer* q = GetCurrentAnim(); q && q->m_FrameCount > frame) q->m_CurFrame = frame;
     }
     if (m_Camp >= 10000 && m_Camp <= 60000) {
         bool ended = false;

@@ -352,9 +352,10 @@ TEST_F(ActorScenarioTest, AKnockedBackActorBouncesOffAWall) {
     // East by 20, 20, 19 ... until 427 would lie 53 pixels from the wall
     // cell's centre (480): back west from 413 by 13, 12, ... 1.
     const int xs[] = {308, 328, 347, 365, 382, 398, 413, 400, 388, 377, 367, 358, 350, 343, 337, 332, 328, 325, 323, 322};
+    // The role enters the motion at its model's walking speed (16).
     std::vector<std::string> want{Motion(a, kMotionBounce)};
-    for (int x : xs) want.push_back(CellAt(a, x, 672, x / 64, 10, 8));
-    want.push_back(CellAt(a, 322, 672, 5, 10, 8));
+    for (int x : xs) want.push_back(CellAt(a, x, 672, x / 64, 10, 16));
+    want.push_back(CellAt(a, 322, 672, 5, 10, 16));
     want.push_back(Motion(a, kMotionStand));
     EXPECT_EQ(MotionAndCellsOf(a, base), want);
     EXPECT_EQ(a->GetCell().x, 5);
