@@ -34,6 +34,14 @@ const char* RowText(const CTxtRow* row, int col) {
     return s ? s : "";
 }
 
+// The sprite of the model's columns 4, 6 and 5, its main part bound so the
+// role's animation set exists from the start.
+CRoleSprite* ComposeSprite(const CTxtRow* row) {
+    CRoleSprite* s = CreateRoleSprite(RowText(row, 4), RowText(row, 6), RowText(row, 5));
+    if (s && s->m_pMainPart) s->m_pMainPart->EnsureBound();
+    return s;
+}
+
 bool EqualsNoCaseAscii(const char* a, const char* b) {
     for (; *a && *b; ++a, ++b) {
         char x = *a, y = *b;
@@ -160,7 +168,7 @@ int CRole::SetupAppearance(const char* spriteSet) {
     if (m_Removed || !m_pModelRow) return 0;
     const CTxtRow* row = m_pModelRow;
     DestroyRoleSprite(&m_pSprite);
-    m_pSprite = CreateRoleSprite(RowText(row, 4), RowText(row, 6), RowText(row, 5));
+    m_pSprite = ComposeSprite(row);
     if (spriteSet && *spriteSet && std::string(spriteSet) != "NULL") {
         // Split at '*' and joined again: empty pieces drop out.
         std::string joined;
@@ -176,7 +184,7 @@ int CRole::SetupAppearance(const char* spriteSet) {
         if (!m_pSprite || !SetRoleSpriteParts(m_pSprite, joined.c_str())) {
             plat::MessageBox(spriteSet, "");
             DestroyRoleSprite(&m_pSprite);
-            m_pSprite = CreateRoleSprite(RowText(row, 4), RowText(row, 6), RowText(row, 5));
+            m_pSprite = ComposeSprite(row);
         }
     }
     SetDirection(plat::Rand() % m_DirCount);
@@ -327,7 +335,7 @@ int CRole::ReleaseSprites() {
 int CRole::RestoreSprites() {
     if (!m_pModelRow) return 0;
     DestroyRoleSprite(&m_pSprite);
-    m_pSprite = CreateRoleSprite(RowText(m_pModelRow, 4), RowText(m_pModelRow, 6), RowText(m_pModelRow, 5));
+    m_pSprite = ComposeSprite(m_pModelRow);
     const CGamePoint c = GetCell();
     EnterCell(c.x, c.y, 1);
     const int32_t ai = ModelInt(31);

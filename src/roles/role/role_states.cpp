@@ -82,10 +82,10 @@ void CRole::ApplyStateEffects(int32_t k, int on) {
         }
     }
     // Column 21 off resets the player record's multiplier: no records yet.
-    if (k == 44 || k == kStateSteadyA || k == kStateSteadyB) SetFlag(kRoleBitHeavy, on);
 }
 
 void CRole::StartState(int32_t k, int on) {
+    if (k == 44 || k == kStateSteadyA || k == kStateSteadyB) SetFlag(kRoleBitHeavy, on);
     switch (k) {
     case kStateAlerted:
         if (!g_CurScene) break;
@@ -229,11 +229,13 @@ void CRole::SetFlag(uint32_t mask, int on) {
 
 // ---------------------------------------------------------------- animation
 
+// The index is the wanted animation (the default group of the actor); the
+// shown one turns towards it a direction a tick (TurnTowardsAnim).
 void CRole::SetAnimIndex(int32_t index) {
     const int32_t n = m_DirCount > 0 ? m_DirCount : 8;
     if (index >= 0) {
+        m_DefaultAnimGroup = index;
         m_Facing = index % n;
-        SelectAnim(index);
         return;
     }
     int32_t group;
@@ -254,17 +256,24 @@ void CRole::SetAnimIndex(int32_t index) {
         group = ItemOrEmpty(m_pModelRow, 10);
     }
     if (group == kTxtEmptyInt) return;
-    SelectAnim(group + m_Facing);
+    m_DefaultAnimGroup = group + m_Facing;
 }
 
 void CRole::TurnTowardsAnim() {
-    const int32_t n = m_DirCount > 0 ? m_DirCount : 8;
     if (!GetAnimSet()) return;
-    const int32_t cur = GetCurrentAnimIndex();
-    const int32_t want = cur / n * n + m_Facing;
-    if (cur == want) return;
+    const int32_t n = m_DirCount > 0 ? m_DirCount : 8;
+    const int32_t want = m_DefaultAnimGroup;
+    int32_t cur = GetCurrentAnimIndex();
+    if (cur == want || want < 0 || want >= GetAnimSet()->m_SeqCount) return;
+    if (cur / n != want / n) {
+        // Into the wanted group, keeping the direction shown.
+        SelectAnim(want / n * n + cur % n);
+        cur = GetCurrentAnimIndex();
+        if (cur == want) return;
+    }
     const int32_t dir = cur % n;
-    int32_t diff = (m_Facing - dir + n) % n;
+    const int32_t diff = (want % n - dir + n) % n;
+    if (diff == 0) return;
     const int32_t next = (dir + (diff <= n / 2 ? 1 : n - 1)) % n;
     CAnimPlayer* p = GetCurrentAnim();
     const int32_t frame = p ? p->m_CurFrame : 0;

@@ -92,7 +92,7 @@ int CRole::TickAction() {
     }
     if (!(m_RoleBits & kRoleBitSpin)) {
         if ((m_RoleBits & kRoleBitPlaying) && m_Motion != kMotionStand) return 1;
-        const int32_t index = GetCurrentAnimIndex();
+        const int32_t index = m_DefaultAnimGroup;
         if (GetAnimSet() && index != m_AnnouncedAnim) {
             if (g_CurScene) {
                 const uint8_t p[6] = {3, static_cast<uint8_t>(m_Handle), static_cast<uint8_t>(m_Handle >> 8), 102,
@@ -110,6 +110,7 @@ int CRole::TickAction() {
         const int32_t frame = p ? p->m_CurFrame : 0;
         const int32_t group = GetCurrentAnimIndex() / n * n;
         m_Facing = dir;
+        m_DefaultAnimGroup = group + dir;
         SelectAnim(group + dir);
         if (CAnimPlayer* q = GetCurrentAnim(); q && q->m_FrameCount > frame) q->m_CurFrame = frame;
     }
