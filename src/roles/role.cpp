@@ -29,9 +29,10 @@ constexpr int32_t kViewStep = 128;
 constexpr char kBadInitialSkill[] =
     "%s\xb3\xf5\xca\xbc\xcc\xac\xd5\xd0\xca\xbd%d\xb4\xed\xce\xf3\xa3\xac\xd7\xf8\xb1\xea\xa3\xa8%d,%d\xa3\xa9";
 
+// An empty cell reads " ".
 const char* RowText(const CTxtRow* row, int col) {
     const char* s = row ? row->GetString(col) : nullptr;
-    return s ? s : "";
+    return s && std::string(s) != " " ? s : "";
 }
 
 // The sprite of the model's columns 4, 6 and 5, its main part bound so the
