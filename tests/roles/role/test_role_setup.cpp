@@ -1,6 +1,7 @@
 // Roles set up from their model rows and placement records, and their
 // timed states, overrides and flags, without a scene.
 #include "role_fixture.h"
+#include "roles/role_hooks.h"
 
 namespace test_role_setup {
 
@@ -139,7 +140,7 @@ class RoleStateTest : public RoleFixture {
 protected:
     void SetUp() override {
         RoleFixture::SetUp();
-        LoadRoles({BoxRow("M", 2)});
+        LoadRoles({BoxRow("M", 2)}, {datagen::RolePrivateRow().Name("L").Id(2).Set(9, 90)});
         // State 20: untouchable, override 1 with 4 + 1. State 21: override 12
         // with 9; not announced.
         std::vector<std::string> s20(6, ""), s21(19, "");
@@ -327,6 +328,36 @@ TEST_F(RoleStateTest, TheShownAnimationTurnsADirectionATickTheShorterWay) {
     m_Role->TurnTowardsAnim();
     EXPECT_EQ(m_Role->GetCurrentAnimIndex(), 14);
     EXPECT_EQ(m_Role->GetCurrentAnim()->m_CurFrame, 2) << "a turn keeps the frame";
+}
+
+TEST_F(RoleStateTest, SpecialStatesActOnTheRoleAndTheScreen) {
+    static std::vector<float> s_Calls;
+    s_Calls.clear();
+    const CRoleHooks saved = g_RoleHooks;
+    g_RoleHooks.setBrightnessTarget = [](float target, float step) {
+        s_Calls.push_back(target);
+        s_Calls.push_back(step);
+    };
+    g_RoleHooks.resetBrightness = [](float step) { s_Calls.push_back(step); };
+    m_Role->SetState(12, 1, 0, nullptr);
+    m_Role->SetState(12, 0, 0, nullptr);
+    EXPECT_EQ(s_Calls, (std::vector<float>{0.0f, 0.05f, 0.1f}));
+    g_RoleHooks = saved;
+    // Guard: standing in the guard animation (column 16) and immobile.
+    m_Role->SetSpeed(8);
+    m_Role->SetDirection(2);
+    m_Role->SetState(106, 1, 0, nullptr);
+    EXPECT_EQ(m_Role->m_DefaultAnimGroup, 8 + 2);
+    EXPECT_EQ(m_Role->IsMobile(), 0);
+    EXPECT_EQ(m_Role->CanUseSkillNow(-1), 0);
+    m_Role->SetState(106, 0, 0, nullptr);
+    EXPECT_EQ(m_Role->CanUseSkillNow(-1), 1);
+    // Heal: a third of the maximum; level-up marks the effect word.
+    m_Role->m_Hp = 0.0f;
+    m_Role->SetState(40, 1, 0, nullptr);
+    EXPECT_EQ(m_Role->m_Hp, 30.0f);
+    m_Role->SetState(105, 1, 0, nullptr);
+    EXPECT_EQ(m_Role->m_EffectWord, 7);
 }
 
 } // namespace test_role_setup
