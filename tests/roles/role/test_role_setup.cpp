@@ -125,6 +125,22 @@ TEST_F(RoleSetupTest, InitialActionWithAnUnusableSkillFallsBackToTheDefaultAnima
     EXPECT_EQ(r->GetCurrentAnimIndex(), 0 + 2) << "the stand animation in the record's facing";
 }
 
+TEST_F(RoleSetupTest, ASpriteSetThatCannotBeComposedFallsBackToTheDefaultParts) {
+    LoadRoles({BoxRow("M", 2)});
+    CRole* r = Add(2, 2, 2);
+    ASSERT_NE(r, nullptr);
+    // Empty pieces between the stars drop out.
+    EXPECT_EQ(r->SetupAppearance("BD_001**"), 1);
+    EXPECT_TRUE(plat::RecordedMessageBoxes().empty());
+    EXPECT_EQ(r->SetupAppearance("NULL"), 1);
+    EXPECT_TRUE(plat::RecordedMessageBoxes().empty());
+    EXPECT_EQ(r->SetupAppearance("XX_009"), 1);
+    ASSERT_EQ(plat::RecordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(plat::RecordedMessageBoxes()[0].text, "XX_009");
+    ASSERT_NE(r->m_pSprite, nullptr);
+    EXPECT_EQ(GetRolePartFileName(r->m_pSprite), "001_001_031");
+}
+
 TEST_F(RoleSetupTest, TheLevelRowsInitialStateIsTaken) {
     LoadRoles({BoxRow("M", 2)}, {datagen::RolePrivateRow().Name("L").Id(2).InitialState("9*13")});
     CRole* r = Add(2, 2, 2);
