@@ -10,6 +10,7 @@
 #include "platform/msgbox.h"
 #include "platform/random.h"
 #include "roles/save_mgr.h"
+#include "roles/swarm/point_swarm.h"
 #include "roles/tables/model_tables.h"
 #include "world/map/map_grid.h"
 #include "world/objects/handle_table.h"
@@ -93,7 +94,7 @@ CRole::~CRole() {
         delete o;
         o = nullptr;
     }
-    // PLACEHOLDER: the point swarm is not made by roles yet.
+    delete m_pSwarm;
     m_pSwarm = nullptr;
     m_ChangeList1.Clear();
     m_ChangeList2.Clear();

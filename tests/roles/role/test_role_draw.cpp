@@ -3,6 +3,7 @@
 #include "gfx/surface.h"
 #include "support/display565.h"
 #include "role_fixture.h"
+#include "roles/swarm/point_swarm.h"
 #include "world/map/iso_grid.h"
 
 namespace test_role_draw {
@@ -107,6 +108,32 @@ TEST_F(RoleDrawTest, StateFortyThreeAddsFourTranslucentCopiesOnTheLitDisplay) {
     m_Surface->FillAll(kBack);
     m_Role->DrawTo(m_Surface.get());
     EXPECT_EQ(Pixel(hx, hy), kBack);
+}
+
+TEST_F(RoleDrawTest, ASwarmOfTheSpritesPiecesDrawsWithTheSwarmFlag) {
+    // Pieces of 2 x 2 cut from the 6 x 10 box, moved up to 6 pixels off.
+    m_Role->m_pSwarm = new CPointSwarm;
+    m_Role->m_pSwarm->Cut(role_fixture::kBoxW, role_fixture::kBoxH, 2);
+    m_Role->m_pSwarm->Scatter(16);
+    m_Role->m_pSwarm->Scatter(12);
+    auto outside = [&] {
+        int n = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                n += Pixel(x, y) == kBoxColour && (x < 29 || x >= 35 || y < 6 || y >= 16);
+        return n;
+    };
+    m_Role->DrawTo(m_Surface.get());
+    EXPECT_EQ(outside(), 0) << "no swarm without its flag";
+    m_Role->m_SwarmFlag = 1;
+    m_Surface->FillAll(kBack);
+    m_Role->DrawTo(m_Surface.get());
+    EXPECT_GT(outside(), 0);
+    // Fading hides the swarm.
+    m_Role->m_FadeLevel = 1;
+    m_Surface->FillAll(kBack);
+    m_Role->DrawTo(m_Surface.get());
+    EXPECT_EQ(outside(), 0);
 }
 
 } // namespace test_role_draw

@@ -4,6 +4,7 @@
 #include "core/msg_lists.h"
 #include "role_fixture.h"
 #include "roles/role_hooks.h"
+#include "roles/swarm/point_swarm.h"
 
 namespace test_role_links {
 
@@ -81,6 +82,8 @@ TEST_F(RoleLinksTest, TheRoleTicksItsStatesAndAnimationThroughTheManager) {
     m_Role->m_TickCount = 0;
     CAnimPlayer* p = m_Role->GetCurrentAnim();
     ASSERT_NE(p, nullptr);
+    m_Role->m_pSwarm = new CPointSwarm;
+    m_Role->m_SwarmFlag = 1;
     std::set<int32_t> frames;
     for (int i = 0; i < 30; ++i) {
         m_Mng->Update();         // slot 5
@@ -91,6 +94,7 @@ TEST_F(RoleLinksTest, TheRoleTicksItsStatesAndAnimationThroughTheManager) {
     EXPECT_EQ(m_Role->m_TickCount, 30u);
     EXPECT_EQ(frames.size(), static_cast<size_t>(role_fixture::kFrames)) << "the stand animation loops";
     EXPECT_EQ(m_Role->m_FirstUpdate, 1);
+    EXPECT_EQ(m_Role->m_pSwarm->m_Anchor, (CGamePoint{m_Role->m_X, m_Role->m_Y})) << "the swarm follows";
 }
 
 } // namespace test_role_links
