@@ -19,6 +19,7 @@
 #include <cstdint>
 
 class CRoleData;
+class CGameObj;
 
 struct CRoleHooks {
     // ---- game object
@@ -26,6 +27,8 @@ struct CRoleHooks {
     void (*countHit)(int force) = nullptr;
     // CGameMain::SetBrightnessTarget (target, per-tick step).
     void (*setBrightnessTarget)(float target, float step) = nullptr;
+    // CGameMain::ResetBrightness (per-tick step): back to 1.0.
+    void (*resetBrightness)(float step) = nullptr;
     // CGameMain::StartScreenEffect (kind).
     void (*startScreenEffect)(int kind) = nullptr;
 
@@ -35,6 +38,10 @@ struct CRoleHooks {
     // GetLocalPlayerRecord: the record of the client's controlled role;
     // null when any link is missing.
     CRoleData* (*getLocalPlayerRecord)() = nullptr;
+
+    // ---- trigger scripts
+    // The talk trigger id of a role (its talk mark); -1 for none.
+    int32_t (*findTalkId)(CGameObj* role) = nullptr;
 };
 
 extern CRoleHooks g_RoleHooks;

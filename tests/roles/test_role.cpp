@@ -89,12 +89,12 @@ TEST_F(RoleTest, PlaceNearTurnDieAndOrders) {
     EXPECT_EQ(hero->m_Y / 64, 5);
 
     g_SceneHooks.setDirection(hero, 9);
-    EXPECT_EQ(static_cast<CRole*>(hero)->m_Facing, 1);
+    EXPECT_EQ(static_cast<CRole*>(hero)->GetFacing8(), 1);
 
-    static_cast<CRole*>(guard)->m_QueuedOrder = 3;
+    static_cast<CRole*>(guard)->m_QueuedOrder[0] = 3;
     g_SceneHooks.order(guard, 7, 1, 2, 3);
     auto* g = static_cast<CRole*>(guard);
-    EXPECT_EQ(g->m_QueuedOrder, 0);
+    EXPECT_EQ(g->m_QueuedOrder[0], -1);
     EXPECT_EQ(g->m_LastCommand, 7);
     EXPECT_EQ(g->m_LastOrder[2], 3u);
 

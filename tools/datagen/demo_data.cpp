@@ -78,6 +78,9 @@ void AddCorpseColumns(Table& rows) {
         rows[i][26] = "40";
         rows[i][43] = "0";
     }
+    // 28: the walking speed the walk animation was drawn for.
+    rows[0][28] = "WalkSpeed";
+    for (size_t i = 1; i < rows.size(); ++i) rows[i][28] = "8";
 }
 
 } // namespace

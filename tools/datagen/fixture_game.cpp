@@ -81,6 +81,7 @@ FixtureGame DefaultFixtureGame() {
                           .DeathSequence(kDemoRoleDeathSeq)
                           .SizeClass(40)
                           .MoveClass(1)
+                          .WalkSpeed(16)
                           .LyingClass(0));
     auto monster = [](const char* name, int id) {
         return RoleMdlRow()
@@ -97,6 +98,7 @@ FixtureGame DefaultFixtureGame() {
             .DeathSequence(kDemoRoleDeathSeq)
             .SizeClass(40)
             .RoleCamp(1)
+            .WalkSpeed(16)
             .LyingClass(0);
     };
     g.roles.push_back(monster("Melee", kFixtureMeleeModel).MoveClass(1));

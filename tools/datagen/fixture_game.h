@@ -63,15 +63,24 @@ struct RoleMdlRow : FixtureRow<RoleMdlRow> {
     RoleMdlRow& ModelClass(int value) { return Set(8, value); }
     // Grab animations ('*' list, item = grab kind).
     RoleMdlRow& GrabAnims(const std::string& list) { return Set(15, list); }
+    // The animation of an initial action (placement modes 0 and 4).
+    RoleMdlRow& InitialActionAnim(int id) { return Set(12, id); }
+    // Guard animation (state 106).
+    RoleMdlRow& GuardAnim(int id) { return Set(16, id); }
     RoleMdlRow& DeathSequence(int seq) { return Set(19, seq); }
     RoleMdlRow& SizeClass(int value) { return Set(26, value); }
     // Movement class; a role without it cannot be thrown (a statue).
     RoleMdlRow& MoveClass(int value) { return Set(27, value); }
+    // Walking speed in pixels per tick (what the walk animation was drawn for).
+    RoleMdlRow& WalkSpeed(int pixels) { return Set(28, pixels); }
     RoleMdlRow& RoleCamp(int camp) { return Set(34, camp); }
     // Negative: a role of that model replaces the dead one; positive: a
     // skill cast on death.
     RoleMdlRow& DeathAction(int value) { return Set(40, value); }
+    // Also the sprite's directions: below 3 eight, else sixteen.
     RoleMdlRow& LyingClass(int value) { return Set(43, value); }
+    // 1: the start cell is entered whatever its class.
+    RoleMdlRow& PlacementMode(int value) { return Set(44, value); }
 };
 
 // "RolePrivate.txt" (key column 1): a model's level row.

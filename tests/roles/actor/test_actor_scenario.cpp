@@ -128,6 +128,8 @@ TEST_F(ActorScenarioTest, MotionAndCellPacketsReachTheWatchingClient) {
     ASSERT_NE(hero, nullptr);
     // Packets sent between frame steps arrive with the next but one.
     size_t base = run.DecodedPackets().size();
+    // Set-up left it standing: a stand from no motion sends both.
+    hero->m_Motion = 0;
     hero->SetMotion(kMotionStand, 0, 0, 0);
     run.Tick(2);
     ServerSide();
@@ -192,6 +194,7 @@ TEST_F(ActorScenarioTest, AWalkerGoesRoundAWallWithEightAndSixteenDirections) {
         ASSERT_EQ(hero->GetCell().x, 8);
         ASSERT_EQ(hero->GetCell().y, 10);
         hero->m_DirCount = dirs;
+        hero->m_Facing = 0;  // set-up faces a random way
         hero->SetSpeed(16);
         hero->SetPathCapacity(200);
         SetGameTickCount(GetGameTickCount() + 100);
@@ -349,9 +352,10 @@ TEST_F(ActorScenarioTest, AKnockedBackActorBouncesOffAWall) {
     // East by 20, 20, 19 ... until 427 would lie 53 pixels from the wall
     // cell's centre (480): back west from 413 by 13, 12, ... 1.
     const int xs[] = {308, 328, 347, 365, 382, 398, 413, 400, 388, 377, 367, 358, 350, 343, 337, 332, 328, 325, 323, 322};
+    // The role enters the motion at its model's walking speed (16).
     std::vector<std::string> want{Motion(a, kMotionBounce)};
-    for (int x : xs) want.push_back(CellAt(a, x, 672, x / 64, 10, 8));
-    want.push_back(CellAt(a, 322, 672, 5, 10, 8));
+    for (int x : xs) want.push_back(CellAt(a, x, 672, x / 64, 10, 16));
+    want.push_back(CellAt(a, 322, 672, 5, 10, 16));
     want.push_back(Motion(a, kMotionStand));
     EXPECT_EQ(MotionAndCellsOf(a, base), want);
     EXPECT_EQ(a->GetCell().x, 5);

@@ -1,0 +1,22 @@
+// Hits, death and the bound magic object as far as the role's own code
+// needs them until hits and magic objects are built.
+// PLACEHOLDER: a hit resolves nothing and death removes the role.
+#include "roles/role.h"
+
+#include "world/things/anim_map_obj.h"
+
+int CRole::OnHit(CGameObj*) { return 0; }
+
+void CRole::Die(int32_t mode, int32_t) {
+    if (m_Removed || m_Dead) return;
+    m_Dead = 1;
+    m_DeathMode = mode;
+    Remove();
+}
+
+void CRole::RemoveBoundMagic() {
+    if (m_pBoundMagic) m_pBoundMagic->Remove();
+    m_pBoundMagic = nullptr;
+}
+
+CGameObj* CRole::GetLastAttacker() { return m_LastAttacker ? GetRoleByHandle(m_LastAttacker) : nullptr; }
