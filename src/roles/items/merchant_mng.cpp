@@ -38,6 +38,39 @@ PropRec* MakeStockItem(int32_t id) {
     return item;
 }
 
+// Draws out of a list without putting back: Take(k) removes and returns
+// the index of the k-th entry still in the list, in list order, as erasing
+// from a copy would, in log time (a Fenwick tree of the entries left).
+class CandidateDraw {
+public:
+    explicit CandidateDraw(size_t n) : tree_(n + 1, 0), count_(n) {
+        for (size_t i = 1; i <= n; ++i) {
+            tree_[i] += 1;
+            const size_t up = i + (i & (~i + 1));
+            if (up <= n) tree_[up] += tree_[i];
+        }
+        for (top_ = 1; top_ * 2 <= n; top_ *= 2) {}
+    }
+    size_t Count() const { return count_; }
+    size_t Take(size_t k) {
+        size_t pos = 0;
+        for (size_t step = count_ ? top_ : 0; step; step /= 2) {
+            if (pos + step < tree_.size() && tree_[pos + step] <= k) {
+                pos += step;
+                k -= tree_[pos];
+            }
+        }
+        for (size_t i = pos + 1; i < tree_.size(); i += i & (~i + 1)) --tree_[i];
+        --count_;
+        return pos;
+    }
+
+private:
+    std::vector<size_t> tree_;
+    size_t count_;
+    size_t top_ = 1;
+};
+
 } // namespace
 
 MerchantRecord::~MerchantRecord() { Empty(); }
@@ -160,12 +193,10 @@ int CMerchantMng::AddMerchant(CGameObj* role) {
     const int64_t rounds = row->HasValue(20) ? std::min<int64_t>(row->GetInt(20), kMerchantSlots) : 0;
     for (int64_t round = 0; round < rounds && slot < kMerchantSlots; ++round) {
         const int grade = RandomGrade(row, -1.0);
-        std::vector<int32_t> left = candidates;
         PropRec* made = nullptr;
-        while (!left.empty()) {
-            const size_t at = static_cast<size_t>(plat::Rand()) % left.size();
-            const int32_t cand = left[at];
-            left.erase(left.begin() + static_cast<std::ptrdiff_t>(at));
+        CandidateDraw left(candidates.size());
+        while (left.Count() > 0) {
+            const int32_t cand = candidates[left.Take(static_cast<size_t>(plat::Rand()) % left.Count())];
             const CTxtRow* model2 = g_PropMdlTable.GetRow(cand);
             if (model2 && model2->GetInt(propcol::kGrade) == grade) {
                 made = MakeStockItem(cand);

@@ -95,6 +95,16 @@ TEST_F(MerchantTest, StockFromTheFixedAndRandomColumns) {
     EXPECT_EQ(mng.GetCount(), 1);
 }
 
+// Drawn candidates leave the list: the same index then names the next.
+TEST_F(MerchantTest, DrawnCandidatesLeaveTheList) {
+    LoadRows({datagen::RandPropRow().Name("Shop").Id(kShopRow).GradeWeights({"50", "50"}).RandomStock("30*32*20*21", 2)});
+    Script({10, 1, 1, 1, 0,   // grade 1: 31, 32, then 20 (pile 1)
+            60, 5, 3, 3});    // grade 2: index 0 of 5 is 30, 3 of 4 is 21 (pile 4)
+    ASSERT_EQ(mng.AddMerchant(&merchant_), 1);
+    ExpectAllDrawn();
+    EXPECT_EQ(Stock(mng.FindMerchant(MerchantId())), "20x1 21x4");
+}
+
 TEST_F(MerchantTest, ARoundWithoutACandidateOfItsGradeShowsTheBox) {
     LoadRows({datagen::RandPropRow().Name("Shop").Id(kShopRow).GradeWeights({"50", "50"}).RandomStock("20*20", 1)});
     Script({60, 0});  // grade 2; the only candidate is of grade 1
