@@ -11,6 +11,7 @@
 #include "roles/role_hooks.h"
 #include "roles/tables/role_effect_table.h"
 #include "roles/tables/skill_table.h"
+#include "world/map/grid_search.h"
 #include "world/map/line_walk.h"
 #include "world/scene/scn_mng.h"
 #include "world/scene/world_globals.h"
