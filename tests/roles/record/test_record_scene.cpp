@@ -4,11 +4,17 @@
 // still brings the client in.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "datagen/fixture_game.h"
 #include "roles/record/role_data.h"
 #include "scenario/scenario.h"
 #include "world/objects/game_obj.h"
 #include "world/scene/scene_hooks.h"
 #include "world/scene/scn_mng.h"
+#include "world/scene/view_tracker.h"
 #include "world/scene/world_hooks.h"
 
 namespace test_record_scene {
@@ -71,6 +77,54 @@ TEST_F(ScenarioTest, AChangeOfActAloneLeavesNoSceneAfterTheNextTick) {
     EXPECT_EQ(g_LiveScnMng->GetSceneCount(), 1);
     run.Tick();
     EXPECT_EQ(g_LiveScnMng->GetSceneCount(), 0);
+}
+
+std::string Saved(CRoleData& r, int (*save)(CRoleData&, FILE*)) {
+    char* buf = nullptr;
+    size_t len = 0;
+    FILE* f = open_memstream(&buf, &len);
+    const int ok = save(r, f);
+    std::fclose(f);
+    std::string s(buf, len);
+    std::free(buf);
+    return ok ? s : std::string("refused");
+}
+
+TEST_F(ScenarioTest, SaveRoleTakesTheRolesSheetAndItsTrackersEntryAndNeedsBoth) {
+    CRoleData alone;
+    EXPECT_EQ(Saved(alone, [](CRoleData& r, FILE* f) { return r.SaveRole(f); }), "refused");
+
+    ASSERT_TRUE(run.Start());
+    run.Tick();
+    CRoleData* record = g_SceneHooks.getRecord ? g_SceneHooks.getRecord(1) : nullptr;
+    ASSERT_NE(record, nullptr);
+    CViewTracker* tracker = run.Scene()->FindTrackerByRole(record->m_RoleHandle);
+    ASSERT_NE(tracker, nullptr);
+    static int32_t s_x, s_y;
+    s_x = tracker->m_EntryX;
+    s_y = tracker->m_EntryY;
+    const std::string saved = Saved(*record, [](CRoleData& r, FILE* f) { return r.SaveRole(f); });
+    EXPECT_EQ(record->m_Name, datagen::kFixtureHeroName) << "the role's sheet came first";
+    EXPECT_EQ(saved, Saved(*record, [](CRoleData& r, FILE* f) { return r.WriteRecord(f, s_x, s_y); }));
+    // Loaded into a new record, it writes the same bytes again.
+    FILE* in = fmemopen(const_cast<char*>(saved.data()), saved.size(), "rb");
+    CRoleData copy;
+    ASSERT_EQ(copy.LoadRole(in), 1);
+    std::fclose(in);
+    EXPECT_EQ(saved, Saved(copy, [](CRoleData& r, FILE* f) { return r.WriteRecord(f, s_x, s_y); }));
+}
+
+TEST_F(ScenarioTest, TheRecordsRoleIsLiveInItsSceneAndAReturnPortalToTheSameSceneIsRefused) {
+    ASSERT_TRUE(run.Start());
+    run.Tick();
+    CRoleData* record = g_SceneHooks.getRecord ? g_SceneHooks.getRecord(1) : nullptr;
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->GetRole(), static_cast<void*>(run.Hero()));
+    EXPECT_EQ(record->GetScene(), run.Scene());
+    // The act's revive scene is "Start", where the role stands.
+    EXPECT_EQ(record->OpenReturnPortal(0), 0);
+    EXPECT_EQ(record->m_Portals[0].nearGate, 0u);
+    EXPECT_EQ(record->m_Portals[0].farScene, -1);
 }
 
 } // namespace test_record_scene
