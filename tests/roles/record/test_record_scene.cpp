@@ -11,7 +11,12 @@
 #include "datagen/fixture_game.h"
 #include "roles/record/role_data.h"
 #include "scenario/scenario.h"
+#include "roles/save_mgr.h"
 #include "world/objects/game_obj.h"
+#include "world/objects/obj_desc.h"
+#include "world/objects/obj_mng.h"
+#include "world/scene/world.h"
+#include "world/things/map_prop.h"
 #include "world/scene/scene_hooks.h"
 #include "world/scene/scn_mng.h"
 #include "world/scene/view_tracker.h"
@@ -125,6 +130,52 @@ TEST_F(ScenarioTest, TheRecordsRoleIsLiveInItsSceneAndAReturnPortalToTheSameScen
     EXPECT_EQ(record->OpenReturnPortal(0), 0);
     EXPECT_EQ(record->m_Portals[0].nearGate, 0u);
     EXPECT_EQ(record->m_Portals[0].farScene, -1);
+}
+
+// The live map props of the scene with that model.
+std::vector<const CMapProp*> PropsOf(CScene* scene, int model) {
+    std::vector<const CMapProp*> out;
+    for (CObjNode* n = scene->m_pWorld->m_ObjMng.m_Props.Head(); n; n = n->Next()) {
+        const auto* p = dynamic_cast<const CMapProp*>(static_cast<CGameObj*>(n));
+        if (p && !p->m_Removed && p->GetDesc() && p->GetDesc()->m_ModelId == model) out.push_back(p);
+    }
+    return out;
+}
+
+TEST_F(ScenarioTest, WithALiveRoleMoneyAndOverflowGoDownAtItsCellAtMostSixtyFourPieces) {
+    datagen::FixtureGame g = datagen::DefaultFixtureGame();
+    g.props.push_back(datagen::PropMdlRow().Name("Letter").Id(10).Kind(50).Picture(0).Stacks(0));
+    ASSERT_TRUE(run.Start(g));
+    run.Tick();
+    CRoleData* record = g_SceneHooks.getRecord ? g_SceneHooks.getRecord(1) : nullptr;
+    ASSERT_NE(record, nullptr);
+    CGameObj* hero = run.Hero();
+    ASSERT_NE(hero, nullptr);
+    const int difficulty = g_SaveMgr.m_Difficulty;
+
+    // All of 1000 on difficulty 2: 30 % less reaches the ground, as pile 2.
+    g_SaveMgr.m_Difficulty = 2;
+    record->m_Money = 1000;
+    EXPECT_EQ(record->DropMoney(-1), 1);
+    EXPECT_EQ(record->m_Money, 0);
+    std::vector<const CMapProp*> piles = PropsOf(run.Scene(), 2);
+    ASSERT_EQ(piles.size(), 1u);
+    EXPECT_EQ(piles[0]->m_Count, 700);
+    // At the role's cell, or the free one next to it where the prop lands.
+    EXPECT_LE(std::abs(piles[0]->GetDesc()->m_X - hero->m_X / 64), 1);
+    EXPECT_LE(std::abs(piles[0]->GetDesc()->m_Y - hero->m_Y / 64), 1);
+    // Above difficulty 2 "all" drops nothing, yet the purse pays.
+    g_SaveMgr.m_Difficulty = 3;
+    record->m_Money = 50;
+    EXPECT_EQ(record->DropMoney(-1), 1);
+    EXPECT_EQ(record->m_Money, 0);
+    EXPECT_EQ(PropsOf(run.Scene(), 0).size(), 0u);
+    g_SaveMgr.m_Difficulty = difficulty;
+
+    for (int i = 0; i < 50; ++i) record->AddItem(10, 1, 0, nullptr, -1, -1);
+    EXPECT_EQ(record->AddItem(10, 100000, 0, nullptr, -1, -1), nullptr);
+    EXPECT_EQ(PropsOf(run.Scene(), 10).size(), 64u);
+    EXPECT_EQ(record->m_Items.GetCount(), 50);
 }
 
 } // namespace test_record_scene
