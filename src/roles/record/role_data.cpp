@@ -727,6 +727,10 @@ int CRoleData::OpenReturnPortal(int i) {
         return 0;
     }
     CloseReturnPortal(i);
+    // A parked revive scene comes back for its gate; the manager parks it
+    // again while nobody is there, and the gate stays with its objects.
+    if (!far->m_Active) far->SetActive(1);
+    SetCurrentScene(scene);
     CGamePoint near{role->m_X / 64, role->m_Y / 64};
     MoveDir8(near, role->GetFacing8(), 1);
     CGameObj* nearGate = scene->m_pWorld->m_ObjMng.AddBldAt(near.x, near.y);
