@@ -178,4 +178,44 @@ TEST_F(ScenarioTest, WithALiveRoleMoneyAndOverflowGoDownAtItsCellAtMostSixtyFour
     EXPECT_EQ(record->m_Items.GetCount(), 50);
 }
 
+TEST_F(ScenarioTest, EquippingPaysTakesTheCursorItemAndSendsTheOldOneToTheBag) {
+    datagen::FixtureGame g = datagen::DefaultFixtureGame();
+    g.props.push_back(datagen::PropMdlRow().Name("Blade").Id(11).Kind(30).Picture(0).Stacks(0).Set(10, "ATB AP 4"));
+    g.props.push_back(datagen::PropMdlRow().Name("Axe").Id(12).Kind(30).Picture(0).Stacks(0).Set(10, "ATB AP 9"));
+    ASSERT_TRUE(run.Start(g));
+    run.Tick();
+    CRoleData* record = g_SceneHooks.getRecord ? g_SceneHooks.getRecord(1) : nullptr;
+    ASSERT_NE(record, nullptr);
+    record->m_Money = 100;
+    record->m_BankMoney = 0;
+    ASSERT_NE(record->AddItem(11, 1, 0, "ATB AP 4", -1, -1), nullptr);
+    ASSERT_NE(record->AddItem(12, 1, 0, "ATB AP 9", -1, -1), nullptr);
+    const int ap = record->GetAP();
+    record->SwapSlotWithCursor(0);  // the blade onto the cursor
+    ASSERT_NE(record->GetCursorItem(), nullptr);
+    EXPECT_EQ(record->EquipItem(0, 30, 2), -1) << "level 1 is below 2";
+    EXPECT_EQ(record->EquipItem(0, 300, 1), 0) << "not payable";
+    EXPECT_EQ(record->m_Money, 100);
+    EXPECT_EQ(record->EquipItem(0, 30, 1), 1);
+    EXPECT_EQ(record->m_Money, 70);
+    EXPECT_EQ(record->GetCursorItem(), nullptr);
+    ASSERT_NE(record->GetItemInSlot(kSlotEquip), nullptr);
+    EXPECT_EQ(record->GetItemInSlot(kSlotEquip)->m_Id, 11);
+    EXPECT_EQ(record->GetAP(), ap + 4);
+
+    // The same model again in the group is refused; another replaces it
+    // and the old one goes to the bag.
+    record->AddItem(11, 1, 0, "ATB AP 4", -1, -1);
+    record->SwapSlotWithCursor(record->FindSlotOfItem(record->FindCarriedItemById(11)));
+    EXPECT_EQ(record->EquipItem(1, 0, 1), -2);
+    record->SwapSlotWithCursor(0);  // the blade back into the bag, nothing on the cursor
+    record->SwapSlotWithCursor(1);  // the axe onto the cursor
+    ASSERT_NE(record->GetCursorItem(), nullptr);
+    EXPECT_EQ(record->GetCursorItem()->m_Id, 12);
+    EXPECT_EQ(record->EquipItem(0, 0, 1), 1);
+    EXPECT_EQ(record->GetItemInSlot(kSlotEquip)->m_Id, 12);
+    EXPECT_EQ(record->GetAP(), ap + 9);
+    EXPECT_EQ(record->GetItemInSlot(1)->m_Id, 11) << "the old one in the first free bag slot";
+}
+
 } // namespace test_record_scene
