@@ -9,6 +9,7 @@
 #include <string>
 
 #include "datagen/fixture_game.h"
+#include "roles/items/prop_rec.h"
 #include "roles/record/role_data.h"
 #include "scenario/scenario.h"
 #include "roles/save_mgr.h"
@@ -216,6 +217,34 @@ TEST_F(ScenarioTest, EquippingPaysTakesTheCursorItemAndSendsTheOldOneToTheBag) {
     EXPECT_EQ(record->GetItemInSlot(kSlotEquip)->m_Id, 12);
     EXPECT_EQ(record->GetAP(), ap + 9);
     EXPECT_EQ(record->GetItemInSlot(1)->m_Id, 11) << "the old one in the first free bag slot";
+}
+
+TEST_F(ScenarioTest, APotionIsRefusedAtFullHPAndUsedBelowIt) {
+    datagen::FixtureGame g = datagen::DefaultFixtureGame();
+    // " HP " in its text: restores HP only.
+    g.props.push_back(datagen::PropMdlRow().Name("Tonic").Id(13).Kind(10).Picture(0).Stacks(1).Set(10, "Heal 50 HP x"));
+    g.props.push_back(datagen::PropMdlRow().Name("Note").Id(14).Kind(50).Picture(0).Stacks(0));
+    ASSERT_TRUE(run.Start(g));
+    run.Tick();
+    CRoleData* record = g_SceneHooks.getRecord ? g_SceneHooks.getRecord(1) : nullptr;
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->UseItem(nullptr), 0);
+    EXPECT_EQ(record->UseItem(record->AddItem(14, 1, 0, nullptr, -1, -1)), 1) << "not a consumable: not used";
+    EXPECT_NE(record->FindItemById(14), -1);
+
+    PropRec* tonic = record->AddItem(13, 3, 0, nullptr, -1, -1);
+    ASSERT_NE(tonic, nullptr);
+    record->m_BaseMaxHP = 100.0f;
+    record->m_HP = 100;
+    EXPECT_EQ(record->UseItem(tonic), 0) << "HP at 100 %";
+    EXPECT_EQ(tonic->m_Count, 3);
+    record->m_HP = 0;
+    EXPECT_EQ(record->UseItem(tonic), 0) << "a dead role drinks nothing";
+    record->m_HP = 40;
+    const size_t sounds = run.Sounds().size();
+    EXPECT_EQ(record->UseItem(tonic), 1);
+    EXPECT_EQ(tonic->m_Count, 2);
+    EXPECT_GT(run.Sounds().size(), sounds);
 }
 
 } // namespace test_record_scene
