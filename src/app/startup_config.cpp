@@ -10,11 +10,6 @@
 
 int32_t g_BeginScene = 0;
 float g_GameVersion = 0.0f;
-int32_t g_MaxIceDp = 0;
-int32_t g_MaxFireDp = 0;
-int32_t g_MaxPoisonDp = 0;
-int32_t g_PoisonRate = 90;
-int32_t g_FireRate = 60;
 int32_t g_Cap3dFunc = 0;
 int32_t g_CapVideoMemory = 0;
 int32_t g_CapZoom = 0;
@@ -25,9 +20,7 @@ int32_t g_AlphaMode = 0;
 void ResetStartupConfig() {
     g_BeginScene = 0;
     g_GameVersion = 0.0f;
-    g_MaxIceDp = g_MaxFireDp = g_MaxPoisonDp = 0;
-    g_PoisonRate = 90;
-    g_FireRate = 60;
+    ResetDefineValues();
     g_Cap3dFunc = g_CapVideoMemory = g_CapZoom = g_CapAlpha = 0;
     g_CapDXVersion = 0.0f;
     g_AlphaMode = 0;

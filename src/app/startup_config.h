@@ -5,15 +5,11 @@
 // file order.
 #include <cstdint>
 
+#include "core/define_values.h"  // "define.ini"
+
 // "tamiro.ini"
 extern int32_t g_BeginScene;   // start scene number of a new game
 extern float g_GameVersion;    // shown as "v %.2f"; always 2.0 after loading
-// "define.ini"
-extern int32_t g_MaxIceDp;
-extern int32_t g_MaxFireDp;
-extern int32_t g_MaxPoisonDp;
-extern int32_t g_PoisonRate;   // 90 unless the file says otherwise
-extern int32_t g_FireRate;     // 60 unless the file says otherwise
 // "DisplayCapability.INI"
 extern int32_t g_Cap3dFunc;
 extern int32_t g_CapVideoMemory;

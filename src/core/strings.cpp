@@ -176,6 +176,42 @@ void SplitFields(const char* text, char delimiter, StringList& list) {
         list.emplace_back(s.substr(start));
 }
 
+bool SplitFieldAt(std::string_view s, char delimiter, int index, std::string_view& field) {
+    if (index < 0 || s.empty())
+        return false;
+    size_t start = 0;
+    int cur = 0;
+    for (size_t i = 0; i < s.size();) {
+        const size_t len = CharLen(s, i);
+        if (len == 1 && s[i] == delimiter) {
+            if (cur == index) {
+                field = s.substr(start, i - start);
+                return true;
+            }
+            ++cur;
+            start = i + 1;
+        }
+        i += len;
+    }
+    if (cur == index && start < s.size()) {
+        field = s.substr(start);
+        return true;
+    }
+    return false;
+}
+
+int SplitFieldCount(std::string_view s, char delimiter) {
+    if (s.empty())
+        return 0;
+    int n = 0;
+    size_t start = 0;
+    ForEachDelim(s, delimiter, [&](size_t pos) {
+        ++n;
+        start = pos + 1;
+    });
+    return start < s.size() ? n + 1 : n;
+}
+
 void SplitString(const char* text, char delimiter, StringList& list) {
     list.clear();
     for (std::string_view t : Tokens(View(text), delimiter))

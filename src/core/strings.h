@@ -14,6 +14,10 @@ int CountFields(const char* text, char delimiter);
 int GetField(const char* text, char* out, int size, int index, char delimiter);
 int GetToken(const char* text, char* out, int size, int index, char delimiter);
 void SplitFields(const char* text, char delimiter, StringList& list);
+// Field `index` and the field count as SplitFields makes them, without
+// building the list.
+bool SplitFieldAt(std::string_view text, char delimiter, int index, std::string_view& field);
+int SplitFieldCount(std::string_view text, char delimiter);
 void SplitString(const char* text, char delimiter, StringList& list);
 void SplitByString(const char* text, const char* separator, StringList& list);
 

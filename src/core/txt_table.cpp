@@ -213,27 +213,27 @@ float CTxtRow::GetFloat(int col) const {
 
 int CTxtRow::GetIntItem(int col, int i) const {
     if (col < 0 || col >= int(strings_.size())) return kTxtEmptyInt;
-    StringList items;
-    SplitFields(strings_[size_t(col)].c_str(), '*', items);
-    if (i < 0 || i >= int(items.size())) return kTxtEmptyInt;
-    return CellInt(items[size_t(i)]);
+    std::string_view item;
+    if (!SplitFieldAt(strings_[size_t(col)], '*', i, item)) return kTxtEmptyInt;
+    char buf[256];
+    const size_t n = std::min<size_t>(item.size(), 255);
+    item.copy(buf, n);
+    buf[n] = 0;
+    return IniAtoi(buf);
 }
 
 const char* CTxtRow::GetStringItem(int col, int i) const {
     static std::string s_item;
     if (col < 0 || col >= int(strings_.size())) return nullptr;
-    StringList items;
-    SplitFields(strings_[size_t(col)].c_str(), '*', items);
-    if (i < 0 || i >= int(items.size())) return nullptr;
-    s_item = items[size_t(i)];
+    std::string_view item;
+    if (!SplitFieldAt(strings_[size_t(col)], '*', i, item)) return nullptr;
+    s_item.assign(item);
     return s_item.c_str();
 }
 
 int CTxtRow::GetItemCount(int col) const {
     if (col < 0 || col >= int(strings_.size())) return 0;
-    StringList items;
-    SplitFields(strings_[size_t(col)].c_str(), '*', items);
-    return int(items.size());
+    return SplitFieldCount(strings_[size_t(col)], '*');
 }
 
 int CTxtRow::HasValue(int col) const {

@@ -81,6 +81,23 @@ TEST(Fields, SplitFunctions) {
     EXPECT_EQ(list, (StringList{"x\xd5\x5cy", "z"}));
 }
 
+// The single-field readers pick the same fields SplitFields lists.
+TEST(Fields, SplitFieldAtAgreesWithSplitFields) {
+    for (const char* text : {"", "*", "**", "a", "a*", "*a", "1*2*3", "1**3*", "\xd5*x*", "x*\xd5", "\xd5\x2a*y"}) {
+        StringList list;
+        SplitFields(text, '*', list);
+        EXPECT_EQ(SplitFieldCount(text, '*'), int(list.size())) << text;
+        for (int i = -1; i <= int(list.size()); ++i) {
+            std::string_view field;
+            const bool found = SplitFieldAt(text, '*', i, field);
+            EXPECT_EQ(found, i >= 0 && i < int(list.size())) << text << " " << i;
+            if (found) {
+                EXPECT_EQ(std::string(field), list[size_t(i)]) << text << " " << i;
+            }
+        }
+    }
+}
+
 TEST(Strings, ToUpperAsciiLeavesGbkTrailBytes) {
     char buf[] = "ab\xc4\x61z\xd6\xd0";
     ToUpperAscii(buf);
