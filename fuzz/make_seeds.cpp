@@ -13,6 +13,7 @@
 #include "datagen/demo_world.h"
 #include "datagen/define_writer.h"
 #include "datagen/fixture_game.h"
+#include "datagen/record_tables.h"
 #include "datagen/image_encoder.h"
 #include "datagen/ini_writer.h"
 #include "datagen/lib_writer.h"
@@ -473,6 +474,68 @@ void ModelTableSeeds() {
     second[1] = datagen::BuildTable({{"2", "65535", "1"}, {"3", "2", "1"}, {"", "1", "1"}});
     Put("model_tables", "lists.txt", JoinFiles(second) + "pad");
 }
+// Role records: the record tables, then a record written by the datagen
+// writer (after the fourth form feed, unsplit).
+void RoleRecordSeeds() {
+    std::vector<std::string> flags = datagen::DefaultFlagNames();
+    flags.push_back("gate");
+    std::vector<datagen::PlayerSkillSpec> skills = datagen::DefaultPlayerSkills();
+    datagen::PlayerSkillSpec passive;
+    passive.name = "Calm";
+    passive.id = 3;
+    passive.baseId = 3;
+    passive.treeSlot = 17;
+    passive.passiveIndex = 4;
+    passive.passiveValue = 1.5f;
+    passive.passive = -1;
+    skills.push_back(passive);
+    const std::string tables = JoinFiles({datagen::BuildTable(datagen::BuildFlagTable(flags)),
+                                          datagen::BuildTable(datagen::PlayerInitTable(datagen::DefaultClassRows())),
+                                          datagen::BuildTable(datagen::PlayerSkillTable(skills)),
+                                          datagen::BuildTable({{"Name", "Id", "Revive"},
+                                                               {"Act1", "1", "Start"},
+                                                               {"Act2", "2", "gate*Town"}})});
+    datagen::RoleRecordSpec empty;
+    Put("role_record", "empty.rec", tables + "\f" + datagen::BuildRoleRecord(empty));
+
+    datagen::RoleRecordSpec full;
+    full.name = "Hero";
+    full.picture = "Default";
+    full.sprite = "R1";
+    full.level = 12;
+    full.exp = 9000;
+    full.nextExp = 12000;
+    full.money = 777;
+    full.ap = 20.0f;
+    full.dp = 9.0f;
+    full.maxHP = 180.0f;
+    full.classId = 30;
+    full.act = 2;
+    full.skills = {1, 3};
+    for (size_t i = 0; i < flags.size(); ++i)
+        full.flags.push_back({static_cast<int32_t>(i % 3), static_cast<int32_t>(i) + 1, flags[i]});
+    full.flags.push_back({1, 99, "vanished"});
+    for (int id = 1; id <= 12; ++id) {
+        datagen::RecordItemSpec it;
+        it.propId = id;
+        it.count = id == 4 ? 9 : 1;
+        it.pool = id * 3;
+        it.level = 1;
+        it.price = 100;
+        it.text = id == 6 ? "ATB AP 7*ATB DP 2" : "";
+        full.items.push_back(it);
+    }
+    full.slots[0] = 3;
+    full.slots[50] = 6;
+    full.slots[56] = 12;
+    full.slots[69] = 18;
+    full.slots[70] = 21;
+    full.slots[81] = 33;
+    full.slots[90] = 36;
+    full.cursor = 9;
+    Put("role_record", "full.rec", tables + "\f" + datagen::BuildRoleRecord(full));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -499,6 +562,7 @@ int main(int argc, char** argv) {
     TimelineSeeds();
     SkillTableSeeds();
     ModelTableSeeds();
+    RoleRecordSeeds();
     if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
     return g_ok ? 0 : 1;
 }

@@ -17,6 +17,8 @@ public:
     int32_t m_Difficulty = 1;
     int32_t m_BirthMonth = 1;
     int32_t m_BirthDay = 1;
+    // Deaths of the player's character, counted by the record.
+    int32_t m_DeathCount = 0;
 };
 
 extern CSaveMgr g_SaveMgr;
