@@ -16,6 +16,7 @@
 #include "datagen/record_tables.h"
 #include "datagen/image_encoder.h"
 #include "datagen/ini_writer.h"
+#include "datagen/item_tables.h"
 #include "datagen/lib_writer.h"
 #include "datagen/map_writer.h"
 #include "datagen/pack_writer.h"
@@ -536,6 +537,38 @@ void RoleRecordSeeds() {
     Put("role_record", "full.rec", tables + "\f" + datagen::BuildRoleRecord(full));
 }
 
+
+// Item tables: the item fixture's four files, and rows at the edges
+// (huge counts and amounts, wide id ranges, stocks past fifty, recipes
+// whose percents never reach the draw, clauses without numbers).
+void ItemTableSeeds() {
+    const datagen::ItemFixture f = datagen::DefaultItemFixture();
+    Put("item_tables", "fixture.txt",
+        JoinFiles({datagen::BuildTable(datagen::PropMdlTable(f.props)), datagen::BuildTable(datagen::PropGemFuncTable(f.gemFuncs)),
+                   datagen::BuildTable(datagen::RandPropTable(f.randProps)),
+                   datagen::BuildTable(datagen::PropUpgradeTable(f.upgrades))}));
+    std::vector<datagen::PropMdlRow> props = f.props;
+    props.push_back(datagen::PropMdlRow().Name("Odd").Id(35).Kind(31).Grade(1).Price(2147483647)
+                        .Attributes("ATB AP|ATB*|*ATB DP 9 -9*ATB HP 99999999999 5%*ATB").AttributeCount("1*2147483647"));
+    props.push_back(datagen::PropMdlRow().Name("NoText").Id(36).Kind(30).Grade(1).Level(2147483647));
+    props.push_back(datagen::PropMdlRow().Name("Twelve").Id(13).Kind(10).Grade(2).UpgradeKey("T5"));
+    const std::vector<datagen::PropGemFuncRow> gems = {
+        datagen::PropGemFuncRow().Name("NoText").Id(36).Range(0, "|-5", "").Range(12, "2147483647", "-2147483648"),
+        datagen::PropGemFuncRow().Name("Empty").Id(36)};
+    const std::vector<datagen::RandPropRow> rows = {
+        datagen::RandPropRow().Name("Flood").Id(1).Items(100, 2000000000, 2100000000).Money(100, 2147483000, 2147483647)
+            .GradeWeights({"2147483647", "-5"}).Grade10Weight(2147483647),
+        datagen::RandPropRow().Name("Wide").Id(2).GradeWeights({"", "", "1"}).FixedStock("10*20*30*999", 2000000000)
+            .RandomStock("0*2000000000*5", 100000),
+        datagen::RandPropRow().Name("Bare").Id(3)};
+    const std::vector<datagen::PropUpgradeRow> recipes = {
+        datagen::PropUpgradeRow().Parts("T**|T5||*O").Result("J2*0*J1*-5").Lost("T*"),
+        datagen::PropUpgradeRow().Parts("").Result(""),
+        datagen::PropUpgradeRow().Parts("J1").Result("*50").Lost("*")};
+    Put("item_tables", "edges.txt",
+        JoinFiles({datagen::BuildTable(datagen::PropMdlTable(props)), datagen::BuildTable(datagen::PropGemFuncTable(gems)),
+                   datagen::BuildTable(datagen::RandPropTable(rows)), datagen::BuildTable(datagen::PropUpgradeTable(recipes))}));
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -563,6 +596,7 @@ int main(int argc, char** argv) {
     SkillTableSeeds();
     ModelTableSeeds();
     RoleRecordSeeds();
+    ItemTableSeeds();
     if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
     return g_ok ? 0 : 1;
 }

@@ -8,6 +8,8 @@
 
 #include "core/directories.h"
 #include "env.h"
+#include "roles/items/item_record.h"
+#include "roles/role_hooks.h"
 #include "roles/tables/exp_table.h"
 #include "roles/tables/model_tables.h"
 #include "roles/tables/role_effect_table.h"
@@ -35,10 +37,25 @@ inline void ReadModelTable(const CTxtTable& t) {
         if (const CTxtRow* row = t.GetRowAt(i)) ReadModelRow(*row);
 }
 
+// The local player's record as the equipment texts see it: a token whose
+// class is the input's.
+inline int32_t& ModelTablesClassId() {
+    static int32_t s_class = -1;
+    return s_class;
+}
+
+inline CRoleData* ModelTablesRecord() {
+    static int s_token = 0;
+    return reinterpret_cast<CRoleData*>(&s_token);
+}
+
 inline int RunModelTables(const uint8_t* data, size_t size) {
     fuzzenv::ResetProcessState();
     static const int kClasses[5] = {4, 30, 40, 223, 1};
     const int classId = kClasses[size % 5];
+    ModelTablesClassId() = classId;
+    g_RoleHooks.getLocalPlayerRecord = ModelTablesRecord;
+    g_ItemRecordOps.getClassId = [](const CRoleData*) { return ModelTablesClassId(); };
     const std::vector<std::string> parts =
         SplitInputFiles(std::string(reinterpret_cast<const char*>(data), size), 6);
     fuzzenv::PlacedFiles files("mb",
@@ -82,23 +99,23 @@ inline int RunModelTables(const uint8_t* data, size_t size) {
     // folder is not made the data folder's parent).
     g_EquipStrTable.Load(files.Path(5).c_str(), 0, 1, 1);
     g_EquipStrPath = std::string(GetMbDirectory()) + EquipStrFileName(classId);
-    if (LoadEquipStrTable(classId) != 1) fuzzenv::Fail("a class with a file refused");
+    if (LoadEquipStrTable() != 1) fuzzenv::Fail("a class with a file refused");
     if (g_EquipStrPath != std::string(GetMbDirectory()) + EquipStrFileName(classId))
         fuzzenv::Fail("the class's path changed");
     for (int i = 0; i < g_EquipStrTable.GetRowCount() && i < 64; ++i) {
         const CTxtRow* row = g_EquipStrTable.GetRowAt(i);
         const int key = row->GetIntItem(1, 0);
         // Negative values included: the row number must stay in the list.
-        for (int v : {-7, -1, 0, 1, 7, 65535}) (void)GetEquipStrByIndex(classId, v, key);
+        for (int v : {-7, -1, 0, 1, 7, 65535}) (void)GetEquipStrByIndex(v, key);
         for (int v : {row->GetInt(3), row->GetInt(2) - 1, row->GetInt(3) - 1, 0})
             for (int special : {0, 1}) {
-                const char* s = PickEquipStr(classId, v, key, special);
+                const char* s = PickEquipStr(v, key, special);
                 if (s && s != g_EquipStrPicked.c_str()) fuzzenv::Fail("a pick outside the result string");
             }
     }
     // The same class again must not reload; another class's file is absent.
     const std::string path = g_EquipStrPath;
-    LoadEquipStrTable(classId);
+    LoadEquipStrTable();
     if (g_EquipStrPath != path) fuzzenv::Fail("the same class changed the path");
 
     g_ModelTables.Clear();
@@ -107,6 +124,8 @@ inline int RunModelTables(const uint8_t* data, size_t size) {
     g_EquipStrTable.Clear();
     g_EquipStrPath.clear();
     g_EquipStrPicked.clear();
+    g_RoleHooks.getLocalPlayerRecord = nullptr;
+    g_ItemRecordOps.getClassId = nullptr;
     plat::SRand(1);
     return 1;
 }

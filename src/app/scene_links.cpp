@@ -5,6 +5,7 @@
 #include "client/recording_client.h"
 #include "host/game_host.h"
 #include "host/player_record.h"
+#include "roles/items/item_record.h"
 #include "roles/role.h"
 #include "roles/role_hooks.h"
 #include "world/scene/scene_hooks.h"
@@ -13,6 +14,7 @@
 
 void InstallSceneHooks() {
     InstallRoleHooks();
+    InstallItemHooks();
     InstallHostSceneHooks();
     g_SceneHooks.resetClientLight = [] {
         if (CClient* client = g_GameHost.m_pClient; client && client->m_pWeather) client->m_pWeather->SetLevel(-1);

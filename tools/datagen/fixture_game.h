@@ -241,6 +241,18 @@ struct PropMdlRow : FixtureRow<PropMdlRow> {
     PropMdlRow& LandSound(int id) { return Set(4, id); }
     // 1: one prop holds the whole count.
     PropMdlRow& Stacks(int value) { return Set(6, value); }
+    PropMdlRow& Price(int value) { return Set(7, value); }
+    PropMdlRow& Grade(int value) { return Set(8, value); }
+    PropMdlRow& UpgradeKey(const std::string& key) { return Set(9, key); }
+    // "ATB word value" clauses joined by '*'; equipment gives ranges
+    // ("ATB AP 5 10") and '|' alternatives.
+    PropMdlRow& Attributes(const std::string& text) { return Set(10, text); }
+    PropMdlRow& Level(int value) { return Set(11, value); }
+    // "count*minimum total" of rolled equipment.
+    PropMdlRow& AttributeCount(const std::string& value) { return Set(13, value); }
+    PropMdlRow& SetMarker(int value) { return Set(14, value); }
+    PropMdlRow& FirstPickFlag(const std::string& name) { return Set(15, name); }
+    PropMdlRow& DoublingKey(int value) { return Set(17, value); }
 };
 
 // "ActMdl.txt" (key column 1): an act of the story.

@@ -4,6 +4,8 @@
 
 #include "core/directories.h"
 #include "platform/random.h"
+#include "roles/items/item_record.h"
+#include "roles/role_hooks.h"
 
 CExpTable g_ExpTable;
 CTxtTable g_EquipStrTable;
@@ -48,8 +50,10 @@ const char* EquipStrFileName(int classId) {
     }
 }
 
-int LoadEquipStrTable(int classId) {
-    const char* file = EquipStrFileName(classId);
+int LoadEquipStrTable() {
+    CRoleData* record = g_RoleHooks.getLocalPlayerRecord ? g_RoleHooks.getLocalPlayerRecord() : nullptr;
+    if (!record || !g_ItemRecordOps.getClassId) return 0;
+    const char* file = EquipStrFileName(g_ItemRecordOps.getClassId(record));
     if (!file) return 0;
     const std::string path = std::string(GetMbDirectory()) + file;
     if (path != g_EquipStrPath) {
@@ -72,8 +76,8 @@ std::vector<const CTxtRow*> EquipRowsOfKey(int key) {
 
 } // namespace
 
-const char* GetEquipStrByIndex(int classId, int value, int key) {
-    LoadEquipStrTable(classId);
+const char* GetEquipStrByIndex(int value, int key) {
+    LoadEquipStrTable();
     const std::vector<const CTxtRow*> rows = EquipRowsOfKey(key);
     if (rows.empty()) return nullptr;
     const int count = static_cast<int>(rows.size());
@@ -83,8 +87,8 @@ const char* GetEquipStrByIndex(int classId, int value, int key) {
     return rows[static_cast<size_t>(i)]->GetString(4);
 }
 
-const char* PickEquipStr(int classId, int value, int key, int special) {
-    LoadEquipStrTable(classId);
+const char* PickEquipStr(int value, int key, int special) {
+    LoadEquipStrTable();
     std::vector<const CTxtRow*> candidates;
     for (const CTxtRow* row : EquipRowsOfKey(key)) {
         if (!(row->GetInt(3) <= value && value < row->GetInt(2))) continue;

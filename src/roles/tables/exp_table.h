@@ -30,13 +30,14 @@ extern std::string g_EquipStrPicked;
 
 // The class's file name ("EquipStr901.txt" ..), null for another class.
 const char* EquipStrFileName(int classId);
-// Loads the class's file when its path differs from the one loaded last;
-// 0 for a class without a file. The class is the local player's.
-int LoadEquipStrTable(int classId);
+// Loads the file of the local player's class (its record's class id) when
+// its path differs from the one loaded last; 0 without a local player or
+// for a class without a file.
+int LoadEquipStrTable();
 // Column 4 of row (value mod count) of the rows whose column 1 is key, in
 // file order; null when there is none.
-const char* GetEquipStrByIndex(int classId, int value, int key);
+const char* GetEquipStrByIndex(int value, int key);
 // A row with column 1 = key, column 3 <= value < column 2 and a special
 // marker (column 1, second item) missing or equal to special; one at random
 // among several. The text is copied into g_EquipStrPicked; null when none.
-const char* PickEquipStr(int classId, int value, int key, int special);
+const char* PickEquipStr(int value, int key, int special);

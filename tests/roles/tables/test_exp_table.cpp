@@ -7,6 +7,8 @@
 #include "core/directories.h"
 #include "datagen/fixture_game.h"
 #include "platform/random.h"
+#include "roles/items/item_record.h"
+#include "roles/role_hooks.h"
 #include "roles/tables/exp_table.h"
 #include "support/test_env.h"
 
@@ -26,16 +28,27 @@ TEST(ExpTable, SampleValuesAreExactAndTheTableRisesStrictly) {
     EXPECT_EQ(fresh.GetExp(50), g_ExpTable.GetExp(50));
 }
 
+// The local player's record is a token: only its class id is read.
+int32_t g_EquipTestClassId = -1;
+int g_EquipTestRecord = 0;
+CRoleData* EquipTestLocalRecord() { return g_EquipTestClassId == -2 ? nullptr : reinterpret_cast<CRoleData*>(&g_EquipTestRecord); }
+int32_t EquipTestClassOf(const CRoleData*) { return g_EquipTestClassId; }
+
 class EquipStrTest : public vtest::TempDirTest {
 protected:
     void SetUp() override {
         vtest::TempDirTest::SetUp();
+        g_RoleHooks.getLocalPlayerRecord = EquipTestLocalRecord;
+        g_ItemRecordOps.getClassId = EquipTestClassOf;
+        g_EquipTestClassId = -1;
         SetProgramDirectory(0);  // the data folder of this test
         g_EquipStrTable.Clear();
         g_EquipStrPath.clear();
         g_EquipStrPicked.clear();
     }
     void TearDown() override {
+        g_RoleHooks.getLocalPlayerRecord = nullptr;
+        g_ItemRecordOps.getClassId = nullptr;
         g_EquipStrTable.Clear();
         g_EquipStrPath.clear();
         g_EquipStrPicked.clear();
@@ -48,6 +61,16 @@ protected:
                                                                datagen::RowsOf(rows), 0, 4)));
     }
     static std::string Text(const char* s) { return s ? s : "(null)"; }
+    // The local player takes the class before the call.
+    struct Caller {
+        const char* ByIndex(int value, int key) const { return GetEquipStrByIndex(value, key); }
+        const char* Pick(int value, int key, int special) const { return PickEquipStr(value, key, special); }
+        int Load() const { return LoadEquipStrTable(); }
+    };
+    static Caller ClassIs(int32_t classId) {
+        g_EquipTestClassId = classId;
+        return {};
+    }
 };
 
 using datagen::EquipStrRow;
@@ -61,15 +84,15 @@ TEST_F(EquipStrTest, ByIndexTakesValueModCountAndWrapsNegativeValues) {
     } cases[] = {{0, 0, "A"}, {1, 0, "B"}, {7, 0, "B"}, {8, 0, "C"}, {-1, 0, "C"}, {-3, 0, "A"},
                  {-7, 0, "C"}, {5, 1, "X"}, {-5, 1, "X"}, {0, 2, nullptr}};
     for (const auto& c : cases)
-        EXPECT_EQ(Text(GetEquipStrByIndex(4, c.value, c.key)), Text(c.want)) << c.value << " key " << c.key;
+        EXPECT_EQ(Text(ClassIs(4).ByIndex(c.value, c.key)), Text(c.want)) << c.value << " key " << c.key;
     // A class without a file keeps the table loaded last.
-    EXPECT_EQ(Text(GetEquipStrByIndex(999, 1, 0)), "B");
+    EXPECT_EQ(Text(ClassIs(999).ByIndex(1, 0)), "B");
 }
 
 // Value 7 with two rows of key 0 gives the second (7 mod 2 = 1).
 TEST_F(EquipStrTest, SevenWithTwoRowsOfAKeyGivesTheSecond) {
     WriteFile("EquipStr902.txt", {EquipStrRow().Id(1).Key("0").Text("first"), EquipStrRow().Id(2).Key("0").Text("second")});
-    EXPECT_EQ(Text(GetEquipStrByIndex(30, 7, 0)), "second");
+    EXPECT_EQ(Text(ClassIs(30).ByIndex(7, 0)), "second");
 }
 
 TEST_F(EquipStrTest, PickTakesRowsInRangeWithTheirMarkerAndOneAtRandom) {
@@ -77,16 +100,16 @@ TEST_F(EquipStrTest, PickTakesRowsInRangeWithTheirMarkerAndOneAtRandom) {
                                   EquipStrRow().Id(2).Key("2").Lower(10).Upper(20).Text("mid"),
                                   EquipStrRow().Id(3).Key("2*1").Lower(10).Upper(20).Text("set"),
                                   EquipStrRow().Id(4).Key("0").Lower(0).Upper(99).Text("other")});
-    EXPECT_EQ(Text(PickEquipStr(40, 9, 2, 0)), "low");
-    EXPECT_EQ(Text(PickEquipStr(40, 10, 2, 0)), "mid");   // lower bound included, the set row's marker differs
+    EXPECT_EQ(Text(ClassIs(40).Pick(9, 2, 0)), "low");
+    EXPECT_EQ(Text(ClassIs(40).Pick(10, 2, 0)), "mid");   // lower bound included, the set row's marker differs
     EXPECT_EQ(g_EquipStrPicked, "mid");
-    EXPECT_EQ(Text(PickEquipStr(40, 20, 2, 0)), "(null)");  // upper bound excluded
-    EXPECT_EQ(Text(PickEquipStr(40, 5, 7, 0)), "(null)");
+    EXPECT_EQ(Text(ClassIs(40).Pick(20, 2, 0)), "(null)");  // upper bound excluded
+    EXPECT_EQ(Text(ClassIs(40).Pick(5, 7, 0)), "(null)");
     // Two candidates: rand() % 2 picks.
     plat::ScriptRand({5});
-    EXPECT_EQ(Text(PickEquipStr(40, 15, 2, 1)), "set");
+    EXPECT_EQ(Text(ClassIs(40).Pick(15, 2, 1)), "set");
     plat::ScriptRand({4});
-    EXPECT_EQ(Text(PickEquipStr(40, 15, 2, 1)), "mid");
+    EXPECT_EQ(Text(ClassIs(40).Pick(15, 2, 1)), "mid");
     plat::ScriptRand({});
 }
 
@@ -94,14 +117,20 @@ TEST_F(EquipStrTest, PickTakesRowsInRangeWithTheirMarkerAndOneAtRandom) {
 TEST_F(EquipStrTest, AClassChangeReloadsOnlyWhenTheFileChanges) {
     WriteFile("EquipStr901.txt", {EquipStrRow().Id(1).Key("0").Text("one")});
     WriteFile("EquipStr905.txt", {EquipStrRow().Id(1).Key("0").Text("five")});
-    EXPECT_EQ(LoadEquipStrTable(4), 1);
-    EXPECT_EQ(Text(GetEquipStrByIndex(4, 0, 0)), "one");
+    EXPECT_EQ(ClassIs(4).Load(), 1);
+    EXPECT_EQ(Text(ClassIs(4).ByIndex(0, 0)), "one");
     WriteFile("EquipStr901.txt", {EquipStrRow().Id(1).Key("0").Text("changed")});
-    EXPECT_EQ(Text(GetEquipStrByIndex(4, 0, 0)), "one");  // same class: not read again
-    EXPECT_EQ(Text(GetEquipStrByIndex(1, 0, 0)), "five");
-    EXPECT_EQ(Text(GetEquipStrByIndex(4, 0, 0)), "changed");
+    EXPECT_EQ(Text(ClassIs(4).ByIndex(0, 0)), "one");  // same class: not read again
+    EXPECT_EQ(Text(ClassIs(1).ByIndex(0, 0)), "five");
+    EXPECT_EQ(Text(ClassIs(4).ByIndex(0, 0)), "changed");
     const std::string path = g_EquipStrPath;
-    EXPECT_EQ(LoadEquipStrTable(77), 0);  // a class without a file changes nothing
+    EXPECT_EQ(ClassIs(77).Load(), 0);  // a class without a file changes nothing
+    EXPECT_EQ(g_EquipStrPath, path);
+    g_EquipTestClassId = -2;  // no local player
+    EXPECT_EQ(LoadEquipStrTable(), 0);
+    g_EquipTestClassId = 4;
+    g_ItemRecordOps.getClassId = nullptr;  // a record that cannot tell its class
+    EXPECT_EQ(LoadEquipStrTable(), 0);
     EXPECT_EQ(g_EquipStrPath, path);
     EXPECT_EQ(Text(EquipStrFileName(223)), "EquipStr904.txt");
 }
