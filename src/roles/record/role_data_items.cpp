@@ -335,7 +335,7 @@ void CRoleData::UpdateAppearance(int slot) {
         sum += std::clamp(it->m_pModelRow->GetInt(propcol::kGrade), 0, 9) * factor;
         if (it->m_pModelRow->HasValue(propcol::kSetMarker)) special = 1;
     }
-    const char* name = PickEquipStr(m_ClassId, sum, key, special);
+    const char* name = PickEquipStr(sum, key, special);
     if (name)
         if (CRole* role = GetRole()) RoleSetSpriteSet(role, name);
 }
