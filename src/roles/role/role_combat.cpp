@@ -294,7 +294,9 @@ void CRole::OnKillReward() {
     else if (gap >= 15) exp = exp / 20;
     if (half) exp /= 2;
     exp = std::max<int64_t>(exp, 1);
+    // A leader whose role is not in this world still gains on its record.
     if (credited) credited->AddExp(Sat(exp));
+    else rec->AddExp(Sat(exp));
     if (rating > 20) HandleDeathDrops(1, rating);
 }
 
