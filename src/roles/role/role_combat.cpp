@@ -130,12 +130,19 @@ int CRole::ResolveHit(CMagic* magic) {
     damage = std::max(damage, 1);
 
     const int32_t ap = attacker->GetAP();
-    float r = ap >= 1 ? static_cast<float>(damage) / static_cast<float>(ap) : 8.0f;
-    if (r > 3.0f) r = std::min((r - 3.0f) * 0.1f + 3.0f, 8.0f);
+    // A divisor below 1 gives the cap, as an endless ratio would.
+    float r = 8.0f;
+    if (ap >= 1) {
+        r = static_cast<float>(damage) / static_cast<float>(ap);
+        if (r > 3.0f) r = std::min((r - 3.0f) * 0.1f + 3.0f, 8.0f);
+    }
     attacker->AddNu(ToInt(attacker->GetNuFactor() * r), 1);
     const int32_t maxHp = GetMaxHP();
-    r = maxHp >= 1 ? static_cast<float>(damage) / static_cast<float>(maxHp) * 25.0f : 10.0f;
-    if (r > 3.0f) r = std::min((r - 3.0f) * 0.125f + 3.0f, 10.0f);
+    r = 10.0f;
+    if (maxHp >= 1) {
+        r = static_cast<float>(damage) / static_cast<float>(maxHp) * 25.0f;
+        if (r > 3.0f) r = std::min((r - 3.0f) * 0.125f + 3.0f, 10.0f);
+    }
     AddNu(ToInt(GetNuFactor() * r), 1);
 
     CRoleData* rec = GetRecord();
