@@ -36,6 +36,8 @@ datagen::FixtureGame Game(int sceneType) {
     // level 4, HP 1000, DP 20, 400 experience, drops of "randprop.txt" row 2.
     g.rolePrivates[0].Set(2, 10).Set(9, 500).Set(10, 50).Set(13, 5).Set(17, 30);
     g.rolePrivates[1].Set(2, 4).Set(9, 1000).Set(11, 20).Set(16, 400);
+    // The archer grows with the player: column 15 = 2.
+    g.rolePrivates[2].Set(9, 100).Set(10, 10).Set(11, 300).Set(13, 1).Set(15, 2);
     g.skills.push_back(datagen::SkillRow().ClassWord(4).Name("Frost").Kind(0).Id(kIceSkill).Group(1)
                            .Scales("1.0", "1.0", "1.0").LevelPercent("100*0*0").SideState("20*7").SideStateChance(50));
     return g;
@@ -153,6 +155,21 @@ TEST_F(HitScenarioTest, NoRandomDropsInASceneOfTypeZero) {
     m_Monster->PlayDeathOnce();
     EXPECT_EQ(PropsNear(kMonsterX, kMonsterY), before);
     EXPECT_EQ(m_Monster->m_DeathPlayed, 1);
+}
+
+TEST_F(HitScenarioTest, AttributesFollowTheFirstViewersRole) {
+    ASSERT_TRUE(StartWith(2));
+    CRole* archer = AsRole(g_CurObjMng->AddRole(datagen::kFixtureArcherModel, 3, 9, 0, 0, 0, -1, -1));
+    ASSERT_NE(archer, nullptr);
+    SetCurrentScene(run.Scene());
+    // Against the hero's HP 500, AP 50, DP 1, HR 5:
+    EXPECT_EQ(archer->GetMaxHP(), 3000) << "500 x 2 x 3.0";
+    EXPECT_EQ(archer->GetAP(), 25) << "50 x 2 x 0.25";
+    EXPECT_EQ(archer->GetDP(), 300) << "the hero has DP 1 (no cell): the row stands";
+    EXPECT_EQ(archer->GetHR(), 2);
+    EXPECT_EQ(m_Hero->GetMaxHP(), 500) << "the viewer's own role is not scaled";
+    SetCurrentScene(nullptr);
+    EXPECT_EQ(archer->GetMaxHP(), 100) << "no scene: the row as it is";
 }
 
 } // namespace test_hit_scenario
