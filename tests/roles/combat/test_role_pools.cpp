@@ -281,4 +281,26 @@ TEST_F(RoleSkillTest, ListedSkillsAndComboChains) {
     EXPECT_EQ(m_Role->UseNextComboSkill(nullptr, 0), nullptr) << "past the list";
 }
 
+TEST_F(RoleSkillTest, UseSkillTakesTheTargetAndWaitsForTheAttachedMagic) {
+    CRole* foe = Add(2, 5, 5);
+    ASSERT_NE(foe, nullptr);
+    EXPECT_EQ(m_Role->UseSkill(1, nullptr, foe->m_Handle), nullptr) << "not a known skill";
+    EXPECT_EQ(m_Role->m_TargetHandle, 0u);
+    EXPECT_EQ(m_Role->UseSkill(3, nullptr, foe->m_Handle), nullptr) << "no attached magic list to make it";
+    EXPECT_EQ(m_Role->m_TargetHandle, foe->m_Handle) << "a category-3 skill is known: the target is taken";
+}
+
+TEST_F(RolePoolsTest, StaminaOfPlayerCampsAtPhaseThree) {
+    CRole* r = Level(100, 10, 10, 10);
+    ASSERT_NE(r, nullptr);
+    r->m_Camp = 10000;
+    r->m_St = 100.0f;
+    r->m_TickCount = 3;
+    r->UpdatePools();
+    EXPECT_EQ(r->m_St, 101.0f) << "no scene: regenerates";
+    r->m_Camp = 5;
+    r->UpdatePools();
+    EXPECT_EQ(r->m_St, 101.0f) << "not a player camp";
+}
+
 } // namespace test_role_pools
