@@ -290,6 +290,29 @@ TEST_F(RoleSkillTest, UseSkillTakesTheTargetAndWaitsForTheAttachedMagic) {
     EXPECT_EQ(m_Role->m_TargetHandle, foe->m_Handle) << "a category-3 skill is known: the target is taken";
 }
 
+TEST_F(RolePoolsTest, TheSheetCopiesPoolsToTheRecordAndBack) {
+    CRole* r = Level(100, 10, 10, 10);
+    ASSERT_NE(r, nullptr);
+    GiveRecord(r);
+    r->m_Hp = 42.7f;
+    r->m_Qi = 17.2f;
+    r->m_Nu = 3000;
+    ASSERT_NE(g_SceneHooks.saveToSheet, nullptr);
+    g_SceneHooks.saveToSheet(r);
+    EXPECT_EQ(m_Record->m_Name, "M");
+    EXPECT_EQ(m_Record->m_HP, 42);
+    EXPECT_EQ(m_Record->m_Qi, 17);
+    EXPECT_EQ(m_Record->m_Nu, 3000);
+    EXPECT_FALSE(m_Record->m_SpritePartName.empty());
+    m_Record->m_HP = 0;
+    m_Record->m_Qi = 5;
+    m_Record->m_Nu = 7;
+    g_SceneHooks.loadFromSheet(r);
+    EXPECT_EQ(r->m_Hp, 1.0f) << "HP 0 or less reads back as 1";
+    EXPECT_EQ(r->m_Qi, 5.0f);
+    EXPECT_EQ(r->m_Nu, 7);
+}
+
 TEST_F(RolePoolsTest, StaminaOfPlayerCampsAtPhaseThree) {
     CRole* r = Level(100, 10, 10, 10);
     ASSERT_NE(r, nullptr);
