@@ -483,4 +483,5 @@ void InstallRoleHooks() {
         CRole* r = AsRole(role);
         return r ? r->GetLastAttacker() : nullptr;
     };
+    InstallCombatHooks();
 }

@@ -32,6 +32,8 @@ class CTrailAnim;
 class CPointSwarm;
 class CRoleGroup;
 struct CSkillDef;
+class CMagic;
+class CRoleData;
 
 // RoleBits of the role's flag mask that this code names.
 enum RoleBit : uint32_t {
@@ -220,6 +222,66 @@ public:
     void SaveToSheet();
     void RemoveBoundMagic();
 
+    // ==== pools, attributes, skills in use, hit resolution, kill rewards
+    // (roles/role/role_pools.cpp, role_skills.cpp, role_combat.cpp)
+    CRoleData* GetRecord() const;
+    int AddQi(float delta);
+    void AddST(float delta);
+    void AddNu(int32_t delta, int scaled);
+    void RefillPools();
+    void RestoreAndLevel();
+    void SetPendingHP(int32_t v);
+    void SetPendingQi(int32_t v);
+    int32_t GetHPPercent();
+    int32_t GetQiPercent();
+    int32_t GetSTPercent();
+    int32_t GetPendingHPPercent();
+    int32_t GetPendingQiPercent();
+    int32_t GetNu() const { return m_Nu; }
+    int32_t GetExp() const;
+    int32_t GetNextLevelExp() const;
+    int32_t GetExpPercent() const;
+    void GetHPBars(int32_t* outPercent, int32_t* outBars);
+    const CTxtRow* GetSkillRow(int32_t group) const;
+    int32_t GetSkillLevel(int32_t group) const;
+    int32_t GetSkillBonus(int32_t group) const;
+    const CTxtRow* GetSkillRowBySlot(int32_t slot) const;
+    int32_t GetSkillQiCost(int32_t skillId, int wholeGroup) const;
+    int32_t GetSkillNuCost(int32_t skillId, int wholeGroup) const;
+    int CanUseSkill(const CSkillDef* skill);
+    void PaySkillCost(const CSkillDef* skill);
+    int32_t GetSkillRange(int32_t skillId) const;
+    int IsInSkillReach(int32_t skillId, int32_t distance) const;
+    int32_t GetSkillRangeCells(int32_t skillId) const;
+    // Point null: none.
+    CMagic* UseSkill(int32_t skillId, const CGamePoint* point, ObjHandle target);
+    void SetComboChain(const CSkillDef* skill);
+    CMagic* UseNextComboSkill(const CGamePoint* point, ObjHandle target);
+    int32_t GetListedSkill(int32_t i) const;
+    int CastAtCell(int32_t x, int32_t y, int32_t spread);
+    int ResolveHit(CMagic* magic);
+    int CountComboHit(CMagic* magic);
+    void ResetCombo(int force);
+    int32_t GetComboRating();
+    void SetStaggerThreshold(int initial);
+    void AddStagger(int32_t s);
+    void OnKillReward();
+    void HandleDeathDrops(int killed, int32_t rating);
+    void PlayDeathOnce();
+    void AddExp(int32_t amount);
+    int32_t GetStrength();
+    CRole* FindStrongerRole();
+    // Of hits and postures, and of the AI's skill choice: least behaviour
+    // until they are built (roles/role/role_hits.cpp).
+    void DropRoll(int32_t flag);
+    int CanLosePart();
+    void LosePart(int32_t mode);
+    int32_t SelectSkill(int32_t kind);
+    float m_ComboHits = 0.0f;       // hits taken in the current combo
+    int32_t m_HitFlag = 0;          // 1 after every landed hit
+    int32_t m_ReservedItem = -1;    // item a category-3 skill consumes
+    // ==== end of pools, attributes, skills in use, hits and kill rewards
+
     // ---- drawing
     // Slot 6 on a surface.
     // The clip is the view rectangle unless given.
@@ -375,3 +437,5 @@ const CRole* AsRole(const CGameObj* obj);
 
 // The role classes into the world's and the scenes' hooks.
 void InstallRoleHooks();
+// The sheet copies and the magic objects' hooks (InstallRoleHooks calls it).
+void InstallCombatHooks();

@@ -450,8 +450,8 @@ void CRole::SetCurrentSkill(int32_t listIndex, int32_t level) {
 int CRole::CanUseSkillNow(int32_t skillId) {
     if ((m_RoleBits & (kRoleBitNoRun | kRoleBitCasting)) || HasState(kStateGuard) || m_pBoundMagic) return 0;
     if (skillId == -1) return 1;
-    // Whether the pools allow it now comes with the pools; it passes.
-    return GetKnownSkill(skillId) ? 1 : 0;
+    const CSkillDef* def = GetKnownSkill(skillId);
+    return def && CanUseSkill(def) ? 1 : 0;
 }
 
 void CRole::UpdateTalkId() {

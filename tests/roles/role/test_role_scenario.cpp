@@ -3,6 +3,8 @@
 // met while a scene loads.
 #include <gtest/gtest.h>
 
+#include "core/txt_table.h"
+
 #include <string>
 #include <vector>
 
