@@ -31,6 +31,22 @@ struct CRoleHooks {
     void (*resetBrightness)(float step) = nullptr;
     // CGameMain::StartScreenEffect (kind).
     void (*startScreenEffect)(int kind) = nullptr;
+    // CGameMain::RestoreZoomTarget: back to the saved zoom target.
+    void (*restoreZoomTarget)() = nullptr;
+    // CGameMain::AdjustZoomTarget (delta), the current zoom not saved.
+    void (*adjustZoomTarget)(float delta) = nullptr;
+    // The centre of the view rectangle when the host has a client with a
+    // player: 1 and the point, else 0.
+    int (*getViewCentre)(int32_t* x, int32_t* y) = nullptr;
+    // The process-wide scene-change flag that CloseSceneJM raises.
+    void (*setSceneChangeFlag)(int on) = nullptr;
+
+    // ---- player controller (only for the player's own role; the
+    // installer checks the selection and the controller)
+    // CPlayerControl::RecordAction (group, direction, flag).
+    void (*recordAction)(CGameObj* role, int32_t group, int32_t dir, int32_t flag) = nullptr;
+    // CPlayerControl::StampActionTick.
+    void (*stampActionTick)(CGameObj* role) = nullptr;
 
     // ---- game host
     // CGameHost::SetPaused (flag).

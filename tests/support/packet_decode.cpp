@@ -68,6 +68,7 @@ std::string DecodePacket(const std::vector<uint8_t>& b) {
                    b[11]);
     case 7: return Fmt("objstate h=%u state=%u", U16(b, 1), b[3]);
     case 8: return Fmt("magic id=%u x=%u y=%u", U16(b, 1), U16(b, 3), U16(b, 5));
+    case 9: return Fmt("attached h=%u skill=%u x=%u y=%u", U16(b, 1), U16(b, 3), U16(b, 5), U16(b, 7));
     case 11: return Fmt("clock y=%u m=%u d=%u h=%u t=%u", U16(b, 1), b[3], b[4], b[5], U16(b, 6));
     case 12: return Fmt("weather kind=%u dur=%u", b[1], U16(b, 2));
     case 13: return Fmt("host sub=%u", b[1]);

@@ -6,6 +6,7 @@
 
 #include "core/txt_table.h"
 #include "gfx/anim.h"
+#include "roles/magic/attached_magic.h"
 #include "roles/magic/effect_calls.h"
 #include "roles/role.h"
 #include "roles/tables/skill_table.h"
@@ -244,10 +245,6 @@ void CMagic::CopyHitListTo(CMagic* other) const {
         if (Lookup(h)) other->m_HitList.Add(h);
 }
 
-int CMagic::HitArea(int32_t shape, int32_t radius, int32_t rangeCells, int32_t flag) {
-    return HitAreaSweep(this, shape, radius, rangeCells, flag);
-}
-
 int CMagic::CanHit(CGameObj* other, int force) {
     if (!other) return 0;
     const CGamePoint mine = PixelToTile({m_X, m_Y});
@@ -332,4 +329,5 @@ void InstallMagicHooks() {
     g_WorldHooks.isMagicActive = [](const CGameObj* magic) -> int {
         return magic && magic->m_Active ? 1 : 0;
     };
+    InstallAttachedMagicHooks();
 }

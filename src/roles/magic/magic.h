@@ -74,6 +74,9 @@ public:
     virtual int Slot14() { return 0; }
     // 15: another magic object's contact; the base refuses.
     virtual int OnCollide(CMagic* other) { (void)other; return 0; }
+    // The scale level and mode of a visible (flying) object; the base has
+    // no picture to scale.
+    virtual void SetScale(int32_t level, int32_t mode) { (void)level; (void)mode; }
 
     void SetSkill(const CSkillDef* def);
     const CSkillDef* GetSkill() const { return m_pSkill; }
@@ -99,7 +102,8 @@ public:
     int CanHit(CGameObj* other, int force);
     void HitRole(ObjHandle handle);
     void CopyHitListTo(CMagic* other) const;
-    // The area sweeps of the effect executor.
+    // The area sweeps of effect class 0 (effect_exec.cpp); 1 when
+    // something took a hit.
     int HitArea(int32_t shape, int32_t radius, int32_t rangeCells, int32_t flag);
 
     // Owner-scaled hit, damage and stagger factors, and the per-element

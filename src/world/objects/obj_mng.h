@@ -164,6 +164,13 @@ public:
     CGameObj* FindNextMarkedNear();
     CGameObj* FindFirstMarkedInCone(int32_t x, int32_t y, int32_t dir, int32_t r, int32_t spread);
     CGameObj* FindNextMarkedInCone();
+    // The ground objects of the cells within (r + 32) / 64 rings (at least
+    // 1) of (x, y); every object of the kind-6 list. Each keeps its own
+    // walk, apart from the others'.
+    CGameObj* FindFirstPropNear(int32_t x, int32_t y, int32_t r);
+    CGameObj* FindNextPropNear();
+    CGameObj* FindFirstFlyingMagic();
+    CGameObj* FindNextFlyingMagic();
     int IsPreloaded(int32_t modelId) const;
 
     CObjList m_Roles;
@@ -184,6 +191,7 @@ public:
     int32_t m_FindSpread = 0;
     CListWalk m_RoleWalk;   // the role list walk
     CListWalk m_MagicWalk;  // the magic list walk
+    CListWalk m_FlyingWalk; // every flying magic object
     std::string m_GoTargetText;
     int32_t m_GoTargetCursor = -1;
     CMerchantMng* m_pMerchants = nullptr;

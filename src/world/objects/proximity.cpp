@@ -13,6 +13,7 @@
 namespace {
 
 CSpiralIter g_Spiral;
+CSpiralIter g_PropSpiral;  // the ground objects' walk, apart from the marks'
 bool g_FindCone = false;
 
 int32_t Radius(const CGameObj* o) {
@@ -178,6 +179,36 @@ CGameObj* CObjMng::FindFirstMarkedInCone(int32_t x, int32_t y, int32_t dir, int3
 CGameObj* CObjMng::FindNextMarkedInCone() {
     g_FindCone = true;
     return FindNextMarkedNear();
+}
+
+// ---------------------------------------------------------- ground objects
+
+CGameObj* CObjMng::FindFirstPropNear(int32_t x, int32_t y, int32_t r) {
+    const int32_t cells = (r + 32) / 64;
+    g_PropSpiral.Init(x / 64, y / 64, cells < 1 ? 1 : cells);
+    return FindNextPropNear();
+}
+
+CGameObj* CObjMng::FindNextPropNear() {
+    CMapGrid* grid = g_CurMapGrid;
+    if (!grid) return nullptr;
+    for (CGamePoint c; g_PropSpiral.Next(&c);) {
+        const CMapCell* cell = grid->GetCell(c.x, c.y);
+        if (!cell || cell->m_GroundObj == kNoObj) continue;
+        if (CGameObj* o = ResolveHandle16(cell->m_GroundObj)) return o;
+    }
+    return nullptr;
+}
+
+// ---------------------------------------------------------- flying magic
+
+CGameObj* CObjMng::FindFirstFlyingMagic() {
+    StartWalk(m_FlyingWalk, m_Magic, false);
+    return FindNextFlyingMagic();
+}
+
+CGameObj* CObjMng::FindNextFlyingMagic() {
+    return WalkFrom(m_FlyingWalk, m_Magic, [](CGameObj*) { return true; });
 }
 
 // ---------------------------------------------------------- helpers
