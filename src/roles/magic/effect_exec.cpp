@@ -19,13 +19,13 @@
 #include "roles/role_hooks.h"
 #include "roles/swarm/point_swarm.h"
 #include "roles/tables/skill_table.h"
-#include "sound/sound_play.h"
 #include "world/map/iso_grid.h"
 #include "world/map/map_grid.h"
 #include "world/objects/handle_table.h"
 #include "world/objects/obj_mng.h"
 #include "world/objects/proximity.h"
 #include "world/scene/world_globals.h"
+#include "world/scene/world_sound.h"
 #include "world/sky/obj_light.h"
 #include "world/sky/weather.h"
 #include "world/things/anim_map_obj.h"
@@ -367,8 +367,8 @@ void ApplyEffect(const SkillEffect* record, CMagic* magic, int32_t arg) {
     switch (record->effectClass) {
     case 0: magic->HitArea(p1, p2, range, 0); break;
     case 1:
-        if (p2 == 0 || p2 == 1) PlayEffectAt(p1, {magic->m_X, magic->m_Y}, p2);
-        else StopEffect(p1);
+        if (p2 == 0 || p2 == 1) g_WorldSound.playEffectAt(p1, {magic->m_X, magic->m_Y}, p2);
+        else g_WorldSound.stopEffect(p1);
         break;
     case 2: SpawnChild(p1, magic, arg, record->p3); break;
     case 3: AnimAtSpawn(magic, p1, magic->m_Direction, record->p3); break;
