@@ -13,6 +13,10 @@
 #include "roles/tables/model_tables.h"
 #include "world/scene/scn_mng.h"
 #include "world/sky/game_clock.h"
+#include "world/bld_fixture.h"
+#include "world/buildings/bld.h"
+#include "world/buildings/bld_mdl.h"
+#include "world/scene/world_hooks.h"
 
 namespace test_role_orders {
 
@@ -24,6 +28,15 @@ using role_fixture::BoxRow;
 // 3 breakable answer (kind 3), 4 cast at cell (kind 9), 5-7 kind 5,
 // 8 low-HP kind 10, 9 cast time 1500, 10 item skill.
 constexpr int kPlain = 1, kFar = 2, kAnswer = 3, kCast = 4, kFive = 5, kHeal = 8, kSlow = 9, kItemSkill = 10;
+
+std::vector<std::string>& Actions() {
+    static std::vector<std::string> v;
+    return v;
+}
+std::vector<std::string>& Notices() {
+    static std::vector<std::string> v;
+    return v;
+}
 
 class OrdersTest : public CombatFixture {
 protected:
@@ -60,6 +73,29 @@ protected:
         SkillLists({{2, {kPlain, kFar, kCast, kSlow, kItemSkill}}, {3, {kPlain}}, {4, {kAnswer}}, {5, {kPlain}}});
         m_Scene = std::make_unique<CScene>("t");
         g_CurScene = m_Scene.get();
+        m_Mdl.m_PartTable.SetSize(kBldMdlMaxRecords);
+        m_Mng->m_pBldMdl = &m_Mdl;
+        Actions().clear();
+        Notices().clear();
+        g_WorldHooks.executeActions = [](CScene*, const char* text, CGameObj*) {
+            Actions().push_back(text ? text : "");
+            return 1;
+        };
+        g_WorldHooks.showNotice = [](const char* text) { Notices().push_back(text ? text : ""); };
+    }
+    // A building of the sample part (3 x 2 footprint from one cell up and
+    // left of (x, y): a pick cell there, the entrance at (x, y)), filed
+    // under part `id` with model id `model`.
+    CBld* Building(uint16_t id, uint16_t model, int x, int y, const char* script) {
+        const std::string bytes = datagen::BuildPartRecord(bldtest::SamplePart(id, model));
+        auto part = std::make_unique<CBldPart>();
+        size_t pos = 2;
+        EXPECT_EQ(ReadBldPart(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &pos, part.get()), 1);
+        m_Mdl.m_PartTable.SetAt(id, part.get());
+        m_Mdl.m_Parts[m_NextPart++] = part.release();
+        auto* b = dynamic_cast<CBld*>(m_Mng->AddBld(x, y, id, script));
+        if (b) b->StampFootprint();
+        return b;
     }
     void TearDown() override {
         plat::SetRandOverrunHandler(nullptr);
@@ -85,6 +121,8 @@ protected:
         return r;
     }
     std::unique_ptr<CScene> m_Scene;
+    CBldMdl m_Mdl;
+    size_t m_NextPart = 0;
 };
 
 TEST_F(OrdersTest, OnTheClientSideEveryOrderIsRefusedAndChangesNothing) {
@@ -311,6 +349,100 @@ TEST_F(OrdersTest, CastAtCellPicksKindNineAndKeepsSixCellsAway) {
     EXPECT_EQ(r->GetCurrentSkill()->id, kCast);
     EXPECT_EQ(r->CastAtCell(6, 6, 0), 1);
     EXPECT_EQ(r->GetFacing8(), GetDir8({6 * 64 + 32, 6 * 64 + 32}, {r->m_X, r->m_Y}));
+}
+
+TEST_F(OrdersTest, ActingOnAMechanismSetsItInUseAndRunsItsScript) {
+    auto* door = dynamic_cast<CMechBld*>(Building(5, 131, 5, 5, "SetFlag 3 1"));
+    ASSERT_NE(door, nullptr);
+    ASSERT_EQ(door->m_Kind, 12);
+    CRole* r = Fighter(3, 4);  // the pick cell (4, 4) lies next to it
+    const auto h = static_cast<int32_t>(door->m_Handle);
+    ASSERT_EQ(r->GiveOrder(20, 3, 4, h, 1, 1), 1);
+    EXPECT_EQ(r->GiveOrder(20, 3, 4, h, 0, 1), 0) << "the same order while current";
+    r->ProcessOrder();
+    EXPECT_EQ(door->m_State, 5);
+    EXPECT_EQ(Actions(), std::vector<std::string>{"SetFlag 3 1"});
+    EXPECT_EQ(r->HasNoOrder(), 1);
+    EXPECT_EQ(r->m_Motion, kMotionStand);
+    // In use: the next try stops at once.
+    ASSERT_EQ(r->GiveOrder(20, 3, 4, h, 1, 1), 1);
+    r->ProcessOrder();
+    EXPECT_EQ(Actions().size(), 1u);
+    EXPECT_EQ(r->HasNoOrder(), 1);
+}
+
+TEST_F(OrdersTest, AMechanismWithoutAScriptRunsCantGoThereAndStops) {
+    CBld* door = Building(5, 131, 5, 5, nullptr);
+    ASSERT_NE(door, nullptr);
+    CRole* r = Fighter(3, 4);
+    ASSERT_EQ(r->GiveOrder(20, 3, 4, static_cast<int32_t>(door->m_Handle), 1, 1), 1);
+    r->ProcessOrder();
+    EXPECT_EQ(Actions(), std::vector<std::string>{"Can`t go there!"});
+    EXPECT_EQ(r->HasNoOrder(), 1);
+    EXPECT_EQ(r->m_Motion, kMotionStand);
+}
+
+TEST_F(OrdersTest, AMechanismWithAUseMessageShowsItAndStaysClosed) {
+    auto* door = dynamic_cast<CMechBld*>(Building(5, 131, 5, 5, "SetFlag 3 1"));
+    ASSERT_NE(door, nullptr);
+    door->m_UseTextId = 3;
+    CRole* r = Fighter(3, 4);
+    ASSERT_EQ(r->GiveOrder(20, 3, 4, static_cast<int32_t>(door->m_Handle), 1, 1), 1);
+    r->ProcessOrder();
+    EXPECT_EQ(Notices().size(), 1u);
+    EXPECT_TRUE(Actions().empty());
+    EXPECT_EQ(door->m_State, 0);
+    EXPECT_EQ(r->HasNoOrder(), 1);
+}
+
+TEST_F(OrdersTest, AFarBuildingIsApproachedAtTheGivenCellWhenItHasAnEntranceOffset) {
+    CBld* door = Building(5, 131, 5, 5, "SetFlag 3 1");
+    ASSERT_NE(door, nullptr);
+    CRole* r = Fighter(1, 1);
+    ASSERT_EQ(r->GiveOrder(20, 5, 6, static_cast<int32_t>(door->m_Handle), 1, 1), 1);
+    r->ProcessOrder();
+    EXPECT_EQ(r->m_Motion, kMotionWalk);
+    EXPECT_EQ(r->m_MotionP1, 5);
+    EXPECT_EQ(r->m_MotionP2, 6);
+    EXPECT_EQ(r->m_CurrentOrder[0], 20) << "still to be carried out";
+    EXPECT_TRUE(Actions().empty());
+}
+
+TEST_F(OrdersTest, ActOnBuildingByModel) {
+    struct Case {
+        uint16_t model;
+        int32_t state;
+    } cases[] = {{135, 5}, {136, 5}, {128, 0}, {134, 0}};
+    uint16_t id = 5;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.model);
+        auto* b = dynamic_cast<CMechBld*>(Building(id, c.model, 5, 5, nullptr));
+        ASSERT_NE(b, nullptr);
+        CRole* r = Fighter(3, 4);
+        ASSERT_EQ(r->GiveOrder(23, static_cast<int32_t>(b->m_Handle), 0, 0, 1, 1), 1);
+        r->ProcessOrder();
+        EXPECT_EQ(b->m_State, c.state);
+        EXPECT_EQ(r->HasNoOrder(), 1);
+        r->Remove();
+        b->ClearFootprint();
+        b->Remove();
+        m_Mng->Update();
+        ++id;
+    }
+}
+
+TEST_F(OrdersTest, LongOrdersWhoseTargetIsGoneStop) {
+    CRole* r = Fighter(3, 3);
+    for (int code : {19, 20, 21, 23, 24}) {
+        SCOPED_TRACE(code);
+        r->SetMotion(kMotionWalk, 6, 6, 0);
+        ASSERT_EQ(r->GiveOrder(code, 4444, 0, 4444, 1, 1), 1);
+        r->m_StepsLeft = 0;
+        r->ProcessOrder();
+        EXPECT_EQ(r->HasNoOrder(), 1);
+        EXPECT_EQ(r->m_Motion, kMotionStand);
+    }
+    EXPECT_TRUE(Actions().empty());
 }
 
 } // namespace test_role_orders
