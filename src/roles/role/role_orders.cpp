@@ -81,13 +81,17 @@ int CRole::GiveOrder(int32_t code, int32_t a, int32_t b, int32_t c, int clearCur
     case 9:
     case 10:
     case 11: {
+        CRoleData* record = GetRecord();
+        const PropRec* item = nullptr;
+        if (record && a >= kItemSkillBase) {
+            // From the client: an item the record does not hold is refused
+            // before anything changes.
+            item = record->GetItem(a - kItemSkillBase);
+            if (!item || !item->m_pModelRow) return 0;
+        }
         if (code != 11) SetState(kStateGuard, 0, 0, nullptr);
         m_ItemSkill = -1;
-        CRoleData* record = GetRecord();
-        if (record && a >= kItemSkillBase) {
-            // From the client: an item the record does not hold is refused.
-            const PropRec* item = record->GetItem(a - kItemSkillBase);
-            if (!item || !item->m_pModelRow) return 0;
+        if (item) {
             m_ItemSkill = a - kItemSkillBase;
             a = item->m_pModelRow->GetInt(10);
             if (auto* def = const_cast<CSkillDef*>(SkillAt(a))) {

@@ -88,7 +88,11 @@ int32_t CRole::SelectSkill(int32_t kind) {
             }
         }
     }
-    if (chosen < 0) return -1;
+    if (chosen < 0) {
+        // Callers read the current skill next: none must not leave an old one.
+        ClearCurrentSkill();
+        return -1;
+    }
     SetCurrentSkill(chosen, 0);
     return chosen;
 }
@@ -112,8 +116,8 @@ int CRole::MoveBySkill(int32_t x, int32_t y, int32_t range) {
 }
 
 void CRole::AttackOrMove(const CGamePoint& point) {
-    SelectSkill(8);
-    if (const CSkillDef* skill = GetCurrentSkill()) {
+    const CSkillDef* skill = SelectSkill(8) >= 0 ? GetCurrentSkill() : nullptr;
+    if (skill) {
         GiveOrder(10, skill->id, point.x * 64 + 32, point.y * 64 + 32, 0, 0);
     } else {
         GiveOrder(2, point.x, point.y, 0, 0, 0);
@@ -121,8 +125,7 @@ void CRole::AttackOrMove(const CGamePoint& point) {
 }
 
 void CRole::UseSkillTowardFacing() {
-    SelectSkill(14);
-    const CSkillDef* skill = GetCurrentSkill();
+    const CSkillDef* skill = SelectSkill(14) >= 0 ? GetCurrentSkill() : nullptr;
     if (!skill) return;
     CGamePoint p{m_X, m_Y};
     MoveDir8(p, GetFacing8(), kAheadPixels);
@@ -130,24 +133,23 @@ void CRole::UseSkillTowardFacing() {
 }
 
 void CRole::UseSkillAhead() {
-    SelectSkill(4);
-    const CSkillDef* skill = GetCurrentSkill();
+    const CSkillDef* skill = SelectSkill(4) >= 0 ? GetCurrentSkill() : nullptr;
     if (!skill) return;
     CGamePoint p{m_X, m_Y};
     MoveDir8(p, GetFacing8(), kAheadPixels);
-    GiveOrder(10, skill->id, p.x, p.y, 0, 0);
+    // Queued first: a use that starts now drops it, one that cannot is
+    // retried.
     QueueOrder(10, skill->id, p.x, p.y);
+    GiveOrder(10, skill->id, p.x, p.y, 0, 0);
 }
 
 void CRole::UseSkillOnTarget(CRole* role) {
     if (role) {
         SetTarget(role, 1);
-        SelectSkill(5);
-        if (const CSkillDef* skill = GetCurrentSkill()) GiveOrder(11, skill->id, static_cast<int32_t>(role->m_Handle), 0, 0, 0);
+        if (const CSkillDef* skill = SelectSkill(5) >= 0 ? GetCurrentSkill() : nullptr) GiveOrder(11, skill->id, static_cast<int32_t>(role->m_Handle), 0, 0, 0);
         return;
     }
-    SelectSkill(5);
-    const CSkillDef* skill = GetCurrentSkill();
+    const CSkillDef* skill = SelectSkill(5) >= 0 ? GetCurrentSkill() : nullptr;
     if (!skill) return;
     int32_t dir = GetFacing8();
     if (plat::Rand() % 3 == 0) dir = plat::Rand() % 8;

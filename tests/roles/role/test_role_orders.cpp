@@ -242,11 +242,56 @@ TEST_F(OrdersTest, AnItemSkillOfAnItemTheRecordLacksIsRefused) {
     GiveRecord(r, {});
     CRole* far = Add(5, 7, 7);
     r->SetCurrentOrder(24, 1, 2, 3);
+    r->SetState(kStateGuard, 1, 0, nullptr);
     EXPECT_EQ(r->GiveOrder(11, 10003, static_cast<int32_t>(far->m_Handle), 0, 1, 1), 0);
     EXPECT_EQ(r->m_CurrentOrder[0], 24) << "nothing changed";
     EXPECT_EQ(r->GiveOrder(9, 19999, static_cast<int32_t>(far->m_Handle), 0, 1, 1), 0);
     EXPECT_EQ(r->GiveOrder(10, 10000, 64, 64, 1, 1), 0);
     EXPECT_EQ(r->m_CurrentOrder[0], 24);
+    EXPECT_TRUE(r->HasState(kStateGuard)) << "the guard stance stays";
+    EXPECT_EQ(r->m_ItemSkill, -1);
+}
+
+TEST_F(OrdersTest, ATargetTooCloseForTheSkillMakesTheRoleStepBack) {
+    CRole* r = Fighter(3, 3);
+    CRole* foe = Add(5, 4, 3);
+    // The far skill: minimum 128 pixels, range 640; no skill of kind 8, so
+    // the role is sent running to a spot away from the target (and, that
+    // near the goal, walks).
+    plat::ScriptRand({3});
+    ASSERT_EQ(r->GiveOrder(11, kFar, static_cast<int32_t>(foe->m_Handle), 0, 1, 1), 1);
+    r->ProcessOrder();
+    EXPECT_EQ(r->m_Motion, kMotionWalk);
+    // r = 2 + 3 % 8 = 5, then 4: four cells minus the one between them.
+    EXPECT_EQ(r->m_MotionP1, 0);
+    EXPECT_EQ(r->m_MotionP2, 3);
+    EXPECT_EQ(r->m_CurrentOrder[0], 11);
+}
+
+TEST_F(OrdersTest, SkillsOnTheTargetAndAhead) {
+    SkillLists({{2, {kFive, kPlain}}});
+    CRole* r = Fighter(3, 3);
+    CRole* foe = Add(5, 6, 6);
+    r->UseSkillOnTarget(foe);
+    EXPECT_EQ(r->m_TargetHandle, foe->m_Handle);
+    EXPECT_EQ(r->m_CurrentOrder[0], 11);
+    EXPECT_EQ(r->m_CurrentOrder[1], kFive);
+    r->ClearCurrentOrder();
+    // Without a role: one time in three a random direction (5 here).
+    plat::SetRandOverrunHandler([](uint64_t) { ADD_FAILURE() << "a draw past the script"; });
+    r->SetDirection8(1);
+    plat::ScriptRand({0, 5});
+    r->UseSkillOnTarget(nullptr);
+    EXPECT_EQ(r->GetFacing8(), 5);
+    plat::ScriptRand({2});
+    r->UseSkillOnTarget(nullptr);
+    EXPECT_EQ(r->GetFacing8(), 5) << "ahead";
+    EXPECT_EQ(plat::ScriptedRandLeft(), 0u);
+    // No skill of kind 4 or 14: nothing happens.
+    r->UseSkillAhead();
+    r->UseSkillTowardFacing();
+    EXPECT_EQ(r->m_QueuedOrder[0], -1);
+    EXPECT_EQ(r->HasNoOrder(), 1);
 }
 
 TEST_F(OrdersTest, ALongCastTimeStopsTheRoleFirst) {
