@@ -17,6 +17,7 @@
 #include "world/objects/obj_mng.h"
 #include "world/objects/proximity.h"
 #include "world/scene/scn_mng.h"
+#include "world/map/map_grid.h"
 #include "world/scene/world.h"
 #include "world/scene/world_globals.h"
 #include "world/sky/game_clock.h"
@@ -30,6 +31,7 @@ using scenario::ScenarioTest;
 constexpr uint64_t kFightHash = 14802803834430693239ull;
 
 constexpr int kHitSound = 10, kTimedSound = 11;
+constexpr int kDashSkill = 3;
 
 struct Fight {
     std::vector<uint8_t> packet9;       // as the client received it
@@ -59,6 +61,10 @@ protected:
         for (auto& s : g.skills)
             if (s.Cells().size() > 3 && s.Cells()[3] == std::to_string(datagen::kFixtureStrikeSkill))
                 s.Range(128).AnimBase(8).Scales("1.0", "1.0", "1.0").Effects({{0, 1, 0, 12, 0, 0}, {0, 1, 1, kHitSound, 0, 0}, {5, 1, 1, kTimedSound, 0, 0}});
+        // A dash: on its first tick the object enters stage 2 with a sweep.
+        g.skills.push_back(datagen::SkillRow().ClassWord(4).Name("Dash").Kind(0).Id(kDashSkill).Group(1).AnimBase(8).Range(256)
+                               .Scales("1.0", "1.0", "1.0").Effects({{5, 0, 6, 1, 0, 0}}));
+        g.skillGroups[0].Values({datagen::kFixtureStrikeSkill, datagen::kFixtureArrowSkill, kDashSkill});
         // Hero: AP 50, HR 5; the monster: HP 150, DP 20.
         g.rolePrivates[0].Set(2, 10).Set(9, 500).Set(10, 50).Set(13, 5);
         g.rolePrivates[1].Set(2, 4).Set(9, 150).Set(11, 20).Set(16, 400);
@@ -189,6 +195,38 @@ TEST_F(FightScenarioTest, TheFightRunsTheSameEveryTime) {
     EXPECT_EQ(a.hash, b.hash);
     EXPECT_EQ(a.draws, b.draws);
     EXPECT_EQ(a.hash, kFightHash) << "draws " << a.draws;
+}
+
+TEST_F(FightScenarioTest, ADashRunsStageTwoThenOneAndReactsAtAWall) {
+    for (bool wall : {false, true}) {
+        ASSERT_TRUE(Begin());
+        const CGamePoint h = m_Hero->GetCell();
+        CMapGrid* grid = &run.Scene()->m_pWorld->m_MapGrid;
+        if (wall)
+            for (int dy = -1; dy <= 1; ++dy) {
+                CMapCell* c = grid->GetCell(h.x - 3, h.y + dy);
+                c->m_Terrain = 3;
+                c->m_Walkable = 0;
+            }
+        const CGamePoint aim{(h.x - 4) * 64 + 32, h.y * 64 + 32};
+        CMagic* used = m_Hero->UseSkill(kDashSkill, &aim, 0);
+        ASSERT_NE(used, nullptr) << wall;
+        auto* m = dynamic_cast<CAttachedMagic*>(used);
+        ASSERT_NE(m, nullptr);
+        std::vector<int> stages{m->m_Stage};
+        EXPECT_EQ(m_Hero->m_Motion, kMotionReturn) << "stage 2 ordered the dash";
+        int32_t posture = 0;
+        for (int t = 0; t < 100 && m_Hero->m_pBoundMagic == m; ++t) {
+            run.Tick(1);
+            ServerSide();
+            if (m_Hero->m_pBoundMagic == m && m->m_Stage != stages.back()) stages.push_back(m->m_Stage);
+            if (m_Hero->m_Posture == kPostureTumbling) posture = kPostureTumbling;
+        }
+        EXPECT_EQ(stages, (std::vector<int>{2, 1})) << wall;
+        if (wall) EXPECT_EQ(posture, kPostureTumbling) << "the hero reels against the wall";
+        else EXPECT_EQ(m_Hero->m_pBoundMagic, nullptr) << "in the open the effect ends";
+        run.Reset();
+    }
 }
 
 } // namespace test_fight_scenario
