@@ -35,6 +35,7 @@ constexpr int kDashSkill = 3;
 
 struct Fight {
     std::vector<uint8_t> packet9;       // as the client received it
+    std::string decoded9;
     CGamePoint fitted{0, 0};            // the object's point after fitting
     ObjHandle hero = 0;
     std::vector<float> hp;              // the monster's HP after each use
@@ -146,6 +147,11 @@ protected:
                 f.packet9 = p;
                 break;
             }
+        for (const std::string& d : run.DecodedPackets())
+            if (d.rfind("attached", 0) == 0) {
+                f.decoded9 = d;
+                break;
+            }
         f.hash = run.RunHash();
         f.draws = run.Draws();
         return f;
@@ -165,6 +171,8 @@ TEST_F(FightScenarioTest, TheHeroChasesStrikesAndKills) {
                              static_cast<uint8_t>(f.fitted.x & 0xFF), static_cast<uint8_t>((f.fitted.x >> 8) & 0xFF),
                              static_cast<uint8_t>(f.fitted.y & 0xFF), static_cast<uint8_t>((f.fitted.y >> 8) & 0xFF)};
     EXPECT_EQ(f.packet9, std::vector<uint8_t>(want, want + 9));
+    EXPECT_EQ(f.decoded9, "attached h=" + std::to_string(f.hero & 0xFFFF) + " skill=1 x=" + std::to_string(f.fitted.x) +
+                              " y=" + std::to_string(f.fitted.y));
     // The counter reads 1 during the object's first tick and 2 after it.
     EXPECT_EQ(f.timedTick, 2) << "the timed record of tick 1 fired on its tick";
     EXPECT_GE(f.frameTick, 1) << "the frame record fired";
