@@ -4,6 +4,7 @@
 // The fight's packet log and draw count hash to a kept value.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -117,9 +118,14 @@ protected:
         ally->SetCamp(10000);
         f.startHp = foe->m_Hp;
         const float highHp = high->m_Hp, allyHp = ally->m_Hp;
-        std::vector<uint8_t> seen;
-        for (int use = 0; use < 20 && !foe->m_Dead && foe->m_Hp > 0.0f; ++use) {
-            Send(m_Hero, 11, datagen::kFixtureStrikeSkill, static_cast<int32_t>(foe->m_Handle));
+        // The dead monster leaves the world: it is looked up each time.
+        const ObjHandle foeHandle = foe->m_Handle, highHandle = high->m_Handle, allyHandle = ally->m_Handle;
+        auto alive = [&] {
+            foe = AsRole(ResolveHandle(foeHandle));
+            return foe && !foe->m_Dead && foe->m_Hp > 0.0f;
+        };
+        for (int use = 0; use < 20 && alive(); ++use) {
+            Send(m_Hero, 11, datagen::kFixtureStrikeSkill, static_cast<int32_t>(foeHandle));
             CAttachedMagic* m = nullptr;
             for (int t = 0; t < 200; ++t) {
                 run.Tick(1);
@@ -136,12 +142,15 @@ protected:
             }
             if (!m) break;
             ++f.uses;
-            f.hp.push_back(foe->m_Hp);
-            f.pending.push_back(foe->m_PendingHp);
+            foe = AsRole(ResolveHandle(foeHandle));
+            f.hp.push_back(foe ? foe->m_Hp : 0.0f);
+            if (foe) f.pending.push_back(foe->m_PendingHp);
         }
-        f.dead = foe->m_Dead != 0 || foe->m_Hp <= 0.0f;
-        f.highHit = high->m_Hp != highHp;
-        f.ownCampHit = ally->m_Hp != allyHp;
+        f.dead = !alive();
+        high = AsRole(ResolveHandle(highHandle));
+        ally = AsRole(ResolveHandle(allyHandle));
+        f.highHit = !high || high->m_Hp != highHp;
+        f.ownCampHit = !ally || ally->m_Hp != allyHp;
         for (const std::vector<uint8_t>& p : run.Packets())
             if (!p.empty() && p[0] == 9) {
                 f.packet9 = p;
@@ -183,7 +192,8 @@ TEST_F(FightScenarioTest, TheHeroChasesStrikesAndKills) {
         EXPECT_LE(f.hp[i], last) << "use " << i;
         last = f.hp[i];
     }
-    EXPECT_LT(f.pending.back(), 0);
+    ASSERT_FALSE(f.pending.empty());
+    EXPECT_LT(*std::min_element(f.pending.begin(), f.pending.end()), 0) << "the pending gauge fell";
     EXPECT_TRUE(f.dead);
     // Each use played the frame sound and the timed sound once.
     int hitSounds = 0, timedSounds = 0;
