@@ -21,13 +21,12 @@ std::string Of(const char* what, int32_t i, int32_t n) {
     return std::string(what) + " " + std::to_string(i + 1) + " of " + std::to_string(n);
 }
 
-// A count of entries of at least `minSize` bytes each: refused when it is
-// negative or the rest of the file cannot hold that many.
-bool Count(Reader& r, const char* what, size_t minSize, int32_t* n) {
+// A count of entries: refused when negative. A count too large for the
+// file ends in a truncation at the first entry missing, which names it.
+bool Count(Reader& r, const char* what, int32_t* n) {
     r.Place(std::string(what) + " count");
     if (!r.I32(n)) return false;
-    if (*n < 0 || static_cast<uint64_t>(*n) * minSize > r.left())
-        return r.Fail(std::string(what) + " count " + std::to_string(*n) + " does not fit the file");
+    if (*n < 0) return r.Fail(std::string(what) + " count " + std::to_string(*n));
     return true;
 }
 
@@ -147,12 +146,12 @@ bool CheckRecord(Reader& r) {
     if (!r.Skip(156)) return false;
 
     int32_t n = 0;
-    if (!Count(r, "skill", 4, &n)) return false;
+    if (!Count(r, "skill", &n)) return false;
     for (int32_t i = 0; i < n; ++i) {
         r.Place(Of("skill", i, n));
         if (!r.Skip(4)) return false;
     }
-    if (!Count(r, "flag", 12, &n)) return false;
+    if (!Count(r, "flag", &n)) return false;
     for (int32_t i = 0; i < n; ++i) {
         r.Place(Of("flag", i, n));
         if (!r.Skip(8) || !r.Str(nullptr, false)) return false;
@@ -164,7 +163,7 @@ bool CheckRecord(Reader& r) {
         if (slot < -1 || slot >= kPoolSize) return r.Fail("pool index " + std::to_string(slot) + " in " +
                                                           (i < 0 ? std::string("the cursor item") : Of("slot", i, kRecordSlots)));
     }
-    if (!Count(r, "item", 32, &n)) return false;
+    if (!Count(r, "item", &n)) return false;
     std::vector<bool> used(kPoolSize, false);
     for (int32_t i = 0; i < n; ++i) {
         r.Place(Of("item", i, n));
@@ -183,13 +182,13 @@ bool CheckHudBlock(Reader& r) {
     int32_t n = 0;
     for (int g = 0; g < kHudGroups; ++g) {
         const std::string group = "HUD skill group " + std::to_string(g);
-        if (!Count(r, group.c_str(), 4, &n)) return false;
+        if (!Count(r, group.c_str(), &n)) return false;
         r.Place(group);
         if (!r.Skip(static_cast<size_t>(n) * 4)) return false;
     }
     r.Place("the HUD skills");
     if (!r.Skip(16)) return false;
-    if (!Count(r, "HUD hotkey", 12, &n)) return false;
+    if (!Count(r, "HUD hotkey", &n)) return false;
     r.Place("the HUD hotkeys");
     if (!r.Skip(static_cast<size_t>(n) * 12)) return false;
     return true;
