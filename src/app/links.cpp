@@ -12,6 +12,7 @@
 #include "platform/display.h"
 #include "platform/fs.h"
 #include "roles/save_mgr.h"
+#include "roles/save/record_link.h"
 #include "app/game_main.h"
 #include "platform/debug.h"
 #include "platform/msgbox.h"
@@ -23,7 +24,7 @@
 namespace {
 int SaveRunningGameImpl() {
     CGameObj* role = RunningPlayerRole();
-    return role ? g_SaveMgr.Save(role) : -1;
+    return role && SaveRecordLinked() ? g_SaveMgr.Save(role) : -1;
 }
 } // namespace
 

@@ -25,5 +25,8 @@ struct CSaveRecordOps {
 };
 
 extern CSaveRecordOps g_SaveRecordOps;
+// The record can be written and read: without, there is no game to save
+// (callers then have nothing to report).
+inline bool SaveRecordLinked() { return g_SaveRecordOps.saveRole && g_SaveRecordOps.loadRole; }
 // The real record's operations (what g_SaveRecordOps holds at start).
 CSaveRecordOps RealSaveRecordOps();
