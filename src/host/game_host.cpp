@@ -263,8 +263,8 @@ int CGameHost::ClientsShareScene() {
 CRoleData* GetPlayerRecord(int id) { return id == -1 ? nullptr : g_LocalPlayerRecord; }
 
 CRoleData* GetLocalPlayerRecord() {
-    // client -> selection -> role -> its data id: the selection is not
-    // built yet, so there is no controlled role.
-    if (!g_GameHost.m_pClient || !g_GameHost.m_pClient->m_pSelection) return nullptr;
-    return nullptr;
+    // PLACEHOLDER until the selection set: the one record stands for the
+    // client's controlled role while the client is active.
+    const CClient* c = g_GameHost.m_pClient;
+    return c && c->IsActive() ? g_LocalPlayerRecord : nullptr;
 }

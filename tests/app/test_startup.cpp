@@ -81,7 +81,7 @@ TEST_F(StartupTest, NormalStartLogsEveryTimedLabelInOrder) {
     // Tables, with "PropMdl.txt" read into its own table as well.
     EXPECT_NE(g_TextTable.GetRow(datagen::kDemoTextOldDirectXRow), nullptr);
     EXPECT_EQ(g_PropMdlTable.GetRowCount(), 3);
-    EXPECT_EQ(g_PlayerInitTable.GetRowCount(), 1);
+    EXPECT_EQ(g_PlayerInitTable.GetRowCount(), 5);  // the five classes
     EXPECT_EQ(g_RoleQuestTable.GetRowCount(), 1);
     EXPECT_EQ(g_RoleEffectFile.GetRowCount(), 2);
     EXPECT_EQ(g_MarkerAnims[0].m_Id, 144u);

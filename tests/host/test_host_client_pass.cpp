@@ -41,6 +41,8 @@ protected:
         ASSERT_EQ(g_BeastieMdlTable.Load("mb\\BeastieMdl.txt", 1, 1, 1), 1);
         ASSERT_EQ(g_ScnInfoMdl.Load("mb\\ScnInfo.txt", 1, 1, 1), 1);
         ASSERT_EQ(g_ScnSoundMdl.Load("mb\\ScnSoundMdl.txt", 0, 1, 1), 1);
+        // A new game enters the revive scene of its act.
+        ASSERT_EQ(g_ActMdlTable.Load("mb\\ActMdl.txt", 1, 1, 1), 1);
         m_Hooks = g_WorldHooks;
         m_SceneHooks = g_SceneHooks;
         InstallRoleHooks();
@@ -59,6 +61,7 @@ protected:
         g_BeastieMdlTable.Clear();
         g_ScnInfoMdl.Clear();
         g_ScnSoundMdl.Clear();
+        g_ActMdlTable.Clear();
         g_ResList.Destroy();
         g_WorldHooks = m_Hooks;
         g_SceneHooks = m_SceneHooks;

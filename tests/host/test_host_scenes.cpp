@@ -45,6 +45,8 @@ protected:
         ASSERT_EQ(g_RoleMdlTable.Load("mb\\Role.txt", 1, 1, 1), 1);
         ASSERT_EQ(g_ScnInfoMdl.Load("mb\\ScnInfo.txt", 1, 1, 1), 1);
         ASSERT_EQ(g_ScnSoundMdl.Load("mb\\ScnSoundMdl.txt", 0, 1, 1), 1);
+        // A new game enters the revive scene of its act.
+        ASSERT_EQ(g_ActMdlTable.Load("mb\\ActMdl.txt", 1, 1, 1), 1);
         m_Hooks = g_WorldHooks;
         m_SceneHooks = g_SceneHooks;
         InstallRoleHooks();
@@ -61,6 +63,7 @@ protected:
         g_RoleMdlTable.Clear();
         g_ScnInfoMdl.Clear();
         g_ScnSoundMdl.Clear();
+        g_ActMdlTable.Clear();
         g_WorldHooks = m_Hooks;
         g_SceneHooks = m_SceneHooks;
         TempDirTest::TearDown();

@@ -15,6 +15,7 @@
 #include "datagen/lib_writer.h"
 #include "datagen/map_writer.h"
 #include "datagen/media_writer.h"
+#include "datagen/record_tables.h"
 #include "datagen/sound_table_writer.h"
 #include "datagen/table_writer.h"
 
@@ -36,13 +37,14 @@ std::vector<TableFile> StartupTables() {
     return {
         // No header row: the game hands -1, which the table reads as 0.
         {"PropGemFunc.txt", {{"1", "Gem1", "0"}, {"2", "Gem2", "0"}}},
-        {"Player/init.txt", {{"Class", "Hp", "Mp"}, {"0", "100", "50"}}},
-        {"Player/Skill.txt", {{"Name", "Id", "Level"}, {"Strike", "1", "1"}}},
+        {"Player/init.txt", PlayerInitTable(DefaultClassRows())},
+        {"Player/Skill.txt", PlayerSkillTable(DefaultPlayerSkills())},
+        {"trigger/flag.txt", BuildFlagTable(DefaultFlagNames())},
         {"ScnInfo.txt", DemoScnInfoTable()},
         {"ScnSoundMdl.txt", DemoScnSoundRows()},
         {"PropMdl.txt", DemoPropRows()},
         {"randprop.txt", {{"Name", "Id"}, {"None", "1"}}},
-        {"ActMdl.txt", {{"Name", "Id"}, {"Stand", "1"}}},
+        {"ActMdl.txt", {{"Name", "Id", "Revive"}, {"Stand", "1", "Start"}}},
         {"RolePrivate.txt", {{"Name", "Id"}, {"Hero", "1"}}},
         {"TriggerQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
         {"RoleQuest.txt", {{"Name", "Id"}, {"First", "1"}}},

@@ -152,6 +152,9 @@ FixtureGame DefaultFixtureGame() {
     g.props.push_back(PropMdlRow().Name("Gem").Id(3).Kind(0).Picture(2).Stacks(1));
     g.acts.push_back(ActMdlRow().Name("Act1").Id(1).ReviveScene("Start"));
     g.roleEffects.push_back(RoleEffectRow().Name("None").Id(0));
+    g.classes = DefaultClassRows();
+    g.playerSkills = DefaultPlayerSkills();
+    g.flags = DefaultFlagNames();
 
     g.scene.name = "Start";
     g.scene.id = 1;
@@ -227,8 +230,9 @@ bool WriteFixtureGame(const std::string& folder, const FixtureGame& g, std::stri
         {"ScnSoundMdl.txt", {ScnSoundHeader(), BuildScnSoundRow(ScnSoundRow{0, "Quiet", {}})}},
         // Start-up reads these; nothing in the fixture uses them yet.
         {"PropGemFunc.txt", {{"1", "Gem1", "0"}}},
-        {"Player/init.txt", {{"Class", "Hp", "Mp"}, {"0", "100", "50"}}},
-        {"Player/Skill.txt", {{"Name", "Id", "Level"}, {"Strike", "1", "1"}}},
+        {"Player/init.txt", PlayerInitTable(g.classes)},
+        {"Player/Skill.txt", PlayerSkillTable(g.playerSkills)},
+        {"trigger/flag.txt", BuildFlagTable(g.flags)},
         {"randprop.txt", {{"Name", "Id"}, {"None", "1"}}},
         {"TriggerQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
         {"RoleQuest.txt", {{"Name", "Id"}, {"First", "1"}}},

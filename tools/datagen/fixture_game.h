@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "datagen/record_tables.h"
 #include "datagen/scene_tables.h"
 #include "datagen/scn_writer.h"
 #include "datagen/table_writer.h"
@@ -262,6 +263,10 @@ struct FixtureGame {
     std::vector<SkillGopRow> skillGroups;
     // "EquipStr901.txt" .. "EquipStr905.txt", index 0 .. 4.
     std::vector<EquipStrRow> equipStrs[5];
+    // "player\init.txt", "Player\Skill.txt" and "trigger\flag.txt".
+    std::vector<PlayerInitSpec> classes;
+    std::vector<PlayerSkillSpec> playerSkills;
+    std::vector<std::string> flags;
     // The scene "Start": its "ScnInfo.txt" row, map (16 rows of 16, the
     // characters of BuildMapFromAscii), descriptor and object list.
     ScnInfoRow scene;
@@ -292,7 +297,8 @@ constexpr int kFixtureArrowChild = 1;
 
 // The default fixture: the texts the start-up reads, the role models
 // above with their level rows and skill lists, two skills, the demo's bird among ASCII-named creatures, three items, one
-// act whose revive scene is "Start", and "Start": grass with a wall along
+// act whose revive scene is "Start", the five classes and the player's
+// skills and flags of the record tables, and "Start": grass with a wall along
 // its edge, type 2, no weather, no sounds, the portals "NULL" and "DEAD",
 // and an empty object list.
 FixtureGame DefaultFixtureGame();

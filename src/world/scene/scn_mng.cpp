@@ -613,6 +613,13 @@ void CScnMng::ParkIdleScene() {
 }
 
 void CScnMng::Tick() {
+    if (m_DeleteAllPending) {
+        m_DeleteAllPending = 0;
+        // The scene a pending change leaves goes too; the change still
+        // brings the client in.
+        m_PendingLeft = nullptr;
+        DeleteAllScenes();
+    }
     if (m_Pending) {
         const std::string name = m_PendingName;
         ChangeScene(name.c_str(), m_PendingEntry, m_PendingClient, m_PendingLeft, m_PendingRole, m_PendingGate);

@@ -127,6 +127,10 @@ public:
     void LeaveScene(int clientId);
     void RemoveScene(CScene* scene);
     void DeleteAllScenes();
+    // Every scene is deleted first thing in the next Tick, before a scene
+    // change requested meanwhile is carried out: the request may come from
+    // inside one of the scenes' own tick.
+    void RequestDeleteAllScenes() { m_DeleteAllPending = 1; }
     void DeleteInactiveScenes();
     int GetSceneCount() const { return GetCount(); }
 
@@ -135,6 +139,7 @@ public:
 
     int32_t m_Cursor = -1;
     int32_t m_Pending = 0;
+    int32_t m_DeleteAllPending = 0;
     std::string m_PendingName;
     int32_t m_PendingEntry = 0;
     int32_t m_PendingClient = 0;
