@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -142,18 +143,32 @@ TEST_F(SaveCrashTest, AKillAtEveryStepOfASaveLeavesTheOldSaveOrTheNewOne) {
 TEST_F(SaveCrashTest, RealKillsAtRandomMomentsDuringRepeatedSavesLeaveAWholeSave) {
     int kills = 200;
     if (const char* env = std::getenv("VANTREL_SAVE_KILLS")) kills = std::max(1, std::atoi(env));
+    // Kill moments spread over one and a half saves from the child's start,
+    // whatever the machine's speed.
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(g_SaveMgr.Save(&m_Role1), 1);
+    const auto perSave =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0).count() / 5;
     std::mt19937 rng(20261211);
-    std::uniform_int_distribution<int> wait(0, 6000);
+    std::uniform_int_distribution<long> wait(0, std::max<long>(50, static_cast<long>(perSave) * 3 / 2));
     std::vector<int> seen(3, 0);
     for (int k = 0; k < kills; ++k) {
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
         const pid_t pid = fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
+            close(ready[0]);
+            (void)!write(ready[1], "r", 1);
             for (int i = 0;; ++i) {
                 Use(1 + (i & 1));
                 g_SaveMgr.Save(&m_Role1);
             }
         }
+        close(ready[1]);
+        char c = 0;
+        ASSERT_EQ(read(ready[0], &c, 1), 1);
+        close(ready[0]);
         usleep(static_cast<useconds_t>(wait(rng)));
         ASSERT_EQ(kill(pid, SIGKILL), 0);
         int status = 0;
@@ -164,8 +179,8 @@ TEST_F(SaveCrashTest, RealKillsAtRandomMomentsDuringRepeatedSavesLeaveAWholeSave
         ++seen[static_cast<size_t>(v)];
     }
     EXPECT_GT(seen[1] + seen[2], 0) << "some kills came after a finished save";
-    std::printf("[ kills    ] %d: old save %d, first version %d, second version %d\n", kills, seen[0], seen[1],
-                seen[2]);
+    std::printf("[ kills    ] %d, a save takes %ld us: old save %d, first version %d, second version %d\n", kills,
+                static_cast<long>(perSave), seen[0], seen[1], seen[2]);
 }
 
 } // namespace test_save_crash
