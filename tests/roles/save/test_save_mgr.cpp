@@ -10,6 +10,7 @@
 
 #include "datagen/bytes.h"
 #include "roles/save/save_fixture.h"
+#include "roles/save/save_format.h"
 
 namespace test_save_mgr {
 
@@ -406,6 +407,23 @@ TEST_F(SaveMgrTest, ImportReadsTheOldGameIntoTemporariesAndHandsItOver) {
     WriteFile(SaveFile("done.001"), "short");
     EXPECT_EQ(g_SaveMgr.ImportCharacter("done"), 0);
     EXPECT_EQ(StandInRecord::live, 2);
+}
+
+TEST(SaveTrailer, IsTheMagicTheLayoutLengthAndTheStandardCrc32) {
+    // CRC-32 of "123456789" is the standard check value 0xCBF43926.
+    EXPECT_EQ(savefmt::Crc32("123456789"), 0xCBF43926u);
+    std::string reader = "123456789";
+    savefmt::AppendTrailer(&reader);
+    const std::string hand = std::string("123456789VTSV") + std::string("\x09\0\0\0", 4) + "\x26\x39\xF4\xCB";
+    EXPECT_EQ(reader, hand);
+    EXPECT_EQ(datagen::WithSaveTrailer("123456789"), hand);
+    std::string_view layout;
+    std::string reason;
+    ASSERT_TRUE(savefmt::SplitLayout(hand, &layout, &reason));
+    EXPECT_EQ(layout, "123456789");
+    // Shorter than a trailer, or not ending in one: all of it is layout.
+    ASSERT_TRUE(savefmt::SplitLayout("VTSV", &layout, &reason));
+    EXPECT_EQ(layout, "VTSV");
 }
 
 TEST_F(SaveMgrTest, SetMonthDayKeepsItsRule) {
