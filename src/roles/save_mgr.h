@@ -60,6 +60,7 @@ public:
     std::string m_PartNo;
     std::string m_PartFile;
     CRoleSprite* m_pPreview = nullptr;  // owned
+    // Deaths since the last load or new game, counted by the record.
     int32_t m_DeathCount = 0;
     int32_t m_BirthMonth = 1;
     int32_t m_BirthDay = 1;
