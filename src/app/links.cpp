@@ -1,5 +1,5 @@
-// Display calls of the game object, and the PLACEHOLDER bodies of the
-// client and save-game calls (see links.h).
+// Display and save-game calls of the game object, and the PLACEHOLDER
+// bodies of the client calls (see links.h).
 #include "app/links.h"
 
 #include "gfx/screenshot.h"

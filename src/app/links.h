@@ -1,8 +1,9 @@
 #pragma once
 // Calls of the game object into other subsystems. The display calls are
-// real (the display surface class); the client calls and save games are
-// PLACEHOLDERs with the least behaviour that lets the frame loop run; the
-// later work replaces those bodies and the callers stay as they are.
+// real (the display surface class), and so are the save games (the save
+// manager); the client calls are PLACEHOLDERs with the least behaviour that
+// lets the frame loop run; the later work replaces those bodies and the
+// callers stay as they are.
 #include <cstdint>
 #include <string>
 
