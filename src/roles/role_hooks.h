@@ -20,6 +20,7 @@
 
 class CRoleData;
 class CGameObj;
+class CTriggerMgr;
 
 struct CRoleHooks {
     // ---- game object
@@ -40,6 +41,9 @@ struct CRoleHooks {
     CRoleData* (*getLocalPlayerRecord)() = nullptr;
 
     // ---- trigger scripts
+    // The trigger manager's dead-role flag: a role outside the player camps
+    // died in the scene of that manager.
+    void (*setTriggerDeathFlag)(CTriggerMgr* triggers) = nullptr;
     // The talk trigger id of a role (its talk mark); -1 for none.
     int32_t (*findTalkId)(CGameObj* role) = nullptr;
 };
