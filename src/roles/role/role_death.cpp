@@ -116,7 +116,7 @@ CGameObj* CRole::DropPart(const char* name, CGameObj* corpse) {
     if (!part) {
         const std::string variants = CurrentVariants(m_pSprite);
         part = new CCorpsePart;
-        part->PlaceAt(6, m_X, m_Y, m_Facing, m_ModelId, m_Height);
+        part->PlaceAt(6, m_X, m_Y, m_Facing, ModelInt(1), m_Height);
         part->SetSprite(variants.c_str());
         part->SetRoleData(m_pLevelRow, 0);
         part->SetState(CCorpseBase::kFalling);
@@ -220,7 +220,7 @@ void CRole::Die(int32_t mode, int32_t flag) {
         if (anyShown) {
             const std::string variants = CurrentVariants(m_pSprite);
             auto* body = new CCorpse;
-            body->PlaceAt(6, m_X, m_Y, m_Facing, m_ModelId, m_Height);
+            body->PlaceAt(6, m_X, m_Y, m_Facing, ModelInt(1), m_Height);
             body->SetSprite(variants.c_str());
             body->SetState(CCorpseBase::kFalling);
             body->SetRoleData(m_pLevelRow, 0);

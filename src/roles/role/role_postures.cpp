@@ -150,7 +150,8 @@ int CRole::GrabbedBy(ObjHandle grabber, int32_t kind, int start) {
     if (!start) {
         m_PostureAnimA = m_PostureAnimB = 0;
         SetAnimOverride(0);
-        if (m_KnockLimit < 100) m_Height -= 80;
+        // Never below the ground.
+        if (m_KnockLimit < 100) m_Height = std::max(0, m_Height - 80);
         SetHeightVelocity(-10, 0);
         SetPosture(0);
         SetFlag(kRoleBitNoMove, 0);
