@@ -475,6 +475,7 @@ void ModelTableSeeds() {
     second[1] = datagen::BuildTable({{"2", "65535", "1"}, {"3", "2", "1"}, {"", "1", "1"}});
     Put("model_tables", "lists.txt", JoinFiles(second) + "pad");
 }
+
 // Role records: the record tables, then a record written by the datagen
 // writer (after the fourth form feed, unsplit).
 void RoleRecordSeeds() {
@@ -537,7 +538,6 @@ void RoleRecordSeeds() {
     Put("role_record", "full.rec", tables + "\f" + datagen::BuildRoleRecord(full));
 }
 
-
 // Item tables: the item fixture's four files, and rows at the edges
 // (huge counts and amounts, wide id ranges, stocks past fifty, recipes
 // whose percents never reach the draw, clauses without numbers).
@@ -595,8 +595,8 @@ int main(int argc, char** argv) {
     TimelineSeeds();
     SkillTableSeeds();
     ModelTableSeeds();
-    RoleRecordSeeds();
     ItemTableSeeds();
+    RoleRecordSeeds();
     if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
     return g_ok ? 0 : 1;
 }

@@ -110,9 +110,12 @@ inline int RunRoleRecord(const uint8_t* data, size_t size) {
         CRoleData r;
         accepted = LoadRoleRecord(r, parts[4]);
         if (accepted) {
-            int64_t sum = r.GetAP() + r.GetDP() + r.GetMaxHP() + r.GetMaxQi() + r.GetST() + r.GetSH() + r.GetHR() +
-                          r.GetSP() + r.GetIceDp() + r.GetFireDp() + r.GetPoisonDp();
-            sum += static_cast<int64_t>(r.GetNu() + r.GetHPResume() + r.GetQiResume());
+            int64_t sum = 0;
+            for (int v : {r.GetAP(), r.GetDP(), r.GetMaxHP(), r.GetMaxQi(), r.GetST(), r.GetSH(), r.GetHR(), r.GetSP(),
+                          r.GetIceDp(), r.GetFireDp(), r.GetPoisonDp()})
+                sum += v;
+            const float rates = r.GetNu() + r.GetHPResume() + r.GetQiResume();  // any float, NaN too
+            (void)rates;
             r.SortQuickSlots();
             r.UpdatePotions();
             (void)r.GetReviveScene();
@@ -120,7 +123,7 @@ inline int RunRoleRecord(const uint8_t* data, size_t size) {
                 const CTxtRow* learned = nullptr;
                 const CTxtRow* next = nullptr;
                 r.GetSkillSlotRows(&learned, &next, i);
-                sum += r.CountSkillPower(i) + r.CanLearnSkill(next);
+                sum += static_cast<int64_t>(r.CountSkillPower(i)) + r.CanLearnSkill(next);
             }
             (void)sum;
             const std::string once = RoleRecordBytes(r);

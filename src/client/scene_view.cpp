@@ -11,6 +11,7 @@
 #include "gfx/light_grid.h"
 #include "gfx/role_sprite.h"
 #include "gfx/surface.h"
+#include "roles/role.h"
 #include "world/buildings/bld.h"
 #include "world/map/iso_grid.h"
 #include "world/scene/world.h"
@@ -52,11 +53,6 @@ private:
     int (*m_Option)();
 };
 
-const char* RowText(const CTxtRow* row, int col) {
-    const char* s = row ? row->GetString(col) : nullptr;
-    return s && std::strcmp(s, " ") != 0 ? s : "";
-}
-
 } // namespace
 
 CGamePoint CellTopLeft(int32_t x, int32_t y) {
@@ -66,9 +62,7 @@ CGamePoint CellTopLeft(int32_t x, int32_t y) {
 
 CSceneView::CSceneView() = default;
 
-CSceneView::~CSceneView() {
-    for (auto& [handle, sprite] : m_RoleSprites) DestroyRoleSprite(&sprite);
-}
+CSceneView::~CSceneView() = default;
 
 void CSceneView::CentreOn(const CWorld&, const CGamePoint& centre, int32_t width, int32_t height) {
     m_Centre = centre;
@@ -92,17 +86,10 @@ void CSceneView::CentreOn(const CWorld&, const CGamePoint& centre, int32_t width
 }
 
 int CSceneView::DrawRole(CGameObj* role, CSurface* s) {
-    CRoleSprite*& sprite = m_RoleSprites[role->m_Handle];
-    if (!sprite) {
-        const CTxtRow* row = g_WorldHooks.getRoleModelRow ? g_WorldHooks.getRoleModelRow(role) : nullptr;
-        if (!row) return 0;
-        sprite = CreateRoleSprite(RowText(row, 4), RowText(row, 6), RowText(row, 5));
-        if (!sprite) return 0;
-    }
-    SetRoleSpriteDrawMode(sprite, kDrawCopy, -1, 0);
-    const CGamePoint at = g_IsoGrid.WorldToScreen(role->m_X, role->m_Y);
+    CRole* r = AsRole(role);
+    if (!r) return 0;
     const CGameRect clip{0, 0, m_Width, m_Height};
-    return DrawRoleSprite(sprite, s, at.x, at.y, &clip) ? 1 : 0;
+    return r->DrawTo(s, &clip);
 }
 
 int CSceneView::DrawObjects(CWorld* world, int layer, CSurface* s) {

@@ -7,7 +7,6 @@
 // the game shows. The painter issue replaces it; nothing else may grow on
 // it.
 #include <cstdint>
-#include <map>
 #include <memory>
 
 #include "core/geometry.h"
@@ -15,7 +14,6 @@
 class CSurface;
 class CWorld;
 class CWeather;
-class CRoleSprite;
 class CGameObj;
 
 class CSceneView {
@@ -44,8 +42,6 @@ private:
     int DrawRole(CGameObj* role, CSurface* s);
 
     std::unique_ptr<CSurface> m_pScratch;
-    // Roles have no sprite of their own yet: the view keeps one per handle.
-    std::map<uint32_t, CRoleSprite*> m_RoleSprites;
 };
 
 // The top-left of a map cell's 64 x 32 box in the staggered cell layout

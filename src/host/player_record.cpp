@@ -80,4 +80,5 @@ void InstallHostSceneHooks() {
         return record && role && record->HasFollower(role->m_Handle) ? 1 : 0;
     };
     g_RoleHooks.getLocalPlayerRecord = [] { return GetLocalPlayerRecord(); };
+    InstallRecordItemOps();
 }

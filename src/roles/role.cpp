@@ -10,6 +10,7 @@
 #include "platform/msgbox.h"
 #include "platform/random.h"
 #include "roles/save_mgr.h"
+#include "roles/swarm/point_swarm.h"
 #include "roles/tables/model_tables.h"
 #include "world/map/map_grid.h"
 #include "world/objects/handle_table.h"
@@ -29,9 +30,10 @@ constexpr int32_t kViewStep = 128;
 constexpr char kBadInitialSkill[] =
     "%s\xb3\xf5\xca\xbc\xcc\xac\xd5\xd0\xca\xbd%d\xb4\xed\xce\xf3\xa3\xac\xd7\xf8\xb1\xea\xa3\xa8%d,%d\xa3\xa9";
 
+// An empty cell reads " ".
 const char* RowText(const CTxtRow* row, int col) {
     const char* s = row ? row->GetString(col) : nullptr;
-    return s ? s : "";
+    return s && std::string(s) != " " ? s : "";
 }
 
 // The sprite of the model's columns 4, 6 and 5, its main part bound so the
@@ -92,7 +94,7 @@ CRole::~CRole() {
         delete o;
         o = nullptr;
     }
-    // PLACEHOLDER: the point swarm is not made by roles yet.
+    delete m_pSwarm;
     m_pSwarm = nullptr;
     m_ChangeList1.Clear();
     m_ChangeList2.Clear();

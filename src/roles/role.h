@@ -442,6 +442,8 @@ protected:
     void StartState(int32_t k, int on);
     void DrawParts(CSurface* surface, int32_t x, int32_t y, const CGameRect& clip);
     void DrawOverlay(int i, CSurface* surface, int32_t x, int32_t y, const CGameRect& clip);
+    // The point swarm cut from the sprite drawn at (x, y).
+    void DrawSwarm(CSurface* surface, int32_t x, int32_t y, const CGameRect& clip);
 };
 
 // Object kind 40: every role but the player's character.

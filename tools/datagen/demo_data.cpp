@@ -44,7 +44,8 @@ std::vector<TableFile> StartupTables() {
         {"ScnSoundMdl.txt", DemoScnSoundRows()},
         {"PropMdl.txt", DemoPropRows()},
         {"randprop.txt", {{"Name", "Id"}, {"None", "1"}}},
-        {"ActMdl.txt", {{"Name", "Id", "Revive"}, {"Stand", "1", "Start"}}},
+        // The act's revive scene and where return gates stand in it.
+        {"ActMdl.txt", {{"Name", "Id", "Revive", "GateX", "GateY"}, {"Stand", "1", "Start", "20", "24"}}},
         {"RolePrivate.txt", {{"Name", "Id"}, {"Hero", "1"}}},
         {"TriggerQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
         {"RoleQuest.txt", {{"Name", "Id"}, {"First", "1"}}},

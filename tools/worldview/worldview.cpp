@@ -3,7 +3,7 @@
 // the running game draws through until the painter exists). A looking aid.
 //
 //   worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] [--at X,Y]
-//             [--corpse]
+//             [--corpse] [--hero]
 //
 // DATA is a data folder (tools/mkdemo writes one). The view is centred on
 // the scene's "NULL" portal (else the map's middle). --ticks runs N logic
@@ -13,7 +13,8 @@
 // view's centre; --at centres the view on map cell (X, Y) instead of the
 // portal; --corpse lays a dead hero two cells from the centre and flings its
 // head off (it falls 15 ticks after the start and lies some 20 ticks later;
-// a falling corpse is drawn with the first layer).
+// a falling corpse is drawn with the first layer); --hero puts the player's
+// character (model 1) on the centre cell, as a joining client's would stand.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -51,7 +52,7 @@ constexpr int32_t kW = 800, kH = 600;
 int Usage() {
     std::fprintf(stderr,
                  "usage: worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] "
-                 "[--at X,Y] [--corpse]\n");
+                 "[--at X,Y] [--corpse] [--hero]\n");
     return 2;
 }
 
@@ -103,11 +104,11 @@ int main(int argc, char** argv) {
     std::string scene = "Start";
     int ticks = 30, hour = -1, weatherKind = -1, drop = -1;
     int atX = -1, atY = -1;
-    bool corpse = false;
+    bool corpse = false, hero = false;
     for (int i = 3; i < argc; i += 2) {
         const std::string opt = argv[i];
-        if (opt == "--corpse") {  // takes no value
-            corpse = true;
+        if (opt == "--corpse" || opt == "--hero") {  // take no value
+            (opt == "--corpse" ? corpse : hero) = true;
             --i;
             continue;
         }
@@ -164,6 +165,8 @@ int main(int argc, char** argv) {
         if (drop >= 0 && !world.m_ObjMng.AddProp(drop, centre.x + 1, centre.y + 1, 0, 1))
             std::fprintf(stderr, "worldview: item %d was not put down\n", drop);
         if (corpse) LayCorpse(CGamePoint{centre.x + 2, centre.y});
+        if (hero && !world.m_ObjMng.AddRole(1, centre.x, centre.y, 1, 0, 0, -1, -1))
+            std::fprintf(stderr, "worldview: the hero was not placed\n");
         if (weatherKind >= 0) {
             weather.SetWeather(weatherKind, 100000);
             weather.StartEffect();  // as a client that joins during it

@@ -1,6 +1,5 @@
 #include "roles/items/item_rules.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -27,7 +26,6 @@ int32_t SaturateInt(int64_t value) {
 
 int32_t ParseItemInt(const char* text) {
     if (!text) return 0;
-    errno = 0;
     const long long v = std::strtoll(text, nullptr, 10);
     return SaturateInt(v);
 }

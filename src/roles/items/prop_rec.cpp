@@ -1,8 +1,5 @@
 #include "roles/items/prop_rec.h"
 
-#include <cstdlib>
-#include <limits>
-
 #include "core/strings.h"
 #include "core/txt_table.h"
 #include "platform/random.h"
@@ -12,12 +9,6 @@ namespace {
 
 constexpr int kMaxRollPasses = 10;
 constexpr int kMaxClauseRemovals = 11;
-
-int32_t Saturate(int64_t v) {
-    if (v > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    if (v < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(v);
-}
 
 struct RollResult {
     std::string text;
@@ -55,9 +46,9 @@ RollResult RollPass(const std::string& templ, int wantedClauses) {
         }
         const std::string minText = pieces.size() > 2 ? pieces[2] : std::string();
         const bool percent = minText.find('%') != std::string::npos;
-        const int64_t min = std::atoi(minText.c_str());
+        const int64_t min = ParseItemInt(minText.c_str());
         int64_t max = min;
-        for (size_t i = 3; i < pieces.size(); ++i) max = std::atoi(pieces[i].c_str());
+        for (size_t i = 3; i < pieces.size(); ++i) max = ParseItemInt(pieces[i].c_str());
         int64_t value = min;
         if (max > min) {
             const int64_t span = max - min;
@@ -96,12 +87,12 @@ void RollAttributes(PropRec& item) {
     item.m_Text = roll.text;
     if (item.m_Price > 10 && roll.rolled > 0) {
         const int64_t raise = static_cast<int64_t>(static_cast<double>(item.m_Price) * roll.fractionSum);
-        item.m_Price = Saturate(int64_t(item.m_Price) + raise / roll.rolled);
+        item.m_Price = SaturateInt(int64_t(item.m_Price) + raise / roll.rolled);
     }
     const int coin = plat::Rand() % 2;
     int64_t middle = 0;
     if (roll.rolled > 0) middle = static_cast<int64_t>(6.0 * roll.fractionSum / roll.rolled);
-    item.m_RequiredLevel = Saturate(int64_t(coin) + middle + row->GetInt(propcol::kLevel));
+    item.m_RequiredLevel = SaturateInt(int64_t(coin) + middle + row->GetInt(propcol::kLevel));
 }
 
 } // namespace items_detail

@@ -1,6 +1,7 @@
 #include "roles/record/role_data.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <unordered_set>
@@ -50,6 +51,19 @@ std::vector<const CTxtRow*> GroupRows(int group) {
         if (r && r->GetInt(kSkillGroup) == group) rows.push_back(r);
     }
     return rows;
+}
+
+// int() of a float, toward zero; a saved record may hold any bits, so NaN
+// reads 0 and values past the range stop at its ends.
+int TruncToInt(float v) {
+    if (std::isnan(v)) return 0;
+    if (v >= 2147483647.0f) return INT32_MAX;
+    if (v <= -2147483648.0f) return INT32_MIN;
+    return static_cast<int>(v);
+}
+
+int SumInts(int a, int b) {
+    return static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(a) + b, INT32_MIN, INT32_MAX));
 }
 
 int32_t SaturatedAdd(int32_t a, int64_t b) {
@@ -456,28 +470,28 @@ float CRoleData::SumItemAttribute(const char* key, float base) const {
 
 int CRoleData::GetAP() const {
     const float base = m_Multipliers[4] * m_BaseAP;
-    return static_cast<int>(SumItemAttribute(" AP", base)) + static_cast<int>(base);
+    return SumInts(TruncToInt(SumItemAttribute(" AP", base)), TruncToInt(base));
 }
 int CRoleData::GetDP() const {
     const float base = m_Multipliers[3] * m_BaseDP;
-    return static_cast<int>(SumItemAttribute(" DP", base)) + static_cast<int>(base);
+    return SumInts(TruncToInt(SumItemAttribute(" DP", base)), TruncToInt(base));
 }
 int CRoleData::GetMaxHP() const {
     const float base = m_Multipliers[5] * m_BaseMaxHP;
-    return static_cast<int>(SumItemAttribute("MaxHP", base)) + static_cast<int>(base);
+    return SumInts(TruncToInt(SumItemAttribute("MaxHP", base)), TruncToInt(base));
 }
 int CRoleData::GetMaxQi() const {
-    return static_cast<int>(SumItemAttribute("MaxQi", m_BaseMaxQi)) + static_cast<int>(m_BaseMaxQi);
+    return SumInts(TruncToInt(SumItemAttribute("MaxQi", m_BaseMaxQi)), TruncToInt(m_BaseMaxQi));
 }
 int CRoleData::GetST() const {
-    return static_cast<int>(SumItemAttribute("ST", m_BaseST)) + static_cast<int>(m_BaseST);
+    return SumInts(TruncToInt(SumItemAttribute("ST", m_BaseST)), TruncToInt(m_BaseST));
 }
 int CRoleData::GetSH() const {
     const int a = GetAP();
-    return static_cast<int>(SumItemAttribute("SH", static_cast<float>(a))) + a / 2;
+    return SumInts(TruncToInt(SumItemAttribute("SH", static_cast<float>(a))), a / 2);
 }
 int CRoleData::GetHR() const {
-    return static_cast<int>(SumItemAttribute("HR", m_BaseHR)) + static_cast<int>(m_BaseHR);
+    return SumInts(TruncToInt(SumItemAttribute("HR", m_BaseHR)), TruncToInt(m_BaseHR));
 }
 float CRoleData::GetNu() const {
     return SumItemAttribute("Nu", static_cast<float>(m_BaseNu)) + static_cast<float>(m_BaseNu);
@@ -491,12 +505,12 @@ float CRoleData::GetQiResume() const {
     return SumItemAttribute("QiResume", base) + base;
 }
 int CRoleData::GetSP() const {
-    const int b = static_cast<int>(static_cast<float>(m_BaseSP) * m_Multipliers[0]);
-    return static_cast<int>(SumItemAttribute("SP", static_cast<float>(b))) + b;
+    const int b = TruncToInt(static_cast<float>(m_BaseSP) * m_Multipliers[0]);
+    return SumInts(TruncToInt(SumItemAttribute("SP", static_cast<float>(b))), b);
 }
-int CRoleData::GetIceDp() const { return static_cast<int>(SumItemAttribute("IceDp", 0.0f)); }
-int CRoleData::GetFireDp() const { return static_cast<int>(SumItemAttribute("FireDp", 0.0f)); }
-int CRoleData::GetPoisonDp() const { return static_cast<int>(SumItemAttribute("PoisonDp", 0.0f)); }
+int CRoleData::GetIceDp() const { return TruncToInt(SumItemAttribute("IceDp", 0.0f)); }
+int CRoleData::GetFireDp() const { return TruncToInt(SumItemAttribute("FireDp", 0.0f)); }
+int CRoleData::GetPoisonDp() const { return TruncToInt(SumItemAttribute("PoisonDp", 0.0f)); }
 
 void CRoleData::SetMultiplier(int i, float value) {
     if (i >= 0 && i < 6) m_Multipliers[i] = value;
@@ -589,15 +603,15 @@ void CRoleData::GetSkillSlotRows(const CTxtRow** learned, const CTxtRow** next, 
 }
 
 int CRoleData::CountSkillPower(int group) const {
-    int sum = 0;
+    int64_t sum = 0;
     for (int32_t id : m_LearnedSkills) {
         const CTxtRow* r = g_PlayerSkillTable.GetRow(id);
         if (!r || r->GetInt(kSkillGroup) != group) continue;
-        const int a = r->HasValue(5) ? r->GetInt(5) : 0;
-        const int b = r->HasValue(6) ? r->GetInt(6) : 0;
+        const int64_t a = r->HasValue(5) ? r->GetInt(5) : 0;
+        const int64_t b = r->HasValue(6) ? r->GetInt(6) : 0;
         sum += a + b;
     }
-    return sum;
+    return static_cast<int>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
 }
 
 // ---------------------------------------------------------------- followers
@@ -713,6 +727,10 @@ int CRoleData::OpenReturnPortal(int i) {
         return 0;
     }
     CloseReturnPortal(i);
+    // A parked revive scene comes back for its gate; the manager parks it
+    // again while nobody is there, and the gate stays with its objects.
+    if (!far->m_Active) far->SetActive(1);
+    SetCurrentScene(scene);
     CGamePoint near{role->m_X / 64, role->m_Y / 64};
     MoveDir8(near, role->GetFacing8(), 1);
     CGameObj* nearGate = scene->m_pWorld->m_ObjMng.AddBldAt(near.x, near.y);

@@ -252,6 +252,9 @@ private:
     void UpdateAppearance(int slot);
 };
 
+// The record's operations into the items' table (g_ItemRecordOps).
+void InstallRecordItemOps();
+
 // The record's class row: the "player\init.txt" row whose column 1 is the
 // class id; null when none.
 const CTxtRow* FindClassRow(int classId);

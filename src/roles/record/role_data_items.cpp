@@ -7,6 +7,7 @@
 
 #include "core/txt_table.h"
 #include "platform/debug.h"
+#include "roles/items/item_record.h"
 #include "roles/items/item_rules.h"
 #include "roles/items/prop_rec.h"
 #include "roles/record/record_hooks.h"
@@ -431,3 +432,20 @@ int CRoleData::DropMoney(int amount) {
     return 1;
 }
 
+void InstallRecordItemOps() {
+    g_ItemRecordOps.addItem = [](CRoleData* r, int32_t id, int32_t count, int toExchange, const char* text,
+                                 int32_t level, int32_t price) {
+        return r ? r->AddItem(id, count, toExchange, text, level, price) : nullptr;
+    };
+    g_ItemRecordOps.removeItem = [](CRoleData* r, int32_t index, int32_t n) {
+        if (r) r->RemoveItem(index, n);
+    };
+    g_ItemRecordOps.addMoney = [](CRoleData* r, int32_t delta, int useBank) {
+        return r ? r->AddMoney(delta, useBank) : 0;
+    };
+    g_ItemRecordOps.getItemInSlot = [](CRoleData* r, int slot) { return r ? r->GetItemInSlot(slot) : nullptr; };
+    g_ItemRecordOps.replaceWithLeftover = [](CRoleData* r, int32_t index) {
+        if (r) r->ReplaceWithLeftover(index);
+    };
+    g_ItemRecordOps.getClassId = [](const CRoleData* r) { return r ? r->m_ClassId : -1; };
+}

@@ -130,12 +130,19 @@ int CRole::ResolveHit(CMagic* magic) {
     damage = std::max(damage, 1);
 
     const int32_t ap = attacker->GetAP();
-    float r = ap >= 1 ? static_cast<float>(damage) / static_cast<float>(ap) : 8.0f;
-    if (r > 3.0f) r = std::min((r - 3.0f) * 0.1f + 3.0f, 8.0f);
+    // A divisor below 1 gives the cap, as an endless ratio would.
+    float r = 8.0f;
+    if (ap >= 1) {
+        r = static_cast<float>(damage) / static_cast<float>(ap);
+        if (r > 3.0f) r = std::min((r - 3.0f) * 0.1f + 3.0f, 8.0f);
+    }
     attacker->AddNu(ToInt(attacker->GetNuFactor() * r), 1);
     const int32_t maxHp = GetMaxHP();
-    r = maxHp >= 1 ? static_cast<float>(damage) / static_cast<float>(maxHp) * 25.0f : 10.0f;
-    if (r > 3.0f) r = std::min((r - 3.0f) * 0.125f + 3.0f, 10.0f);
+    r = 10.0f;
+    if (maxHp >= 1) {
+        r = static_cast<float>(damage) / static_cast<float>(maxHp) * 25.0f;
+        if (r > 3.0f) r = std::min((r - 3.0f) * 0.125f + 3.0f, 10.0f);
+    }
     AddNu(ToInt(GetNuFactor() * r), 1);
 
     CRoleData* rec = GetRecord();
@@ -294,7 +301,9 @@ void CRole::OnKillReward() {
     else if (gap >= 15) exp = exp / 20;
     if (half) exp /= 2;
     exp = std::max<int64_t>(exp, 1);
+    // A leader whose role is not in this world still gains on its record.
     if (credited) credited->AddExp(Sat(exp));
+    else rec->AddExp(Sat(exp));
     if (rating > 20) HandleDeathDrops(1, rating);
 }
 

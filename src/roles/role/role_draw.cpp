@@ -11,6 +11,7 @@
 #include "gfx/role_sprite.h"
 #include "gfx/surface.h"
 #include "roles/role.h"
+#include "roles/swarm/point_swarm.h"
 #include "world/map/iso_grid.h"
 #include "world/scene/world_hooks.h"
 #include "world/sky/weather.h"
@@ -114,6 +115,22 @@ void CRole::DrawParts(CSurface* surface, int32_t x, int32_t y, const CGameRect& 
     // magic objects that set it.
 }
 
+void CRole::DrawSwarm(CSurface* surface, int32_t x, int32_t y, const CGameRect& clip) {
+    CGameRect full;
+    if (!m_pSwarm || !m_pSprite || !GetRoleSpriteFullRect(m_pSprite, {x, y}, &full)) return;
+    if (full.width <= 0 || full.height <= 0) return;
+    // The pieces are cut from the sprite as it stands now.
+    CSurface picture(full.width, full.height, 1);
+    if (!picture.m_pSurface) return;
+    const uint16_t key = g_PixelFormat.ColorKey();
+    picture.SetColorKey(key);
+    picture.FillRect(key, 0, 0, full.width, full.height);
+    const CGameRect area{0, 0, full.width, full.height};
+    DrawRoleSprite(m_pSprite, &picture, x - full.x, y - full.y, &area);
+    m_pSwarm->m_ScreenOrigin = {full.x, full.y};
+    m_pSwarm->Draw(&picture, surface, clip, -1);
+}
+
 int CRole::DrawTo(CSurface* surface, const CGameRect* clipIn) {
     if (!surface) return 0;
     if (LevelHas(8) && LevelInt(8) == 50) return 0;
@@ -137,6 +154,7 @@ int CRole::DrawTo(CSurface* surface, const CGameRect* clipIn) {
     DrawOverlay(2, surface, at.x, at.y, clip);
     if (HasRoleSpriteTrail(m_pSprite)) DrawRoleSpriteTrail(m_pSprite, surface, at.x, at.y, &clip);
     DrawParts(surface, at.x, at.y + m_DrawOffsetY - m_Height, clip);
+    if (m_SwarmFlag && m_FadeLevel == 0) DrawSwarm(surface, at.x, at.y + m_DrawOffsetY - m_Height, clip);
     if (!m_Dead) {
         DrawOverlay(0, surface, at.x, at.y, clip);
         DrawOverlay(1, surface, at.x, at.y, clip);

@@ -161,7 +161,8 @@ int CRole::IsInSkillReach(int32_t skillId, int32_t distance) const {
     const int64_t reach = r <= 64 ? r - 16 : r <= 128 ? r - 32 : r <= 192 ? r - 48 : r - 96;
     if (distance >= reach) return 0;
     const CSkillDef* def = skillId >= 0 ? g_SkillTable.GetAt(skillId) : nullptr;
-    if (def && def->distance2 != 0 && distance < def->distance2) return 0;
+    // An empty cell (65535) names no minimum either.
+    if (def && def->distance2 != 0 && def->distance2 != 65535 && distance < def->distance2) return 0;
     return 1;
 }
 

@@ -8,6 +8,7 @@
 #include "gfx/role_sprite.h"
 #include "platform/random.h"
 #include "roles/role.h"
+#include "roles/swarm/point_swarm.h"
 #include "world/map/line_walk.h"
 #include "world/scene/scn_mng.h"
 #include "world/scene/world_globals.h"
@@ -143,7 +144,10 @@ int CRole::TickAction() {
         if (m_FadeLevel < m_FadeTarget) ++m_FadeLevel;
         else if (m_FadeLevel > m_FadeTarget) --m_FadeLevel;
     }
-    // The point swarm follows the role once roles own one.
+    if (m_SwarmFlag && m_pSwarm) {
+        m_pSwarm->MoveAnchor(m_X, m_Y);
+        m_pSwarm->Update();
+    }
     if (m_StateResetWord) ClearOtherStates();
     return 1;
 }

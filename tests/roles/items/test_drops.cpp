@@ -186,6 +186,22 @@ TEST_F(DropTest, MoneyAmountsSaturate) {
     EXPECT_EQ(plat::RandOverruns(), 0);
 }
 
+// A money model that does not stack would lie as one prop per coin.
+TEST_F(DropTest, AnUnstackedMoneyPileLiesAsAtMostSixtyFourProps) {
+    datagen::ItemFixture f = items_;
+    for (auto& p : f.props)
+        if (p.Cells()[1] == "0") p.Stacks(0);
+    const std::string path = run.Folder() + "/mb/PropMdl.txt";
+    ASSERT_TRUE(datagen::WriteTable(path, datagen::PropMdlTable(f.props)));
+    ASSERT_EQ(g_PropMdlTable.Load(path.c_str(), 1, 1, 1), 1);
+    LoadRandProps({datagen::RandPropRow().Name("Purse").Id(7).Items(0, 0, 0).Money(100, 150, 150)});
+    plat::ClearDebugCapture();
+    run.Seed(11);
+    EXPECT_EQ(GenerateDrops(7, CellPoint(7, 7), 0), 1);
+    EXPECT_EQ(Props().size(), size_t(kMaxDropPieces));
+    EXPECT_EQ(run.DebugLines("GenerateDrops: 150 pieces of prop 0, 64 placed").size(), 1u);
+}
+
 TEST_F(DropTest, TheWorldHookDropsAtAWorldPoint) {
     ASSERT_NE(g_WorldHooks.generateDrops, nullptr);  // installed at start-up
     g_SaveMgr.m_Difficulty = 1;

@@ -3,6 +3,8 @@
 // met while a scene loads.
 #include <gtest/gtest.h>
 
+#include "core/txt_table.h"
+
 #include <string>
 #include <vector>
 
@@ -142,7 +144,10 @@ TEST_F(RoleScenarioTest, LoadingFaultsShowTheMessageOrRemoveTheRole) {
     archer.init[0] = 3;
     archer.init[1] = 77;
     archer.dir = 2;
-    g.objects.cha = {archer, datagen::ObjRecord(12, 9, 40, 40, 1, "P1")};
+    // The melee role knows its strike (its skill list holds the group).
+    datagen::ScnObjRecord melee = datagen::ObjRecord(12, datagen::kFixtureMeleeModel, 6, 8, 4, "M1");
+    melee.init[1] = datagen::kFixtureStrikeSkill;
+    g.objects.cha = {archer, datagen::ObjRecord(12, 9, 40, 40, 1, "P1"), melee};
     ASSERT_TRUE(run.Start(g));
     // Which posts reach their appearance, and whether they stand removed.
     static std::vector<uint32_t> s_Posts;
@@ -160,8 +165,10 @@ TEST_F(RoleScenarioTest, LoadingFaultsShowTheMessageOrRemoveTheRole) {
     std::vector<CRole*> roles;
     for (CObjNode* n = run.Scene()->m_pWorld->m_ObjMng.m_Roles.Head(); n; n = n->Next())
         if (static_cast<CGameObj*>(n) != run.Hero()) roles.push_back(AsRole(static_cast<CGameObj*>(n)));
-    ASSERT_EQ(roles.size(), 1u);
+    ASSERT_EQ(roles.size(), 2u);
     CRole* a = roles[0];
+    EXPECT_EQ(dynamic_cast<CObjDesc11*>(roles[1]->m_pDesc)->m_Logic, 4) << "the melee role's action stands";
+    EXPECT_EQ(roles[1]->m_InitialActionOpen, 0);
     ASSERT_EQ(a->m_pModelRow->GetInt(1), datagen::kFixtureArcherModel);
     // "Archer初始态招式77错误，坐标（10,8）"
     const std::string text = "Archer\xb3\xf5\xca\xbc\xcc\xac\xd5\xd0\xca\xbd" "77\xb4\xed\xce\xf3\xa3\xac\xd7\xf8\xb1\xea"
@@ -169,6 +176,7 @@ TEST_F(RoleScenarioTest, LoadingFaultsShowTheMessageOrRemoveTheRole) {
     int shown = 0;
     for (const auto& box : plat::RecordedMessageBoxes()) shown += box.text == text;
     EXPECT_EQ(shown, 1);
+    EXPECT_EQ(plat::RecordedMessageBoxes().size(), 1u);
     EXPECT_EQ(a->m_DefaultAnimGroup - a->m_Facing, 100) << "the stand animation (column 7)";
     EXPECT_EQ(dynamic_cast<CObjDesc11*>(a->m_pDesc)->m_Logic, 0);
 }

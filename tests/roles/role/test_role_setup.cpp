@@ -1,6 +1,7 @@
 // Roles set up from their model rows and placement records, and their
 // timed states, overrides and flags, without a scene.
 #include "role_fixture.h"
+#include "roles/role_hooks.h"
 
 namespace test_role_setup {
 
@@ -124,6 +125,22 @@ TEST_F(RoleSetupTest, InitialActionWithAnUnusableSkillFallsBackToTheDefaultAnima
     EXPECT_EQ(r->GetCurrentAnimIndex(), 0 + 2) << "the stand animation in the record's facing";
 }
 
+TEST_F(RoleSetupTest, ASpriteSetThatCannotBeComposedFallsBackToTheDefaultParts) {
+    LoadRoles({BoxRow("M", 2)});
+    CRole* r = Add(2, 2, 2);
+    ASSERT_NE(r, nullptr);
+    // Empty pieces between the stars drop out.
+    EXPECT_EQ(r->SetupAppearance("BD_001**"), 1);
+    EXPECT_TRUE(plat::RecordedMessageBoxes().empty());
+    EXPECT_EQ(r->SetupAppearance("NULL"), 1);
+    EXPECT_TRUE(plat::RecordedMessageBoxes().empty());
+    EXPECT_EQ(r->SetupAppearance("XX_009"), 1);
+    ASSERT_EQ(plat::RecordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(plat::RecordedMessageBoxes()[0].text, "XX_009");
+    ASSERT_NE(r->m_pSprite, nullptr);
+    EXPECT_EQ(GetRolePartFileName(r->m_pSprite), "001_001_031");
+}
+
 TEST_F(RoleSetupTest, TheLevelRowsInitialStateIsTaken) {
     LoadRoles({BoxRow("M", 2)}, {datagen::RolePrivateRow().Name("L").Id(2).InitialState("9*13")});
     CRole* r = Add(2, 2, 2);
@@ -139,7 +156,7 @@ class RoleStateTest : public RoleFixture {
 protected:
     void SetUp() override {
         RoleFixture::SetUp();
-        LoadRoles({BoxRow("M", 2)});
+        LoadRoles({BoxRow("M", 2)}, {datagen::RolePrivateRow().Name("L").Id(2).Set(9, 90)});
         // State 20: untouchable, override 1 with 4 + 1. State 21: override 12
         // with 9; not announced.
         std::vector<std::string> s20(6, ""), s21(19, "");
@@ -327,6 +344,36 @@ TEST_F(RoleStateTest, TheShownAnimationTurnsADirectionATickTheShorterWay) {
     m_Role->TurnTowardsAnim();
     EXPECT_EQ(m_Role->GetCurrentAnimIndex(), 14);
     EXPECT_EQ(m_Role->GetCurrentAnim()->m_CurFrame, 2) << "a turn keeps the frame";
+}
+
+TEST_F(RoleStateTest, SpecialStatesActOnTheRoleAndTheScreen) {
+    static std::vector<float> s_Calls;
+    s_Calls.clear();
+    const CRoleHooks saved = g_RoleHooks;
+    g_RoleHooks.setBrightnessTarget = [](float target, float step) {
+        s_Calls.push_back(target);
+        s_Calls.push_back(step);
+    };
+    g_RoleHooks.resetBrightness = [](float step) { s_Calls.push_back(step); };
+    m_Role->SetState(12, 1, 0, nullptr);
+    m_Role->SetState(12, 0, 0, nullptr);
+    EXPECT_EQ(s_Calls, (std::vector<float>{0.0f, 0.05f, 0.1f}));
+    g_RoleHooks = saved;
+    // Guard: standing in the guard animation (column 16) and immobile.
+    m_Role->SetSpeed(8);
+    m_Role->SetDirection(2);
+    m_Role->SetState(106, 1, 0, nullptr);
+    EXPECT_EQ(m_Role->m_DefaultAnimGroup, 8 + 2);
+    EXPECT_EQ(m_Role->IsMobile(), 0);
+    EXPECT_EQ(m_Role->CanUseSkillNow(-1), 0);
+    m_Role->SetState(106, 0, 0, nullptr);
+    EXPECT_EQ(m_Role->CanUseSkillNow(-1), 1);
+    // Heal: a third of the maximum; level-up marks the effect word.
+    m_Role->m_Hp = 0.0f;
+    m_Role->SetState(40, 1, 0, nullptr);
+    EXPECT_EQ(m_Role->m_Hp, 30.0f);
+    m_Role->SetState(105, 1, 0, nullptr);
+    EXPECT_EQ(m_Role->m_EffectWord, 7);
 }
 
 } // namespace test_role_setup
