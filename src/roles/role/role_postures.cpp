@@ -225,6 +225,9 @@ void CRole::FollowGrabber(CRole* grabber) {
 
 // ---------------------------------------------------------------- per tick
 
+// The tick's HP check belongs to the tumble: a role brought to 0 HP while
+// down dies once it may (a hit in posture 0 kills through ResolveHit).
+
 int CRole::TickPostures() {
     CAnimPlayer* p = GetCurrentAnim();
     const bool atEnd = !p || p->IsAtEnd();
@@ -299,6 +302,6 @@ int CRole::TickPostures() {
         }
         return 0;
     }
-    default: return 1;
+    default: return 0;
     }
 }

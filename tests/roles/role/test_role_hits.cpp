@@ -256,15 +256,15 @@ TEST_F(RoleHitsTest, AGrabbedRoleFollowsWhileTheGrabberCastsAndIsReleasedOnTheFi
 
 // ---------------------------------------------------------------- the HP check
 
-TEST_F(RoleHitsTest, TheTicksHPCheckIsSkippedKnockedUpAndGrabbed) {
+TEST_F(RoleHitsTest, TheTicksHPCheckIsSkippedKnockedUpAndGrabbedAndRunsWhileGettingUp) {
     struct Case {
         int32_t posture;
         bool dies;
     };
-    for (const Case c : {Case{101, false}, Case{120, false}, Case{0, true}}) {
+    for (const Case c : {Case{101, false}, Case{120, false}, Case{110, true}}) {
         CRole* r = Add(1, 2, 2);
         r->m_Posture = c.posture;
-        r->m_PostureSub = c.posture == 101 ? 1 : 0;
+        r->m_PostureSub = c.posture == 101 ? 1 : c.posture == 110 ? 2 : 0;
         r->m_Height = c.posture == 101 ? 40 : 0;
         r->m_KnockLimit = 80;
         CRole* grabber = Add(1, 4, 4);
