@@ -81,6 +81,9 @@ void AddCorpseColumns(Table& rows) {
         rows[i][26] = "40";
         rows[i][43] = "0";
     }
+    // 25: the head list whose parts a death flings.
+    rows[0][25] = "Heads";
+    for (size_t i = 1; i < rows.size(); ++i) rows[i][25] = "HD*WP";
     // 27: the move class; a role without it cannot be thrown and its death
     // leaves it lying where it fell instead of a corpse.
     rows[0][27] = "Move";
