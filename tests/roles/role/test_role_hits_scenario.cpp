@@ -15,6 +15,7 @@
 #include "platform/random.h"
 #include "roles/magic/magic.h"
 #include "roles/record/role_data.h"
+#include "roles/role_hooks.h"
 #include "roles/role.h"
 #include "roles/tables/skill_table.h"
 #include "scenario/scenario.h"
@@ -32,6 +33,7 @@ constexpr int kKnight = 8;     // parts: "WP" losable and the weapon, heads "HD*
 constexpr int kSoldier = 9;    // no head list: a corpse
 constexpr int kExp = 50;
 constexpr int kDeathSound = 88;
+constexpr int kBlow = 50;      // a plain attack with unit scales
 
 datagen::FixtureGame HitGame() {
     datagen::FixtureGame g = datagen::DefaultFixtureGame();
@@ -62,9 +64,11 @@ datagen::FixtureGame HitGame() {
     };
     g.roles.push_back(row("Knight", kKnight).Set(22, "WP").Set(24, "WP").Set(25, "HD*BD"));
     g.roles.push_back(row("Soldier", kSoldier));
+    g.skills.push_back(datagen::SkillRow().ClassWord(4).Name("Blow").Kind(0).Id(kBlow).Group(1).AnimBase(1).Range(64)
+                           .Scales("1.0", "1.0", "1.0"));
     for (int id : {kKnight, kSoldier})
         g.rolePrivates.push_back(
-            datagen::RolePrivateRow().Name("Level").Id(id).Sight(8).CastPeriod(2).StandAnim(0).Set(9, "500").Set(16, kExp));
+            datagen::RolePrivateRow().Name("Level").Id(id).Sight(8).CastPeriod(2).StandAnim(0).Set(9, "100000").Set(10, "10").Set(16, kExp));
     return g;
 }
 
@@ -100,11 +104,11 @@ protected:
         return r;
     }
     CRole* Hero() { return AsRole(run.Hero()); }
-    // A magic object of the strike skill, cast by `owner`, at (x, y).
+    // A magic object of the blow, cast by `owner`, at (x, y).
     CMagic* Strike(CRole* owner, int x, int y, int kind, int strength) {
         auto m = std::make_unique<CMagic>();
         m->m_OwnerHandle = owner->m_Handle;
-        m->SetSkill(g_SkillTable.GetAt(datagen::kFixtureStrikeSkill));
+        m->SetSkill(g_SkillTable.GetAt(kBlow));
         m->SetValue1(kind);
         m->SetValue2(strength);
         m->m_X = x;
@@ -152,6 +156,35 @@ TEST_F(RoleHitsScenarioTest, AGuardedHitFacingTheStrikeIsBlockedAndPushedBack) {
     std::memcpy(&dx, &k->m_SecondaryStep[2], sizeof dx);
     EXPECT_GT(dx, 0.0f) << "away from the strike";
     EXPECT_EQ(k->m_X, x);
+}
+
+namespace {
+int g_CountedHits = 0;
+int g_DeathFlags = 0;
+} // namespace
+
+TEST_F(RoleHitsScenarioTest, ALandedStaggerHitStaggersAndProvokesTheRoleAndCountsOnlyThePlayersHits) {
+    CRoleHooks saved = g_RoleHooks;
+    g_CountedHits = 0;
+    g_RoleHooks.countHit = [](int) { ++g_CountedHits; };
+    CRole* a = Spawn(kKnight, 10, 8);
+    a->SetCamp(2);
+    CRole* s = Spawn(kSoldier, 12, 8);
+    ASSERT_NE(s, nullptr);
+    const float hp = s->m_Hp;
+    run.Script({0});  // the drop roll of a skill without column 27
+    EXPECT_EQ(s->OnHit(Strike(a, s->m_X - 64, s->m_Y, 1, 2)), 1);
+    EXPECT_EQ(plat::ScriptedRandLeft(), 0u);
+    plat::ScriptRand({});
+    EXPECT_LT(s->m_Hp, hp);
+    EXPECT_EQ(g_CountedHits, 0) << "neither side is the player's own role";
+    EXPECT_EQ(s->m_Posture, 2);
+    EXPECT_EQ(s->m_PostureSub, 1);
+    EXPECT_EQ(s->m_PostureTimer, 16) << "8 x the strength";
+    EXPECT_EQ(s->HasState(kStateAlerted), 1);
+    EXPECT_EQ(s->m_Provoked, 1);
+    EXPECT_EQ(s->GetTarget(), a);
+    g_RoleHooks = saved;
 }
 
 TEST_F(RoleHitsScenarioTest, StaggerBeyondTwiceTheThresholdCostsTheWeaponAndKillsWithMode6) {
@@ -248,7 +281,10 @@ TEST_F(RoleHitsScenarioTest, DeathsSendTheirModeAfterThePostureRulesAndLeaveCorp
         {"knocked down: nothing flung", kKnight, 7, 101, 0, 0, 0},
         {"no head list: a corpse", kSoldier, 7, 0, 0, 1, 0},
     };
+    CRoleHooks saved = g_RoleHooks;
+    g_RoleHooks.setTriggerDeathFlag = [](CTriggerMgr*) { ++g_DeathFlags; };
     for (const Case& c : cases) {
+        g_DeathFlags = 0;
         CRole* r = Spawn(c.model, 12, 12);
         ASSERT_NE(r, nullptr) << c.what;
         r->m_Posture = c.posture;
@@ -269,9 +305,11 @@ TEST_F(RoleHitsScenarioTest, DeathsSendTheirModeAfterThePostureRulesAndLeaveCorp
         if (c.mode == 7 && c.parts == 1) {
             EXPECT_EQ(Corpses(26)[0]->m_EffectNo, 2) << "placement mode 2";
         }
+        EXPECT_EQ(g_DeathFlags, 1) << "a monster died: the scene's triggers learn it once";
         Mng().ResetCorpses();
         Tick();
     }
+    g_RoleHooks = saved;
 }
 
 TEST_F(RoleHitsScenarioTest, AMode1DeathWithFlagPlaysItsSoundAndDropsOnceAndLeavesNothing) {
