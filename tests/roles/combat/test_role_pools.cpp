@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "combat_fixture.h"
+#include "datagen/pli_writer.h"
+#include "gfx/role_sprite.h"
 #include "roles/tables/exp_table.h"
 
 namespace test_role_pools {
@@ -240,6 +242,56 @@ TEST_F(RoleSkillTest, BodyPartCodes) {
         def.col4 = static_cast<uint8_t>(code);
         EXPECT_EQ(m_Role->CanUseSkill(&def), code == 0 || code > 8 ? 1 : 0);
     }
+}
+
+// A sprite of the eight parts the codes name, each shown or hidden.
+TEST_F(RoleSkillTest, EachBodyPartCodeAgainstShownParts) {
+    const char* parts[] = {"BD", "LA", "RA", "HD", "RH", "RF", "LF", "LH"};
+    std::vector<datagen::SprRoleItem> items;
+    for (const char* p : parts) items.push_back({"LIMBS", p, "001", 0, "X"});
+    ASSERT_TRUE(datagen::WriteSprRoleHeader(Dir() + "slr/Limbs.h", items));
+    ASSERT_EQ(LoadSprRoleHeader((Dir() + "slr/Limbs.h").c_str()), 1);
+    CRoleSprite* sprite = CreateRoleSprite("LIMBS", nullptr, nullptr);
+    ASSERT_NE(sprite, nullptr);
+    DestroyRoleSprite(&m_Role->m_pSprite);
+    m_Role->m_pSprite = sprite;
+    CSkillDef def = *g_SkillTable.GetAt(1);
+    // Each code with the parts it needs hidden one at a time.
+    const struct {
+        int code;
+        std::vector<std::vector<const char*>> usableWhenHidden;  // each set hidden: usable?
+        std::vector<const char*> refusedWhenHidden;
+    } cases[] = {
+        {1, {{"RA"}}, {"LA"}},
+        {2, {{"LA"}}, {"RA"}},
+        {3, {{"RA"}, {"LA"}}, {}},
+        {4, {{"LA"}}, {"HD"}},
+        {5, {{"LH"}}, {"RH"}},
+        {6, {{"HD"}}, {"RA", "LA"}},
+        {7, {{"LA"}}, {"RF", "LF"}},
+        {8, {{"RH"}}, {"LH"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        def.col4 = static_cast<uint8_t>(c.code);
+        ShowAllRoleSpriteParts(sprite, 1);
+        EXPECT_EQ(m_Role->CanUseSkill(&def), 1) << "every part shown";
+        for (const auto& set : c.usableWhenHidden) {
+            ShowAllRoleSpriteParts(sprite, 1);
+            for (const char* p : set) ShowRoleSpritePart(sprite, p, 0);
+            EXPECT_EQ(m_Role->CanUseSkill(&def), 1) << set[0] << " hidden";
+        }
+        for (const char* p : c.refusedWhenHidden) {
+            ShowAllRoleSpriteParts(sprite, 1);
+            ShowRoleSpritePart(sprite, p, 0);
+            EXPECT_EQ(m_Role->CanUseSkill(&def), 0) << p << " hidden";
+        }
+    }
+    def.col4 = 3;
+    ShowAllRoleSpriteParts(sprite, 1);
+    ShowRoleSpritePart(sprite, "RA", 0);
+    ShowRoleSpritePart(sprite, "LA", 0);
+    EXPECT_EQ(m_Role->CanUseSkill(&def), 0) << "neither arm";
 }
 
 TEST_F(RoleSkillTest, ReachBandsAndTheMinimumDistance) {
