@@ -197,11 +197,11 @@ TEST_F(RoleHitsScenarioTest, StaggerBeyondTwiceTheThresholdCostsTheWeaponAndKill
     k->m_ExcludeHandle = hero->m_Handle;
     // Every shown listed part is the weapon: it goes, and with it the knight.
     k->AddStagger(5);
-    Tick();
     EXPECT_EQ(k->m_Removed, 1u);
+    const std::string h = std::to_string(k->m_Handle & 0xFFFF);
+    Tick();  // the removed knight is deleted
     EXPECT_EQ(Corpses(26).size(), 2u) << "the weapon, then the head of the mode-6 death";
     EXPECT_EQ(Corpses(25).size(), 0u) << "a head list: no corpse";
-    const std::string h = std::to_string(k->m_Handle & 0xFFFF);
     EXPECT_EQ(DeathPackets(from), std::vector<std::string>{"death h=" + h + " mode=6"});
     ASSERT_NE(hero->GetRecord(), nullptr);
     EXPECT_EQ(hero->GetRecord()->m_Exp, exp + kExp) << "credited once";
@@ -293,8 +293,8 @@ TEST_F(RoleHitsScenarioTest, DeathsSendTheirModeAfterThePostureRulesAndLeaveCorp
         const int32_t exp = Hero()->GetRecord() ? Hero()->GetRecord()->m_Exp : 0;
         r->Die(c.mode, 0);
         r->Die(c.mode, 0);
-        Tick();
         const std::string h = std::to_string(r->m_Handle & 0xFFFF);
+        Tick();  // the packet reaches the client; the role is deleted
         EXPECT_EQ(DeathPackets(from), std::vector<std::string>{"death h=" + h + " mode=" + std::to_string(c.sentMode)})
             << c.what;
         EXPECT_EQ(Corpses(25).size(), c.corpses) << c.what;
@@ -318,8 +318,8 @@ TEST_F(RoleHitsScenarioTest, AMode1DeathWithFlagPlaysItsSoundAndDropsOnceAndLeav
     const size_t sounds = run.Sounds().size();
     r->Die(1, 1);
     r->Die(1, 1);
-    Tick();
     EXPECT_EQ(r->m_Removed, 1u);
+    Tick();
     EXPECT_TRUE(DeathPackets(from).empty());
     EXPECT_TRUE(Corpses(25).empty());
     EXPECT_TRUE(Corpses(26).empty());
