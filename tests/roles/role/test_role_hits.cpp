@@ -13,6 +13,7 @@
 #include "roles/magic/magic.h"
 #include "roles/role.h"
 #include "roles/role/role_fixture.h"
+#include "roles/tables/skill_table.h"
 #include "world/scene/world_sound.h"
 #include "world/things/corpse.h"
 
@@ -278,6 +279,24 @@ TEST_F(RoleHitsTest, TheTicksHPCheckIsSkippedKnockedUpAndGrabbedAndRunsWhileGett
         grabber->Remove();
         m_Mng->Update();
     }
+}
+
+// ---------------------------------------------------------------- a pull
+
+TEST_F(RoleHitsTest, APullDrawsTheRoleAlongTheCellLineToTheTargetCell) {
+    CRole* owner = Add(1, 6, 2);
+    CRole* r = Add(1, 1, 2);
+    CSkillDef pull;
+    pull.kind = 3;
+    CMagic* m = Cast();
+    m->SetSkill(&pull);
+    m->m_OwnerHandle = owner->m_Handle;
+    m->m_TargetX = 4 * 64 + 32;
+    m->m_TargetY = 2 * 64 + 32;
+    EXPECT_EQ(r->OnHit(m), 1);
+    EXPECT_EQ(r->GetCell(), (CGamePoint{4, 2}));
+    EXPECT_EQ(r->m_ExcludeHandle, 0u) << "a pull ends before the attacker is noted";
+    m->m_pSkill = nullptr;  // the definition is this test's
 }
 
 // ---------------------------------------------------------------- drops and states
