@@ -21,6 +21,7 @@
 
 class CRoleData;
 class CGameObj;
+class CTriggerMgr;
 
 struct CRoleHooks {
     // ---- game object
@@ -51,6 +52,9 @@ struct CRoleHooks {
     int (*LoadHudState)(FILE* file) = nullptr;
 
     // ---- trigger scripts
+    // The trigger manager's dead-role flag: a role outside the player camps
+    // died in the scene of that manager.
+    void (*setTriggerDeathFlag)(CTriggerMgr* triggers) = nullptr;
     // The talk trigger id of a role (its talk mark); -1 for none.
     int32_t (*findTalkId)(CGameObj* role) = nullptr;
 };
