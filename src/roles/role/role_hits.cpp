@@ -326,11 +326,3 @@ void CRole::TickStateEffects() {
         AddQi(-static_cast<float>(GetMaxQi() / rate));
     }
 }
-
-// ---------------------------------------------------------------- later pieces
-
-// PLACEHOLDER: the AI's skill choice and the facing skill come with the
-// AI; until then no skill is chosen and nothing is used.
-
-int32_t CRole::SelectSkill(int32_t) { return -1; }
-void CRole::UseSkillTowardFacing() {}
