@@ -21,6 +21,7 @@
 #include "datagen/map_writer.h"
 #include "datagen/pack_writer.h"
 #include "datagen/pli_writer.h"
+#include "datagen/save_writer.h"
 #include "datagen/scn_writer.h"
 #include "datagen/sound_table_writer.h"
 #include "datagen/table_writer.h"
@@ -571,6 +572,44 @@ void ItemTableSeeds() {
 }
 } // namespace
 
+// A save game: u32 summary length, the summary, the slot file it names.
+void SaveSeeds() {
+    auto join = [](const std::string& summary, const std::string& slot) {
+        datagen::Bytes b;
+        b.U32(static_cast<uint32_t>(summary.size())).Raw(summary).Raw(slot);
+        return b.str();
+    };
+    datagen::SaveRecord r;
+    r.name = "hero";
+    r.spritePart = "901";
+    r.level = 12;
+    r.skills = {101, 102, 205};
+    r.flags = {{1, 7, "OWN1"}, {100, 8, "3BQ3"}};
+    r.cursor = 2;
+    r.slots[0] = 0;
+    r.slots[50] = 1;
+    r.items = {{59, 1, 0, 3, 100, 0, 0, "ATB AP 10*ATB DP 5"}, {12, 4, 1, 1, 5, 0, 0, ""}, {31, 1, 2, 8, 900, 0, 0, "x"}};
+    datagen::SaveHud hud;
+    hud.groups[0] = {101, 102};
+    hud.groups[2] = {205};
+    hud.left = 101;
+    hud.right = -1;
+    hud.selected = 7;
+    hud.prevRight = 102;
+    hud.hotkeys = {{101, 0x70, 1}, {205, 0x71, 0}};
+    datagen::SaveSummary s;
+    s.slot = 2;
+    s.difficulty = 3;
+    s.level = 12;
+    s.days = 1, s.hours = 2, s.minutes = 3, s.seconds = 4;
+    s.birthMonth = 2, s.birthDay = 29;
+    Put("save", "trailer_hud.bin", join(datagen::BuildSaveSummary(s), datagen::BuildSaveSlot(r, &hud)));
+    datagen::SaveFileOptions plain;
+    plain.trailer = false;
+    Put("save", "plain_no_hud.bin", join(datagen::BuildSaveSummary({}, plain), datagen::BuildSaveSlot({}, nullptr, plain)));
+    Put("save", "trailer_no_hud.bin", join(datagen::BuildSaveSummary({}), datagen::BuildSaveSlot(r, nullptr)));
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
@@ -597,6 +636,7 @@ int main(int argc, char** argv) {
     ModelTableSeeds();
     ItemTableSeeds();
     RoleRecordSeeds();
+    SaveSeeds();
     if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
     return g_ok ? 0 : 1;
 }

@@ -4,12 +4,13 @@
 # clang and its libFuzzer runtime (libclang-rt-dev, only recommended by
 # clang) build the fuzz targets of the test command's smoke run; x11-utils
 # (xwininfo) and xdotool look at and drive the game under a virtual display.
+# zlib1g-dev gives the CRC-32 that save games carry in their trailer.
 set -euo pipefail
 
 PKGS=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libfreetype-dev fonts-wqy-zenhei libpng-dev
+  libsdl2-dev libfreetype-dev fonts-wqy-zenhei libpng-dev zlib1g-dev
   libavformat-dev libavcodec-dev libswresample-dev libswscale-dev libavutil-dev
   xvfb xdotool x11-apps x11-utils
   clang libclang-rt-dev

@@ -5,12 +5,14 @@
 
 #include "app/game_main.h"
 #include "app/links.h"
+#include "roles/save_mgr.h"
 #include "core/directories.h"
 #include "core/frame_globals.h"
 #include "core/log.h"
 #include "core/pack_file.h"
 #include "platform/display.h"
 #include "platform/fs.h"
+#include "platform/msgbox.h"
 #include "platform/present.h"
 #include "platform/present_sdl.h"
 #include "platform/random.h"
@@ -73,7 +75,10 @@ int CMainWnd::OnWndMsg(uint32_t message, uint32_t wParam, uint32_t lParam, intpt
         return 0;
     case plat::WM_CLOSE: {
         const int saved = g_SaveRunningGame();
-        if (saved == 0) WriteLog(kLogFile, "Save on close failed.\n");
+        if (saved == 0) {
+            WriteLog(kLogFile, "Save on close failed.\n");
+            plat::MessageBox("Save failed: " + g_SaveMgr.LastError(), "vantrel", plat::MB_OK);
+        }
         g_GameMain.m_ReqState = GS_SHUTDOWN;
         if (result) *result = 0;
         return 1;

@@ -1,5 +1,5 @@
-// Display calls of the game object, and the PLACEHOLDER bodies of the
-// client and save-game calls (see links.h).
+// Display and save-game calls of the game object, and the PLACEHOLDER
+// bodies of the client calls (see links.h).
 #include "app/links.h"
 
 #include "gfx/screenshot.h"
@@ -12,13 +12,29 @@
 #include "platform/display.h"
 #include "platform/fs.h"
 #include "roles/save_mgr.h"
+#include "roles/save/record_link.h"
+#include "app/game_main.h"
+#include "platform/debug.h"
+#include "platform/msgbox.h"
+#include "world/objects/handle_table.h"
+#include "world/scene/scn_mng.h"
+#include "world/scene/view_tracker.h"
+#include "world/scene/world.h"
 
 namespace {
 int SaveRunningGameImpl() {
-    // No client, so no player's role to save for.
-    return -1;
+    CGameObj* role = RunningPlayerRole();
+    return role && SaveRecordLinked() ? g_SaveMgr.Save(role) : -1;
 }
 } // namespace
+
+CGameObj* RunningPlayerRole() {
+    if (!g_GameHost.m_pServer) return nullptr;
+    CScene* scene = g_GameHost.m_pServer->FindSceneOfClient(0);
+    CViewTracker* tracker = scene ? scene->FindTrackerByClient(0) : nullptr;
+    if (!tracker || !scene->m_pWorld || !scene->m_pWorld->m_pHandles) return nullptr;
+    return scene->m_pWorld->m_pHandles->Resolve(tracker->m_RoleHandle);
+}
 
 // ---------------------------------------------------------------- display
 
@@ -98,22 +114,29 @@ void RunSceneBlackTriggers() {}
 
 int (*g_SaveRunningGame)() = SaveRunningGameImpl;
 
-int LoadSavedGame(const std::string&) {
-    // Without save games the named game cannot be read; start a new one so
-    // the game state still runs.
-    return g_GameHost.Start(nullptr);
+int LoadSavedGame(const std::string& name) {
+    if (g_SaveMgr.Load(name.c_str())) return 1;
+    // The player learns why, and the title comes back instead of a game
+    // with nothing running in it.
+    plat::MessageBox(g_SaveMgr.LastError(), "vantrel", plat::MB_OK);
+    g_GameMain.m_ReqState = GS_TITLE;
+    return 0;
 }
 
 // ---------------------------------------------------------------- save manager
 
-int SaveGameExists(const char* name) {
-    const std::string path = std::string(GetProgramDirectory()) + "Save\\" + (name ? name : "") + ".sav";
-    return plat::PathExists(path) && !plat::IsDirectory(path) ? 1 : 0;
-}
+int SaveGameExists(const char* name) { return g_SaveMgr.SaveExists(name); }
 
 int SaveSetMonthDay(int month, int day) { return g_SaveMgr.SetMonthDay(month, day); }
 
 void SaveSetNewGame(const char* name, int difficulty) {
-    g_SaveMgr.m_SaveName = name ? name : "";
-    g_SaveMgr.m_Difficulty = difficulty;
+    // The form refuses such names first; the manager never takes one.
+    if (!name || !IsValidSaveName(name)) {
+        plat::DebugPrintf("save: new game name refused\n");
+        return;
+    }
+    g_SaveMgr.m_SaveName = name;
+    g_SaveMgr.m_Difficulty = difficulty < 0 || difficulty > 3 ? 1 : difficulty;
+    g_SaveMgr.m_DeathCount = 0;
+    g_SaveMgr.ResetPlayTime();
 }

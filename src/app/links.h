@@ -1,8 +1,9 @@
 #pragma once
 // Calls of the game object into other subsystems. The display calls are
-// real (the display surface class); the client calls and save games are
-// PLACEHOLDERs with the least behaviour that lets the frame loop run; the
-// later work replaces those bodies and the callers stay as they are.
+// real (the display surface class), and so are the save games (the save
+// manager); the client calls are PLACEHOLDERs with the least behaviour that
+// lets the frame loop run; the later work replaces those bodies and the
+// callers stay as they are.
 #include <cstdint>
 #include <string>
 
@@ -43,16 +44,23 @@ bool PlayerTargetCannotAct();
 // The black-flagged triggers of the client's scene.
 void RunSceneBlackTriggers();
 
-// Save games. Returns -1 when there is no running game with a player's
-// role, else the save result (0 failure). Tests may replace the pointer.
+// Save games (g_SaveMgr, roles/save_mgr.h). Returns -1 when there is no
+// running game with a player's role, else the save result (0 failure, the
+// reason in g_SaveMgr.LastError()). Tests may replace the pointer.
 extern int (*g_SaveRunningGame)();
-// Loads the named save and starts the game host with it; 0 on failure.
+// The running game's player's role (the local client's), null without one.
+class CGameObj;
+CGameObj* RunningPlayerRole();
+// Loads the named save and restarts the game host with it. On failure the
+// reason is shown in a message box, the title state is requested and 0
+// returned.
 int LoadSavedGame(const std::string& name);
-// The save manager's part of a new game (g_SaveMgr, roles/save_mgr.h).
-// PLACEHOLDER until save games land: the summary file is only looked for.
+// The save manager's part of a new game.
 // A summary "Save\<name>.sav" exists in the program folder.
 int SaveGameExists(const char* name);
 // 1 and stored for a valid birthday (29 February in every year), else 0
 // with nothing stored.
 int SaveSetMonthDay(int month, int day);
+// Name and difficulty of a new game; play time and death count start
+// again. A name that is no plain file name is not taken.
 void SaveSetNewGame(const char* name, int difficulty);

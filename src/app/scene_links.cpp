@@ -8,6 +8,8 @@
 #include "roles/items/item_record.h"
 #include "roles/role.h"
 #include "roles/role_hooks.h"
+#include "roles/save_mgr.h"
+#include "roles/save/record_link.h"
 #include "world/scene/scene_hooks.h"
 #include "world/scene/world_hooks.h"
 #include "world/sky/weather.h"
@@ -38,4 +40,17 @@ void InstallSceneHooks() {
     };
     g_RoleHooks.setPaused = [](int on) { g_GameHost.SetPaused(on); };
     g_RoleHooks.getLocalPlayerRecord = GetLocalPlayerRecord;
+    g_RoleHooks.restartHost = [](CRoleData* record) {
+        g_GameHost.Shutdown();
+        g_GameHost.Start(record);
+    };
+    // Saves of the scenes (a client's role placed, a checkpoint): a failure
+    // is told to the player; the last good save stays.
+    g_SceneHooks.saveGame = [](CGameObj* role) {
+        if (!SaveRecordLinked()) return 0;
+        const int saved = g_SaveMgr.Save(role);
+        if (!saved) RoleNotice(("Save failed: " + g_SaveMgr.LastError()).c_str());
+        return saved;
+    };
+    g_SceneHooks.getSaveName = [] { return g_SaveMgr.m_SaveName.c_str(); };
 }

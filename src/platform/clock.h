@@ -53,4 +53,15 @@ struct TimerCaps {
 };
 TimerCaps GetTimerCaps();
 
+// Calendar time: seconds since 1970 and the local date and time of that
+// moment. Save games stamp it; tests set it so file bytes do not depend on
+// when they run.
+struct WallTime {
+    uint32_t seconds = 0;
+    int32_t year = 1970, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+WallTime GetWallTime();
+// A fixed time for every later GetWallTime; null returns to the real one.
+void SetWallTime(const WallTime* fixed);
+
 } // namespace plat

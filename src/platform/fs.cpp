@@ -1,6 +1,8 @@
 #include "platform/fs.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -564,6 +566,44 @@ std::string GetCurrentDir() {
     return getcwd(buf, sizeof(buf)) ? std::string(buf) : std::string(".");
 }
 
+namespace {
+
+int g_FaultPoint = 0;
+FileFault g_Fault = FileFault::Kill;
+int g_FileSteps = 0;
+
+// One step of an atomic write: false when the test hook fails it here.
+bool FileStep() {
+    ++g_FileSteps;
+    if (g_FaultPoint <= 0 || g_FileSteps != g_FaultPoint) return true;
+    if (g_Fault == FileFault::Kill) raise(SIGKILL);
+    return false;
+}
+
+// Chunks small enough that a save game's files take several writes, so a
+// crash can land between them.
+constexpr size_t kAtomicChunk = 4096;
+
+bool SyncFolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    const bool ok = fsync(fd) == 0;
+    close(fd);
+    return ok;
+}
+
+} // namespace
+
+void SetFileFaultPoint(int n, FileFault fault) {
+    g_FaultPoint = n;
+    g_Fault = fault;
+    g_FileSteps = 0;
+}
+
+int FileStepCount() { return g_FileSteps; }
+
 bool WriteFileAtomic(std::string_view path, const void* data, size_t size) {
     if (g_Overlay && !path.empty()) {
         // Memory has no half-written state: the new bytes replace the old at once.
@@ -575,15 +615,24 @@ bool WriteFileAtomic(std::string_view path, const void* data, size_t size) {
     std::string tmp = target + ".tmp";
     FILE* f = std::fopen(tmp.c_str(), "wb");
     if (!f) return false;
-    bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-    ok = (std::fflush(f) == 0) && ok;
-    ok = (fsync(fileno(f)) == 0) && ok;
+    bool ok = true;
+    const auto* bytes = static_cast<const char*>(data);
+    for (size_t done = 0; ok && data && done < size;) {
+        const size_t n = std::min(kAtomicChunk, size - done);
+        // Unbuffered in effect: each chunk reaches the file before the next
+        // step, so a kill between steps leaves exactly what was written.
+        ok = FileStep() && std::fwrite(bytes + done, 1, n, f) == n && std::fflush(f) == 0;
+        done += n;
+    }
+    ok = ok && FileStep() && std::fflush(f) == 0;
+    ok = ok && FileStep() && fsync(fileno(f)) == 0;
     ok = (std::fclose(f) == 0) && ok;
-    if (!ok || std::rename(tmp.c_str(), target.c_str()) != 0) {
+    if (!ok || !FileStep() || std::rename(tmp.c_str(), target.c_str()) != 0) {
         std::remove(tmp.c_str());
         return false;
     }
-    return true;
+    // The rename is durable only once the folder is.
+    return FileStep() && SyncFolderOf(target);
 }
 
 } // namespace plat

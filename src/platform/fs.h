@@ -55,9 +55,20 @@ std::string ProgramDirWin();
 bool SetCurrentDir(std::string_view path);
 std::string GetCurrentDir();  // native, no trailing '/'
 
-// Writes `data` to a temporary file beside `path` and renames it over
-// `path`, so a crash mid-write never destroys the old file.
+// Writes `data` to `path` + ".tmp", flushes and fsyncs it, renames it over
+// `path` and fsyncs the folder, so a crash at any moment leaves the old file
+// or the new one whole, never a mix, and a file written after this one
+// returns is never found on disk without it.
 bool WriteFileAtomic(std::string_view path, const void* data, size_t size);
+
+// Test hook of WriteFileAtomic's steps (each write of a chunk, the flush,
+// each fsync, the rename): counting from the call, step `n` (1-based) fails
+// (the write reports failure) or raises SIGKILL in this process; 0 turns it
+// off. FileStepCount is the number of steps taken since the call, so a test
+// can learn how many points a save has.
+enum class FileFault { Fail, Kill };
+void SetFileFaultPoint(int n, FileFault fault = FileFault::Kill);
+int FileStepCount();
 
 // Length of an open stream, from the disk or from the file overlay; -1 for
 // a folder or when it cannot be told. Buffered writes are not counted.

@@ -324,7 +324,7 @@ int CRole::Remove() {
     m_PathIndex = 0;
     LeaveCell();
     if (m_States[kStateBusy]) SetState(kStateBusy, 0, 0, nullptr);
-    UntrackRole();
+    if (!m_Dying) UntrackRole();
     return CMapObj::Remove();
 }
 

@@ -151,7 +151,7 @@ public:
     virtual int32_t GetPoisonDP();    // 46
     virtual void ClientFrame();                                         // 47
     int HasMount() const override { return m_pBoundMagic ? 1 : 0; }
-    void SetPosture(int32_t k) override { m_Posture = k; }
+    void SetPosture(int32_t k) override;
 
     // ---- set-up and small operations
     int InitFromModel(const CTxtRow* row);
@@ -271,16 +271,41 @@ public:
     void AddExp(int32_t amount);
     int32_t GetStrength();
     CRole* FindStrongerRole();
-    // Of hits and postures, and of the AI's skill choice: least behaviour
-    // until they are built (roles/role/role_hits.cpp).
-    void DropRoll(int32_t flag);
-    int CanLosePart();
-    void LosePart(int32_t mode);
+    // The AI's skill choice: least behaviour until it is built
+    // (roles/role/role_hits.cpp).
     int32_t SelectSkill(int32_t kind);
     float m_ComboHits = 0.0f;       // hits taken in the current combo
     int32_t m_HitFlag = 0;          // 1 after every landed hit
     int32_t m_ReservedItem = -1;    // item a category-3 skill consumes
     // ==== end of pools, attributes, skills in use, hits and kill rewards
+
+    // ==== hits, postures, body parts and death
+    // (roles/role/role_hits.cpp, role_postures.cpp, role_death.cpp)
+    void PlaySpecialAnim(int32_t anim, int32_t flag);
+    void PostureOnStance();
+    void ReleaseIfHolding();
+    // The magic object `id` at the role's hit point; null when none is made.
+    CGameObj* EmitEffect(int32_t id);
+    void DropRoll(int32_t flag);
+    // Null when no shown part is listed.
+    const char* PickLosablePart();
+    int CanLosePart();
+    // Null picks a part; the flung part object, or null.
+    CGameObj* LosePart(const char* name);
+    CGameObj* DropPart(const char* name, CGameObj* corpse);
+    int DeathAction();
+    void TickStateEffects();
+    void KnockDownStep(int32_t phase);
+    void TumbleStep(int32_t phase);
+    int GrabbedBy(ObjHandle grabber, int32_t kind, int start);
+    void FollowGrabber(CRole* grabber);
+    // The phase driving of postures 101, 110 and 120 in the role's tick;
+    // 0 when the tick's HP check is skipped.
+    int TickPostures();
+    // Set while Die runs: the watchers keep the role until its death packet
+    // has gone.
+    int32_t m_Dying = 0;
+    // ==== end of hits, postures, body parts and death
 
     // ==== orders (roles/role/role_orders.cpp, role_orders_skills.cpp)
     void ClearCurrentOrder() { m_CurrentOrder[0] = -1; }
@@ -422,6 +447,10 @@ public:
     int32_t m_FootstepTicks = 0;
     int32_t m_AttackerCount = 0;
     ObjHandle m_LastAttacker = 0;
+    // The last order given, taken or refused: what a role was told to do
+    // (tests and the debugger read it).
+    int32_t m_LastCommand = -1;
+    uint32_t m_LastOrder[3] = {};
     int32_t m_DeathMode = 0;
 
     // The counter state 14 takes camps from (99 down to 1, then 99 again).

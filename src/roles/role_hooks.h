@@ -17,9 +17,11 @@
 // RoleNotice and RoleMessageLine below: they also write it to the debugger
 // output, hook or no hook, so a headless run and a test read them there.
 #include <cstdint>
+#include <cstdio>
 
 class CRoleData;
 class CGameObj;
+class CTriggerMgr;
 
 struct CRoleHooks {
     // ---- game object
@@ -53,8 +55,21 @@ struct CRoleHooks {
     // GetLocalPlayerRecord: the record of the client's controlled role;
     // null when any link is missing.
     CRoleData* (*getLocalPlayerRecord)() = nullptr;
+    // CGameHost::Shutdown, then CGameHost::Start with this record as the
+    // local player's (a loaded save game); the host owns the record after.
+    void (*restartHost)(CRoleData* record) = nullptr;
+
+    // ---- panels
+    // The HUD block of a save slot file (CJMHud::SaveHudState and
+    // LoadHudState): 1 written or read, 0 on a failure. Unset: no HUD, so
+    // no block is written and a block in a file is not applied.
+    int (*SaveHudState)(FILE* file) = nullptr;
+    int (*LoadHudState)(FILE* file) = nullptr;
 
     // ---- trigger scripts
+    // The trigger manager's dead-role flag: a role outside the player camps
+    // died in the scene of that manager.
+    void (*setTriggerDeathFlag)(CTriggerMgr* triggers) = nullptr;
     // The talk trigger id of a role (its talk mark); -1 for none.
     int32_t (*findTalkId)(CGameObj* role) = nullptr;
 };

@@ -32,7 +32,7 @@ bool IsSafeSaveName(const std::string& name) {
                 continue;
             }
         }
-        if (b == '/' || b == '\\' || b == ':' || b < 0x20 || b == 0x7F) return false;
+        if (b == '/' || b == '\\' || b == ':' || b == '?' || b < 0x20 || b == 0x7F) return false;
     }
     return true;
 }

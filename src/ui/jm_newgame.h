@@ -42,8 +42,9 @@ public:
 
 extern CJMNewGame* g_JMNewGame;
 
-// A name that may become part of a file name: no '/', '\', ':' and no
-// control characters. The trail byte of a GBK character is not a
+// A name that may become part of a file name: no '/', '\', ':', no '?'
+// (a wildcard where saves are listed and deleted by name) and no control
+// characters; '*' and '.' are the form's own later refusal. The trail byte of a GBK character is not a
 // character of its own ("\x95\x5C" is one character, not a backslash).
 bool IsSafeSaveName(const std::string& name);
 

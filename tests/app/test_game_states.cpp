@@ -2,6 +2,8 @@
 // the game object's small services.
 #include <gtest/gtest.h>
 
+#include "platform/msgbox.h"
+
 #include <cmath>
 
 #include "app_fixture.h"
@@ -219,12 +221,18 @@ TEST_F(GameStateTest, CloseSavesThenRequestsShutdownAndLogsAFailedSave) {
         };
         StandIn(GS_INGAME);
         plat::DeleteFile(Dir() + "BugLog.ini");
+        plat::ClearRecordedMessageBoxes();
         CMainWnd wnd;
         intptr_t r = 1;
         EXPECT_EQ(wnd.OnWndMsg(plat::WM_CLOSE, 0, 0, &r), 1);
         EXPECT_EQ(calls, 1);
         EXPECT_EQ(g_GameMain.m_ReqState, GS_SHUTDOWN);
         EXPECT_EQ(Log().find("Save on close failed.\n") != std::string::npos, c.logged) << c.saveResult;
+        // A failed save is never silent: the player sees why.
+        EXPECT_EQ(plat::RecordedMessageBoxes().size(), c.logged ? 1u : 0u) << c.saveResult;
+        if (c.logged && !plat::RecordedMessageBoxes().empty()) {
+            EXPECT_EQ(plat::RecordedMessageBoxes()[0].text.rfind("Save failed: ", 0), 0u);
+        }
     }
 }
 

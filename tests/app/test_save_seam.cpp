@@ -4,7 +4,16 @@
 
 #include "app/links.h"
 #include "roles/save_mgr.h"
+#include "app/game_main.h"
+#include "app/sequences.h"
+#include "platform/debug.h"
+#include "roles/role_hooks.h"
+#include "roles/save/record_link.h"
+#include "world/objects/game_obj.h"
+#include "world/scene/scene_hooks.h"
 #include "core/directories.h"
+#include "host/game_host.h"
+#include "platform/msgbox.h"
 #include "support/test_env.h"
 
 namespace save_seam {
@@ -38,6 +47,65 @@ TEST_F(SaveSeamTest, ASaveExistsByItsSummaryFile) {
     EXPECT_EQ(g_SaveMgr.m_Difficulty, 2);
     unsetenv("VANTREL_HOME");
     SetProgramDirectory(0);
+}
+
+TEST_F(SaveSeamTest, AFailedLoadShowsItsReasonAndGoesBackToTheTitle) {
+    ASSERT_EQ(setenv("VANTREL_HOME", Dir().c_str(), 1), 0);
+    SetProgramDirectory(0);
+    const std::string dir = g_SaveMgr.m_SaveDir;
+    g_SaveMgr.m_SaveDir.clear();
+    const std::string name = g_SaveMgr.m_SaveName;
+    g_SaveMgr.m_SaveName = "keep";
+    plat::ClearRecordedMessageBoxes();
+    g_GameMain.m_ReqState = GS_INGAME;
+    EXPECT_EQ(LoadSavedGame("gone"), 0);
+    ASSERT_EQ(plat::RecordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(plat::RecordedMessageBoxes()[0].text, "Save\\gone.sav: cannot be read");
+    EXPECT_EQ(g_GameMain.m_ReqState, GS_TITLE);
+    EXPECT_EQ(g_SaveMgr.m_SaveName, "keep");
+    EXPECT_EQ(g_GameHost.m_Running, 0) << "no game started";
+    // Names that would leave the save folder are not taken for a new game.
+    SaveSetNewGame("..\\x", 2);
+    EXPECT_EQ(g_SaveMgr.m_SaveName, "keep");
+    EXPECT_EQ(SaveGameExists("..\\Save\\gone"), 0);
+    g_SaveMgr.m_SaveName = name;
+    g_SaveMgr.m_SaveDir = dir;
+    unsetenv("VANTREL_HOME");
+    SetProgramDirectory(0);
+}
+
+TEST_F(SaveSeamTest, WithoutARunningGameThereIsNothingToSave) {
+    EXPECT_EQ(g_SaveRunningGame(), -1);
+    EXPECT_EQ(RunningPlayerRole(), nullptr);
+}
+
+TEST_F(SaveSeamTest, ASceneSaveThatFailsIsToldToThePlayerAsANotice) {
+    const CSaveRecordOps ops = g_SaveRecordOps;
+    const CSceneHooks scene = g_SceneHooks;
+    const CRoleHooks roleHooks = g_RoleHooks;
+    const std::string dir = g_SaveMgr.m_SaveDir, name = g_SaveMgr.m_SaveName;
+    InstallSceneHooks();
+    static int s_Record;
+    g_SceneHooks.getRecord = [](int32_t) { return reinterpret_cast<CRoleData*>(&s_Record); };
+    g_SaveRecordOps.saveRole = [](CRoleData*, FILE*) { return 0; };
+    g_SaveRecordOps.loadRole = [](CRoleData*, FILE*) { return 0; };
+    g_SaveMgr.m_SaveDir = Dir() + "Save\\";
+    g_SaveMgr.m_SaveName = "hero";
+    g_SaveMgr.m_Slot = 0;
+    CGameObj role;
+    role.m_DataId = 1;
+    plat::ClearDebugCapture();
+    EXPECT_EQ(g_SceneHooks.saveGame(&role), 0);
+    bool told = false;
+    for (const std::string& l : plat::DebugCaptured())
+        told |= l.find("notice: Save failed: Save\\hero.001: the record was not written") != std::string::npos;
+    EXPECT_TRUE(told);
+    EXPECT_STREQ(g_SceneHooks.getSaveName(), "hero");
+    g_SaveRecordOps = ops;
+    g_SceneHooks = scene;
+    g_RoleHooks = roleHooks;
+    g_SaveMgr.m_SaveDir = dir;
+    g_SaveMgr.m_SaveName = name;
 }
 
 } // namespace save_seam

@@ -22,7 +22,11 @@ protected:
         m_Hooks = g_WorldHooks;
         m_SceneHooks = g_SceneHooks;
         InstallRoleHooks();
-        ASSERT_TRUE(datagen::WriteTable(Dir() + "Role.txt", {{"Name", "Id"}, {"Hero", "1"}, {"Guard", "7"}}));
+        ASSERT_TRUE(datagen::WriteTable(Dir() + "Role.txt", {{"Name", "Id"},
+                                         {"Hero", "1"},
+                                         // Column 27: a role that can be thrown leaves the world when it dies.
+                                         {"Guard", "7", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
+                                          "", "", "", "", "", "", "", "", "", "", "1"}}));
         ASSERT_EQ(g_RoleMdlTable.Load("Role.txt", 1, 1, 1), 1);
         m_Table = std::make_unique<CHandleTable>();
         m_Grid = std::make_unique<CMapGrid>();

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <new>
 
+#include "roles/save_mgr.h"
 #include "roles/tables/exp_table.h"
 #include "roles/tables/model_tables.h"
 #include "roles/tables/role_effect_table.h"
@@ -90,6 +91,11 @@ struct CScenario::Saved {
     CRoleHooks role = g_RoleHooks;
     CWorldSoundCalls sound = g_WorldSound;
     CHostUiHooks hostUi = g_HostUiHooks;
+    // The save manager: its folder is built once, from the run's folder.
+    std::string saveDir = g_SaveMgr.m_SaveDir;
+    std::string saveName = g_SaveMgr.m_SaveName;
+    int32_t saveSlot = g_SaveMgr.m_Slot;
+    int32_t difficulty = g_SaveMgr.m_Difficulty;
     std::string home;
     bool hadHome = false;
     plat::FakeClock clock{100000};
@@ -129,6 +135,7 @@ bool CScenario::Start(const datagen::FixtureGame& game) {
     plat::UseHeadlessBackend();
     plat::SetAudioDeviceFactory([] { return std::make_unique<plat::NullAudioDevice>(); });
     SetProgramDirectory(0);
+    g_SaveMgr.m_SaveDir.clear();
     g_AppClock.Reset();
     g_GameMain.~CGameMain();
     new (&g_GameMain) CGameMain();
@@ -277,6 +284,10 @@ void CScenario::Reset() {
     g_WorldHooks = m_pSaved->world;
     g_SceneHooks = m_pSaved->scene;
     g_RoleHooks = m_pSaved->role;
+    g_SaveMgr.m_SaveDir = m_pSaved->saveDir;
+    g_SaveMgr.m_SaveName = m_pSaved->saveName;
+    g_SaveMgr.m_Slot = m_pSaved->saveSlot;
+    g_SaveMgr.m_Difficulty = m_pSaved->difficulty;
     g_WorldSound = m_pSaved->sound;
     g_HostUiHooks = m_pSaved->hostUi;
     g_SoundLog = nullptr;

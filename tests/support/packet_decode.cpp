@@ -61,6 +61,7 @@ std::string DecodePacket(const std::vector<uint8_t>& b) {
     case 2: return Fmt("remove h=%u", U16(b, 1));
     case 3:
         if (b[3] == 1) return Fmt("objtext h=%u", U16(b, 1));
+        if (b[3] == 51) return Fmt("death h=%u mode=%u", U16(b, 1), b[4]);
         if (b[3] == 52) return Fmt("motion h=%u m=%u", U16(b, 1), b[4]);
         return Fmt("role h=%u sub=%u ...", U16(b, 1), b[3]);
     case 4:

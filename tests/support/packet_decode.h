@@ -9,7 +9,7 @@
 namespace testsupport {
 
 // One packet: "join h=5 scene=0 ...", "appear ...", "remove h=..", "motion
-// h=.. m=..", "cell h=.. x=.. y=.. cx=.. cy=.. speed=..", "text \"...\"",
+// h=.. m=..", "death h=.. mode=..", "cell h=.. x=.. y=.. cx=.. cy=.. speed=..", "text \"...\"",
 // ...; a length that does not fit its type decodes as "bad ...".
 std::string DecodePacket(const std::vector<uint8_t>& bytes);
 std::vector<std::string> DecodePackets(const std::vector<std::vector<uint8_t>>& packets);

@@ -189,7 +189,7 @@ TEST_F(TitleTest, SaveNamesWithPathCharactersAreUnsafe) {
         {"hero", true},       {"\xD6\xD0\xCE\xC4", true},  {"\x81\x5C" "abc", true},  // a GBK trail 0x5C
         {"../x", false},      {"a\\b", false},             {"c:x", false},
         {"a\tb", false},      {"a\x7F", false},            {"\x81/", false},  // '/' is no trail byte
-        {"a.b*", true},
+        {"a.b*", true},       {"a?", false},
     };
     for (const auto& c : cases) EXPECT_EQ(IsSafeSaveName(c.name), c.safe) << c.name;
 }

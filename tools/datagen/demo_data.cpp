@@ -81,6 +81,13 @@ void AddCorpseColumns(Table& rows) {
         rows[i][26] = "40";
         rows[i][43] = "0";
     }
+    // 25: the head list whose parts a death flings.
+    rows[0][25] = "Heads";
+    for (size_t i = 1; i < rows.size(); ++i) rows[i][25] = "HD*WP";
+    // 27: the move class; a role without it cannot be thrown and its death
+    // leaves it lying where it fell instead of a corpse.
+    rows[0][27] = "Move";
+    for (size_t i = 1; i < rows.size(); ++i) rows[i][27] = "1";
     // 28: the walking speed the walk animation was drawn for.
     rows[0][28] = "WalkSpeed";
     for (size_t i = 1; i < rows.size(); ++i) rows[i][28] = "8";

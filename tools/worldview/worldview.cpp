@@ -38,6 +38,7 @@
 #include "world/things/fly_beastie.h"
 #include "world/sky/game_clock.h"
 #include "world/map/iso_grid.h"
+#include "world/scene/scene_hooks.h"
 #include "world/scene/scn_mng.h"
 #include "world/sky/weather.h"
 #include "world/scene/world.h"
@@ -81,6 +82,17 @@ void LayCorpse(const CGamePoint& cell) {
     if (!body->m_pSprite) std::fprintf(stderr, "worldview: the hero's sprite was not made\n");
 }
 
+// The role standing on the cell dies with that death mode.
+void KillAt(CWorld& world, int x, int y, int mode) {
+    const CMapCell* cell = world.m_MapGrid.GetCell(x, y);
+    CGameObj* role = cell && cell->m_Occupant != kNoObj ? world.m_pHandles->Resolve16(cell->m_Occupant) : nullptr;
+    if (!role || !role->IsRole()) {
+        std::fprintf(stderr, "worldview: no role stands on cell %d,%d\n", x, y);
+        return;
+    }
+    if (g_SceneHooks.die) g_SceneHooks.die(role, mode, 0);
+}
+
 bool WriteFrame(CSurface& s, const std::string& path) {
     std::vector<uint8_t> rgb(size_t(kW) * kH * 3);
     const uint8_t* p = s.Lock(nullptr);
@@ -104,6 +116,7 @@ int main(int argc, char** argv) {
     std::string scene = "Start";
     int ticks = 30, hour = -1, weatherKind = -1, drop = -1;
     int atX = -1, atY = -1;
+    int killX = -1, killY = -1, killMode = 0;
     bool corpse = false, hero = false;
     for (int i = 3; i < argc; i += 2) {
         const std::string opt = argv[i];
@@ -120,6 +133,7 @@ int main(int argc, char** argv) {
         else if (opt == "--weather") weatherKind = std::atoi(v);
         else if (opt == "--drop") drop = std::atoi(v);
         else if (opt == "--at" && std::sscanf(v, "%d,%d", &atX, &atY) == 2) {}
+        else if (opt == "--kill" && std::sscanf(v, "%d,%d,%d", &killX, &killY, &killMode) == 3) {}
         else {
             std::fprintf(stderr, "worldview: unknown option %s\n", opt.c_str());
             return Usage();
@@ -173,6 +187,7 @@ int main(int argc, char** argv) {
         }
         for (int t = 0; t < ticks; ++t) {
             world.MakeCurrent();
+            if (t == 0 && killX >= 0) KillAt(world, killX, killY, killMode);
             world.m_ObjMng.Update();
             world.m_ObjMng.UpdateActions();
             world.m_LightList.Update();
@@ -185,7 +200,7 @@ int main(int argc, char** argv) {
         CSurface frame(kW, kH, 1);
         frame.FillAll(0);
         const int drawn = view.Draw(&world, &frame, &weather);
-        if (std::getenv("WORLDVIEW_VERBOSE")) std::fprintf(stderr, "%d objects drawn\n", drawn);
+        if (std::getenv("WORLDVIEW_VERBOSE")) std::fprintf(stderr, "%d objects drawn, centre cell %d,%d\n", drawn, centre.x, centre.y);
         CMapGrid& grid = world.m_MapGrid;
 
         ok = WriteFrame(frame, argv[2]);

@@ -67,6 +67,10 @@ using namespace role_orders;
 int CRole::IsClientOwnRole() const { return g_CurScene && g_CurScene->FindTrackerByRole(m_Handle) ? 1 : 0; }
 
 int CRole::GiveOrder(int32_t code, int32_t a, int32_t b, int32_t c, int clearCurrent, int queue) {
+    m_LastCommand = code;
+    m_LastOrder[0] = static_cast<uint32_t>(a);
+    m_LastOrder[1] = static_cast<uint32_t>(b);
+    m_LastOrder[2] = static_cast<uint32_t>(c);
     if (!g_CurScene) return 0;
     if (code == 26) EndSpecialAction();
     if (m_SpecialAnimActive || m_Posture == kPostureHeld) return 0;
@@ -406,15 +410,7 @@ int CRole::IsCurrentOrder(int32_t code, int32_t a, int32_t b, int32_t c) const {
     return m_CurrentOrder[0] == code && m_CurrentOrder[1] == a && m_CurrentOrder[2] == b && m_CurrentOrder[3] == c;
 }
 
-void CRole::EndSpecialAction() {
-    // As the posture code's PlaySpecialAnim(-1, 1).
-    m_SpecialAnim = -1;
-    if (m_SpecialAnimActive) {
-        m_SpecialAnimActive = 0;
-        SetPosture(0);
-    }
-    SetAnimIndex(-1);
-}
+void CRole::EndSpecialAction() { PlaySpecialAnim(-1, 1); }
 
 void CRole::ReleaseBoundMagic() {
     // PLACEHOLDER: until attached magic keeps a detach request, a releasable

@@ -241,7 +241,7 @@ void CRole::SetAnimIndex(int32_t index) {
     }
     int32_t group;
     if (m_AnimOverride) {
-        group = m_AnimOverride;
+        return;  // a posture keeps the animation it showed
     } else if (HasState(kStateGuard)) {
         group = ItemOrEmpty(m_pModelRow, 16);
     } else if (!HasState(kStateAlerted)) {

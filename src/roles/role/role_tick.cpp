@@ -62,7 +62,8 @@ int CRole::TickAction() {
     if (!StepAnimation()) return 0;
     TickValue();
     if (m_HitCountdown > -1) --m_HitCountdown;
-    // The posture machines' phases come with hits and postures.
+    const int hpCheck = TickPostures();
+    if (m_Removed) return 0;
     if (!CannotAct()) {
         if (m_Hp > 0.0f) m_ComboStartHp = 0.0f;
         if (m_ComboLoad > 0.0f || m_AttackerCount > 0) {
@@ -85,6 +86,10 @@ int CRole::TickAction() {
             m_FixedAnim = -1;
             SetAnimIndex(-1);
         }
+    }
+    if (hpCheck && m_Hp <= 0.0f && !m_Dead) {
+        Die(m_NoCorpse, 0);
+        if (m_Removed) return 1;
     }
     if (m_DeathCountdown > 0 && --m_DeathCountdown == 0) {
         m_DeathCountdown = -1;
@@ -156,6 +161,7 @@ void CRole::Update() {
     NotifyViewsIfMoved();
     m_FirstUpdate = 1;
     UpdatePools();
+    TickStateEffects();
     if (m_Motion != kMotionStand || m_Posture != 0 || !m_pModelRow) return;
     const int32_t mode = m_pModelRow->GetInt(27);
     if (mode == -1) {

@@ -39,7 +39,8 @@ datagen::FixtureGame Game(int sceneType) {
     // The archer grows with the player: column 15 = 2.
     g.rolePrivates[2].Set(9, 100).Set(10, 10).Set(11, 300).Set(13, 1).Set(15, 2);
     g.skills.push_back(datagen::SkillRow().ClassWord(4).Name("Frost").Kind(0).Id(kIceSkill).Group(1)
-                           .Scales("1.0", "1.0", "1.0").LevelPercent("100*0*0").SideState("20*7").SideStateChance(50));
+                           .Scales("1.0", "1.0", "1.0").LevelPercent("100*0*0").SideState("20*7").SideStateChance(50)
+                           .Set(27, 1));  // no drop roll on a hit
     return g;
 }
 
@@ -68,7 +69,11 @@ protected:
     }
     int Strike(const std::vector<int>& draws) {
         SetCurrentScene(run.Scene());
-        run.Script(draws);
+        // A monster that has a target already takes its attacker on a coin
+        // toss (an even draw) before the hit resolves.
+        std::vector<int> all = draws;
+        if (m_Monster->GetTarget()) all.insert(all.begin(), 1);
+        run.Script(all);
         m_Magic->m_HitList.Clear();
         const int r = m_Magic->CanHit(m_Monster, 0);
         EXPECT_EQ(plat::ScriptedRandLeft(), 0u);

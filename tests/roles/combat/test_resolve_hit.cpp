@@ -37,11 +37,12 @@ protected:
         // Skill 1 plain; 2 with a side effect (state 20 for 7 s, 50 %);
         // 3 doubles on its side effect; 4 with ice by level; 5 with an
         // always-applied state 21 and death mode 3.
-        LoadSkills({datagen::SkillRow().Name("Plain").Id(1).Group(1).Scales("1.0", "1.0", "1.0"),
-                    datagen::SkillRow().Name("Side").Id(2).Group(1).Scales("1.0", "1.0", "1.0").SideState("20*7").SideStateChance(50),
-                    datagen::SkillRow().Name("Double").Id(3).Group(1).Scales("1.0", "1.0", "1.0").SideState("59*0").SideStateChance(50),
-                    datagen::SkillRow().Name("Ice").Id(4).Group(1).Scales("1.0", "1.0", "1.0").LevelPercent("100*0*0"),
-                    datagen::SkillRow().Name("Always").Id(5).Group(1).Scales("1.0", "1.0", "2.0").AlwaysState("21*4").DeathMode(3)},
+        // Column 27 is set on every skill: no drop roll draws on a hit.
+        LoadSkills({datagen::SkillRow().Name("Plain").Id(1).Group(1).Scales("1.0", "1.0", "1.0").Set(27, 1),
+                    datagen::SkillRow().Name("Side").Id(2).Group(1).Scales("1.0", "1.0", "1.0").Set(27, 1).SideState("20*7").SideStateChance(50),
+                    datagen::SkillRow().Name("Double").Id(3).Group(1).Scales("1.0", "1.0", "1.0").Set(27, 1).SideState("59*0").SideStateChance(50),
+                    datagen::SkillRow().Name("Ice").Id(4).Group(1).Scales("1.0", "1.0", "1.0").Set(27, 1).LevelPercent("100*0*0"),
+                    datagen::SkillRow().Name("Always").Id(5).Group(1).Scales("1.0", "1.0", "2.0").Set(27, 1).AlwaysState("21*4").DeathMode(3)},
                    {datagen::SkillGopRow().Name("G").Id(1).Values({1, 2, 3, 4, 5})});
         // Attacker: level 10, AP 50, HR 5, ice level 30; victim: HP 1000,
         // DP 20, level 4, experience 400, two '*' fields in column 24.
@@ -184,6 +185,7 @@ TEST_F(ResolveHitTest, NuRatiosOfADivisorBelowOneAreCapped) {
     m_A->ap = -5;
     m_V->maxHp = -1;
     m_V->m_Hp = 1000.0f;
+    m_V->m_Dead = 1;  // the hit kills: Die, which clears Nu, passes a dead role by
     EXPECT_EQ(Hit(1, {0}), 1);
     EXPECT_EQ(m_A->m_Nu, 800);
     EXPECT_EQ(m_V->m_Nu, 1000);
@@ -191,7 +193,7 @@ TEST_F(ResolveHitTest, NuRatiosOfADivisorBelowOneAreCapped) {
 
 TEST_F(ResolveHitTest, AlwaysAppliedStateAndDeath) {
     m_V->m_Hp = 60.0f;
-    EXPECT_EQ(Hit(5, {0}), 1);
+    EXPECT_EQ(Hit(5, {0, 0}), 1) << "the dodge, then the drop roll of the death";
     EXPECT_TRUE(m_V->HasState(21));
     EXPECT_EQ(m_V->m_StateCountdowns[21], 4);
     EXPECT_EQ(m_V->m_Dead, 1u);

@@ -184,7 +184,7 @@ TEST_F(MagicTest, CanHitByCampHeightAndHandler) {
     EXPECT_EQ(m->CanHit(m_Foe, 1), 1) << "force ignores the height";
     EXPECT_EQ(m->m_HitSomething, 1);
     EXPECT_TRUE(m->m_HitList.Contains(m_Foe->m_Handle));
-    EXPECT_LT(m_Foe->m_Hp, 1000.0f) << "the role's hit handler resolved it";
+    EXPECT_EQ(m_Foe->m_ExcludeHandle, m_Owner->m_Handle) << "the role's hit handler took it (no scene: no damage)";
     m_Foe->m_Height = 0;
     m->m_Pierce = 0;
     EXPECT_EQ(m->CanHit(m_Foe, 0), 1);

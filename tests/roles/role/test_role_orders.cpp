@@ -366,13 +366,14 @@ TEST_F(OrdersTest, ALongCastTimeStopsTheRoleFirst) {
 TEST_F(OrdersTest, PreparationRunsEvenWhenTheMotionPartRefuses) {
     CRole* r = Fighter(2, 2);
     CRole* foe = Add(5, 5, 5);
-    r->SetPosture(kPostureStagger);
+    // The posture alone: the fighter's model has no stagger animation.
+    r->m_Posture = kPostureStagger;
     EXPECT_EQ(r->GiveOrder(13, 0, 0, 0, 1, 1), 0);
     EXPECT_FALSE(r->HasState(kStateAlerted));
     EXPECT_EQ(r->m_StanceOpen, 0);
     EXPECT_EQ(r->GiveOrder(18, static_cast<int32_t>(foe->m_Handle), 0, 0, 1, 1), 0);
     EXPECT_EQ(r->m_TargetHandle, foe->m_Handle);
-    r->SetPosture(kPostureHeld);
+    r->m_Posture = kPostureHeld;
     EXPECT_EQ(r->GiveOrder(18, 0, 0, 0, 1, 1), 0) << "held: refused before the preparation";
     EXPECT_EQ(r->m_TargetHandle, foe->m_Handle);
 }
