@@ -29,7 +29,7 @@ using scenario::ScenarioTest;
 
 // The hash of the fight below: renewed only by a change to a rule the
 // fight uses, with the reason in its commit.
-constexpr uint64_t kFightHash = 14802803834430693239ull;
+constexpr uint64_t kFightHash = 5606998425811259641ull;
 
 constexpr int kHitSound = 10, kTimedSound = 11;
 constexpr int kDashSkill = 3;
@@ -187,11 +187,15 @@ TEST_F(FightScenarioTest, TheHeroChasesStrikesAndKills) {
     EXPECT_GE(f.frameTick, 1) << "the frame record fired";
     EXPECT_FALSE(f.ownCampHit) << "the sweep skips the hero's camp";
     EXPECT_FALSE(f.highHit) << "and roles outside the height window";
+    // A hit takes HP; between hits only the small regeneration gives any back.
     float last = f.startHp;
+    int falls = 0;
     for (size_t i = 0; i < f.hp.size(); ++i) {
-        EXPECT_LE(f.hp[i], last) << "use " << i;
+        EXPECT_LE(f.hp[i], last + 5.0f) << "use " << i;
+        falls += f.hp[i] < last;
         last = f.hp[i];
     }
+    EXPECT_GT(falls, 0);
     ASSERT_FALSE(f.pending.empty());
     EXPECT_LT(*std::min_element(f.pending.begin(), f.pending.end()), 0) << "the pending gauge fell";
     EXPECT_TRUE(f.dead);
