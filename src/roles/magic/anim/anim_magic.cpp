@@ -68,9 +68,8 @@ int CAnimMagic::InitFromDefinition(const CSkillChildDef* def, CGameObj* parent) 
         m_Direction = p->m_Direction;
         SetSkill(p->GetSkill());
         if (CRole* owner = p->GetOwnerRole()) {
-            const CGamePoint t = p->GetTargetPoint();
-            m_TargetX = t.x;
-            m_TargetY = t.y;
+            m_TargetX = p->m_TargetX;
+            m_TargetY = p->m_TargetY;
             const CGameObj* target = p->GetTarget();
             if (owner->IsWalkClassRestricted()) SetWalkClass(owner->m_WalkClass);
             else if (target && target->IsWalkClassRestricted()) SetWalkClass(target->m_WalkClass);
