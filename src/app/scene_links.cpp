@@ -31,6 +31,8 @@ void InstallSceneHooks() {
     g_RoleHooks.countHit = [](int force) { g_GameMain.CountHit(force); };
     g_RoleHooks.setBrightnessTarget = [](float target, float step) { g_GameMain.SetBrightnessTarget(target, step); };
     g_RoleHooks.startScreenEffect = [](int kind) { g_GameMain.StartScreenEffect(kind); };
+    g_RoleHooks.restoreZoomTarget = [] { g_GameMain.RestoreZoomTarget(); };
+    g_RoleHooks.adjustZoomTarget = [](float delta) { g_GameMain.AdjustZoomTarget(delta, 0); };
     g_RoleHooks.setPaused = [](int on) { g_GameHost.SetPaused(on); };
     g_RoleHooks.getLocalPlayerRecord = GetLocalPlayerRecord;
 }

@@ -282,6 +282,34 @@ public:
     int32_t m_ReservedItem = -1;    // item a category-3 skill consumes
     // ==== end of pools, attributes, skills in use, hits and kill rewards
 
+    // ==== orders (roles/role/role_orders.cpp, role_orders_skills.cpp)
+    void ClearCurrentOrder() { m_CurrentOrder[0] = -1; }
+    int HasNoOrder() const { return m_CurrentOrder[0] == -1 ? 1 : 0; }
+    int IsCurrentOrder(int32_t code, int32_t a, int32_t b, int32_t c) const;
+    void QueueOrder(int32_t code, int32_t a, int32_t b, int32_t c);
+    // A client's view tracker owns the role.
+    int IsClientOwnRole() const;
+    int IsPlayerCampRange() const;
+    void EndSpecialAction();
+    // Order 15: a releasable bound object is asked to end.
+    void ReleaseBoundMagic();
+    // Order 11 on the tick: the skill when in reach, else the walk into it.
+    void ChaseForSkill();
+    // Orders 19-24 on the tick.
+    void CarryOutLongOrder();
+    // 1 when a movement skill takes the role toward (x, y) instead of a walk.
+    int MoveBySkill(int32_t x, int32_t y, int32_t range);
+    // A map cell: a skill of use kind 8 at its centre, else a run to it.
+    void AttackOrMove(const CGamePoint& cell);
+    void UseSkillTowardFacing();
+    void UseSkillAhead();
+    void UseSkillOnTarget(CRole* role);
+    int TryDodge();
+    // From the target's cell to a spot within the skill's span.
+    void StepBackForSkill(const CGamePoint& cell, int32_t skillId);
+    void StepToReachableSpot(const CGamePoint& cell, int32_t r);
+    // ==== end of orders
+
     // ---- drawing
     // Slot 6 on a surface.
     // The clip is the view rectangle unless given.
@@ -394,10 +422,6 @@ public:
     int32_t m_FootstepTicks = 0;
     int32_t m_AttackerCount = 0;
     ObjHandle m_LastAttacker = 0;
-    // Orders as kept until orders are built: the last given.
-    int32_t m_OrderCount = 0;
-    int32_t m_LastCommand = -1;
-    uint32_t m_LastOrder[3] = {};
     int32_t m_DeathMode = 0;
 
     // The counter state 14 takes camps from (99 down to 1, then 99 again).

@@ -16,6 +16,7 @@
 #include "world/scene/view_tracker.h"
 #include "world/sky/weather.h"
 #include "world/scene/world_hooks.h"
+#include "roles/role_hooks.h"
 
 namespace {
 
@@ -166,3 +167,26 @@ TEST_F(SequenceTest, ClockJumpResynchronisesOncePass) {
 }
 
 } // namespace
+
+namespace test_sequences {
+
+TEST_F(SequenceTest, TheRolesZoomHooksReachTheGameObject) {
+    const CWorldHooks worldHooks = g_WorldHooks;
+    const CSceneHooks sceneHooks = g_SceneHooks;
+    const CRoleHooks roleHooks = g_RoleHooks;
+    InstallSceneHooks();
+    ASSERT_TRUE(g_RoleHooks.adjustZoomTarget && g_RoleHooks.restoreZoomTarget && g_RoleHooks.startScreenEffect);
+    g_GameMain.m_Zoom = 0.0f;
+    g_GameMain.m_ZoomTarget = 0.0f;
+    g_GameMain.m_SavedZoom = 0.05f;
+    g_RoleHooks.adjustZoomTarget(0.15f);
+    EXPECT_FLOAT_EQ(g_GameMain.m_ZoomTarget, 0.15f);
+    EXPECT_FLOAT_EQ(g_GameMain.m_SavedZoom, 0.05f) << "the current zoom is not saved";
+    g_RoleHooks.restoreZoomTarget();
+    EXPECT_FLOAT_EQ(g_GameMain.m_ZoomTarget, 0.05f);
+    g_WorldHooks = worldHooks;
+    g_SceneHooks = sceneHooks;
+    g_RoleHooks = roleHooks;
+}
+
+} // namespace test_sequences

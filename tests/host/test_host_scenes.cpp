@@ -250,11 +250,13 @@ TEST_F(HostScenesTest, OrdersReachTheRoleAndLeavingReturnsTheDeadToTheirPortal) 
     uint8_t order[18] = {240};
     order[1] = static_cast<uint8_t>(hero->m_Handle);
     order[2] = static_cast<uint8_t>(hero->m_Handle >> 8);
-    order[5] = 4;
-    order[6] = 9;
+    order[5] = 3;  // running on
+    order[6] = 1;
+    hero->SetFlag(kRoleBitRunning, 0);
+    // The client's update hands the packet over with its scene current.
+    SetCurrentScene(start);
     start->ReceiveMsg(order, start->FindTrackerByClient(0));
-    EXPECT_EQ(hero->m_LastCommand, 4);
-    EXPECT_EQ(hero->m_LastOrder[0], 9u);
+    EXPECT_TRUE(hero->m_RoleBits & kRoleBitRunning);
 
     // Packet 241: the record dies and the client comes back at "DEAD".
     const ObjHandle oldHero = hero->m_Handle;

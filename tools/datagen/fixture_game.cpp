@@ -118,7 +118,7 @@ FixtureGame DefaultFixtureGame() {
                            .Kind(0)
                            .Id(kFixtureStrikeSkill)
                            .Group(1)
-                           .AnimBase(124)
+                           .AnimBase(120)
                            .Range(64)
                            .Effects({{0, 2, 1, 10, 0, 0}}));
     g.skills.push_back(SkillRow()
@@ -127,7 +127,7 @@ FixtureGame DefaultFixtureGame() {
                            .Kind(0)
                            .Id(kFixtureArrowSkill)
                            .Group(1)
-                           .AnimBase(124)
+                           .AnimBase(120)
                            .Range(320)
                            .Effects({{0, 2, 2, kFixtureArrowChild, 0, 0}}));
     g.skillChildren.push_back(

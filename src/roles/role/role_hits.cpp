@@ -29,4 +29,3 @@ CGameObj* CRole::GetLastAttacker() { return m_LastAttacker ? GetRoleByHandle(m_L
 void CRole::DropRoll(int32_t) {}
 int CRole::CanLosePart() { return 0; }
 void CRole::LosePart(int32_t) {}
-int32_t CRole::SelectSkill(int32_t) { return -1; }

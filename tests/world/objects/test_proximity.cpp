@@ -2,6 +2,9 @@
 // the map cells, and the helpers beside them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "world/map/map_grid.h"
 #include "world/objects/proximity.h"
 #include "../world_fixture.h"
@@ -187,3 +190,65 @@ TEST_F(ProximityWalkTest, AWalkGoesOnPastObjectsDeletedMeanwhile) {
 }
 
 } // namespace
+
+namespace test_proximity {
+
+class GroundAndFlyingTest : public ProximityTest {
+protected:
+    CTestObj* Ground(const char* name, int cx, int cy) {
+        auto* o = new CTestObj(23, name);
+        o->Register(-1);
+        Mng().Register(o->m_Handle);
+        grid_.GetCell(cx, cy)->m_GroundObj = static_cast<uint16_t>(o->m_Handle);
+        return o;
+    }
+    CTestObj* Flying(const char* name) {
+        auto* m = new CTestObj(6, name);
+        m->Register(-1);
+        m->m_X = 1000, m->m_Y = 1000;
+        Mng().Register(m->m_Handle);
+        return m;
+    }
+};
+
+TEST_F(GroundAndFlyingTest, GroundObjectsOfTheCellsWithinTheRings) {
+    CTestObj* here = Ground("here", 5, 5);
+    CTestObj* ring1 = Ground("ring1", 6, 5);
+    CTestObj* ring2 = Ground("ring2", 7, 5);
+    const int x = 5 * 64 + 32, y = 5 * 64 + 32;
+    struct Case {
+        int r;
+        std::vector<CGameObj*> want;
+    } cases[] = {{0, {here, ring1}}, {95, {here, ring1}}, {96, {here, ring1, ring2}}};
+    for (const Case& c : cases) {
+        std::vector<CGameObj*> got;
+        for (CGameObj* o = Mng().FindFirstPropNear(x, y, c.r); o; o = Mng().FindNextPropNear()) got.push_back(o);
+        std::sort(got.begin(), got.end());
+        std::vector<CGameObj*> want = c.want;
+        std::sort(want.begin(), want.end());
+        EXPECT_EQ(got, want) << c.r;
+    }
+}
+
+TEST_F(GroundAndFlyingTest, EachWalkKeepsItsOwnPosition) {
+    // Every flying object, active or not and wherever it is; the walk goes
+    // on whatever other finders start meanwhile.
+    CTestObj* a = Flying("a");
+    CTestObj* b = Flying("b");
+    b->m_Active = 0;
+    CTestObj* c = Flying("c");
+    CTestObj* here = Ground("here", 5, 5);
+    CTestObj* there = Ground("there", 6, 5);
+    EXPECT_EQ(Mng().FindFirstFlyingMagic(), a);
+    CGameObj* firstProp = Mng().FindFirstPropNear(5 * 64 + 32, 5 * 64 + 32, 0);
+    EXPECT_EQ(Mng().FindFirstMagicNear(1000, 1000, 10), a);
+    EXPECT_EQ(Mng().FindFirstMarkedNear(0, 0, 500), nullptr);
+    EXPECT_EQ(Mng().FindNextFlyingMagic(), b);
+    CGameObj* secondProp = Mng().FindNextPropNear();
+    EXPECT_EQ(Mng().FindNextFlyingMagic(), c);
+    EXPECT_EQ(Mng().FindNextFlyingMagic(), nullptr);
+    EXPECT_TRUE((firstProp == here && secondProp == there) || (firstProp == there && secondProp == here));
+    EXPECT_EQ(Mng().FindNextPropNear(), nullptr);
+}
+
+} // namespace test_proximity
