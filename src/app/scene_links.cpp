@@ -33,6 +33,9 @@ void InstallSceneHooks() {
     g_RoleHooks.startScreenEffect = [](int kind) { g_GameMain.StartScreenEffect(kind); };
     g_RoleHooks.restoreZoomTarget = [] { g_GameMain.RestoreZoomTarget(); };
     g_RoleHooks.adjustZoomTarget = [](float delta) { g_GameMain.AdjustZoomTarget(delta, 0); };
+    g_RoleHooks.hasClientPlayer = [] {
+        return g_GameHost.m_pClient && g_GameHost.m_pClient->m_RoleHandle != 0xFFFF ? 1 : 0;
+    };
     g_RoleHooks.setPaused = [](int on) { g_GameHost.SetPaused(on); };
     g_RoleHooks.getLocalPlayerRecord = GetLocalPlayerRecord;
 }

@@ -35,9 +35,8 @@ struct CRoleHooks {
     void (*restoreZoomTarget)() = nullptr;
     // CGameMain::AdjustZoomTarget (delta), the current zoom not saved.
     void (*adjustZoomTarget)(float delta) = nullptr;
-    // The centre of the view rectangle when the host has a client with a
-    // player: 1 and the point, else 0.
-    int (*getViewCentre)(int32_t* x, int32_t* y) = nullptr;
+    // 1 when the game host has a client with a player.
+    int (*hasClientPlayer)() = nullptr;
     // The process-wide scene-change flag that CloseSceneJM raises.
     void (*setSceneChangeFlag)(int on) = nullptr;
 

@@ -169,6 +169,25 @@ void CScenario::Tick(int n) {
     for (int i = 0; i < n; ++i) g_GameHost.FrameStep();
 }
 
+void CScenario::SendOrder(const CGameObj* role, int code, int32_t a, int32_t b, int32_t c) {
+    CScene* scene = Scene();
+    if (!scene || !role) {
+        ADD_FAILURE() << "SendOrder without a scene or a role";
+        return;
+    }
+    uint8_t p[18] = {240};
+    p[1] = static_cast<uint8_t>(role->m_Handle);
+    p[2] = static_cast<uint8_t>(role->m_Handle >> 8);
+    p[5] = static_cast<uint8_t>(code);
+    const int32_t args[3] = {a, b, c};
+    for (int i = 0; i < 3; ++i)
+        for (int k = 0; k < 4; ++k) p[6 + 4 * i + k] = static_cast<uint8_t>(static_cast<uint32_t>(args[i]) >> (8 * k));
+    // As the client's update hands it over: the scene current with its world.
+    if (scene->m_pWorld) scene->m_pWorld->MakeCurrent();
+    SetCurrentScene(scene);
+    scene->ReceiveMsg(p, scene->FindTrackerByClient(0));
+}
+
 CClient* CScenario::Client() const { return g_GameHost.m_pClient; }
 
 CScene* CScenario::Scene() const { return Client() ? Client()->GetScene() : nullptr; }

@@ -61,6 +61,10 @@ public:
     void Script(const std::vector<int>& draws);
     // n frame steps of the game host.
     void Tick(int n = 1);
+    // The command packet 240 for a role of the client's scene (code, a, b,
+    // c), handed to the scene's ReceiveMsg with that scene current, as the
+    // client's update hands it over.
+    void SendOrder(const CGameObj* role, int code, int32_t a, int32_t b = 0, int32_t c = 0);
 
     // The client's scene (null before the first Tick) and its hero.
     CScene* Scene() const;

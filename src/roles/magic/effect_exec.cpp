@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/directories.h"
 #include "core/txt_table.h"
 #include "gfx/anim.h"
 #include "gfx/image_ref.h"
@@ -439,11 +440,10 @@ void ApplyEffect(const SkillEffect* record, CMagic* magic, int32_t arg) {
             magic->SetScale(p1, p2);
         } else if (p1 == 0) {
             RestoreZoom();
-        } else if (owner && g_RoleHooks.getViewCentre) {
-            int32_t cx = 0, cy = 0;
-            if (!g_RoleHooks.getViewCentre(&cx, &cy)) break;
+        } else if (owner && g_RoleHooks.hasClientPlayer && g_RoleHooks.hasClientPlayer()) {
             owner->UpdateScreenRect();
-            const int64_t dx = int64_t{owner->m_ScreenX} - cx, dy = int64_t{owner->m_ScreenY} - cy;
+            const int64_t dx = int64_t{owner->m_ScreenX} - (g_ViewRect.x + g_ViewRect.width / 2);
+            const int64_t dy = int64_t{owner->m_ScreenY} - (g_ViewRect.y + g_ViewRect.height / 2);
             if (std::sqrt(static_cast<double>(dx * dx + dy * dy)) < 150.0 && g_RoleHooks.adjustZoomTarget)
                 g_RoleHooks.adjustZoomTarget(0.15f);
         }

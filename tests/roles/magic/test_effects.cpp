@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/directories.h"
 #include "datagen/fixture_game.h"
 #include "roles/combat/combat_fixture.h"
 #include "roles/magic/attached_magic.h"
@@ -183,6 +184,30 @@ TEST_F(EffectTest, SubCodeOneMovesTheTargetSideways) {
     MoveDir8(want, 1, 128);
     EXPECT_EQ(m->m_TargetX, want.x);
     EXPECT_EQ(m->m_TargetY, want.y);
+}
+
+TEST_F(EffectTest, ZoomFollowsAnOwnerNearTheCentreOfTheView) {
+    static std::vector<float> s_Zoom;
+    s_Zoom.clear();
+    g_RoleHooks.adjustZoomTarget = [](float d) { s_Zoom.push_back(d); };
+    g_RoleHooks.restoreZoomTarget = [] { s_Zoom.push_back(0.0f); };
+    static int s_Player;
+    s_Player = 0;
+    g_RoleHooks.hasClientPlayer = [] { return s_Player; };
+    CAttachedMagic* m = Attach(m_Owner, kPlain, {m_Owner->m_X + 100, m_Owner->m_Y});
+    ASSERT_TRUE(m);
+    m_Owner->UpdateScreenRect();
+    const ViewRect saved = g_ViewRect;
+    g_ViewRect = {m_Owner->m_ScreenX - 400, m_Owner->m_ScreenY - 300, 800, 600, 0};
+    Apply(m, 12, 1, 0);
+    EXPECT_TRUE(s_Zoom.empty()) << "no client with a player";
+    s_Player = 1;
+    Apply(m, 12, 1, 0);
+    g_ViewRect.x += 150;
+    Apply(m, 12, 1, 0);
+    Apply(m, 12, 0, 0);
+    EXPECT_EQ(s_Zoom, (std::vector<float>{0.15f, 0.0f})) << "grows near the centre only; p1 0 restores";
+    g_ViewRect = saved;
 }
 
 // ---------------------------------------------------------------- children

@@ -4,6 +4,7 @@
 // The fight's packet log and draw count hash to a kept value.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -35,6 +36,7 @@ constexpr int kDashSkill = 3;
 
 struct Fight {
     std::vector<uint8_t> packet9;       // as the client received it
+    std::string decoded9;
     CGamePoint fitted{0, 0};            // the object's point after fitting
     ObjHandle hero = 0;
     std::vector<float> hp;              // the monster's HP after each use
@@ -116,9 +118,14 @@ protected:
         ally->SetCamp(10000);
         f.startHp = foe->m_Hp;
         const float highHp = high->m_Hp, allyHp = ally->m_Hp;
-        std::vector<uint8_t> seen;
-        for (int use = 0; use < 20 && !foe->m_Dead && foe->m_Hp > 0.0f; ++use) {
-            Send(m_Hero, 11, datagen::kFixtureStrikeSkill, static_cast<int32_t>(foe->m_Handle));
+        // The dead monster leaves the world: it is looked up each time.
+        const ObjHandle foeHandle = foe->m_Handle, highHandle = high->m_Handle, allyHandle = ally->m_Handle;
+        auto alive = [&] {
+            foe = AsRole(ResolveHandle(foeHandle));
+            return foe && !foe->m_Dead && foe->m_Hp > 0.0f;
+        };
+        for (int use = 0; use < 20 && alive(); ++use) {
+            Send(m_Hero, 11, datagen::kFixtureStrikeSkill, static_cast<int32_t>(foeHandle));
             CAttachedMagic* m = nullptr;
             for (int t = 0; t < 200; ++t) {
                 run.Tick(1);
@@ -135,15 +142,23 @@ protected:
             }
             if (!m) break;
             ++f.uses;
-            f.hp.push_back(foe->m_Hp);
-            f.pending.push_back(foe->m_PendingHp);
+            foe = AsRole(ResolveHandle(foeHandle));
+            f.hp.push_back(foe ? foe->m_Hp : 0.0f);
+            if (foe) f.pending.push_back(foe->m_PendingHp);
         }
-        f.dead = foe->m_Dead != 0 || foe->m_Hp <= 0.0f;
-        f.highHit = high->m_Hp != highHp;
-        f.ownCampHit = ally->m_Hp != allyHp;
+        f.dead = !alive();
+        high = AsRole(ResolveHandle(highHandle));
+        ally = AsRole(ResolveHandle(allyHandle));
+        f.highHit = !high || high->m_Hp != highHp;
+        f.ownCampHit = !ally || ally->m_Hp != allyHp;
         for (const std::vector<uint8_t>& p : run.Packets())
             if (!p.empty() && p[0] == 9) {
                 f.packet9 = p;
+                break;
+            }
+        for (const std::string& d : run.DecodedPackets())
+            if (d.rfind("attached", 0) == 0) {
+                f.decoded9 = d;
                 break;
             }
         f.hash = run.RunHash();
@@ -165,6 +180,8 @@ TEST_F(FightScenarioTest, TheHeroChasesStrikesAndKills) {
                              static_cast<uint8_t>(f.fitted.x & 0xFF), static_cast<uint8_t>((f.fitted.x >> 8) & 0xFF),
                              static_cast<uint8_t>(f.fitted.y & 0xFF), static_cast<uint8_t>((f.fitted.y >> 8) & 0xFF)};
     EXPECT_EQ(f.packet9, std::vector<uint8_t>(want, want + 9));
+    EXPECT_EQ(f.decoded9, "attached h=" + std::to_string(f.hero & 0xFFFF) + " skill=1 x=" + std::to_string(f.fitted.x) +
+                              " y=" + std::to_string(f.fitted.y));
     // The counter reads 1 during the object's first tick and 2 after it.
     EXPECT_EQ(f.timedTick, 2) << "the timed record of tick 1 fired on its tick";
     EXPECT_GE(f.frameTick, 1) << "the frame record fired";
@@ -175,7 +192,8 @@ TEST_F(FightScenarioTest, TheHeroChasesStrikesAndKills) {
         EXPECT_LE(f.hp[i], last) << "use " << i;
         last = f.hp[i];
     }
-    EXPECT_LT(f.pending.back(), 0);
+    ASSERT_FALSE(f.pending.empty());
+    EXPECT_LT(*std::min_element(f.pending.begin(), f.pending.end()), 0) << "the pending gauge fell";
     EXPECT_TRUE(f.dead);
     // Each use played the frame sound and the timed sound once.
     int hitSounds = 0, timedSounds = 0;

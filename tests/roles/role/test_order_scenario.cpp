@@ -89,17 +89,8 @@ protected:
         if (r) r->SetPathCapacity(200);
         return r;
     }
-    // Packet 240 for `role` as the client builds it.
     void Send(const CGameObj* role, int code, int32_t a, int32_t b = 0, int32_t c = 0) {
-        uint8_t p[18] = {240};
-        p[1] = static_cast<uint8_t>(role->m_Handle);
-        p[2] = static_cast<uint8_t>(role->m_Handle >> 8);
-        p[5] = static_cast<uint8_t>(code);
-        const int32_t args[3] = {a, b, c};
-        for (int i = 0; i < 3; ++i)
-            for (int k = 0; k < 4; ++k) p[6 + 4 * i + k] = static_cast<uint8_t>(static_cast<uint32_t>(args[i]) >> (8 * k));
-        ServerSide();
-        run.Scene()->ReceiveMsg(p, run.Scene()->FindTrackerByClient(0));
+        run.SendOrder(role, code, a, b, c);
     }
     // Ticks until done() or `limit` ticks; the ticks run.
     template <class F>

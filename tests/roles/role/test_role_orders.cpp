@@ -17,6 +17,8 @@
 #include "world/buildings/bld.h"
 #include "world/buildings/bld_mdl.h"
 #include "world/scene/world_hooks.h"
+#include "world/map/line_walk.h"
+#include "world/map/map_grid.h"
 
 namespace test_role_orders {
 
@@ -27,6 +29,8 @@ using role_fixture::BoxRow;
 // 1 plain (kind 0, range 64), 2 far (kind 0, range 640, minimum 128),
 // 3 breakable answer (kind 3), 4 cast at cell (kind 9), 5-7 kind 5,
 // 8 low-HP kind 10, 9 cast time 1500, 10 item skill.
+constexpr int kLong = 11;  // range 400: 6 cells
+constexpr int kMove = 12;  // kind 1: the movement skill
 constexpr int kPlain = 1, kFar = 2, kAnswer = 3, kCast = 4, kFive = 5, kHeal = 8, kSlow = 9, kItemSkill = 10;
 
 std::vector<std::string>& Actions() {
@@ -61,6 +65,8 @@ protected:
         add(kHeal, 10, 64);
         add(kSlow, 0, 64, 0, 1500);
         add(kItemSkill, 0, 64);
+        add(kLong, 0, 400);
+        add(kMove, 1, 640);
         LoadSkills(skills, groups);
         // Model 2: column 2 above 0 (skill orders allowed); 3: column 2 empty;
         // 4: a breakable thing (column 31 = 20).
@@ -266,6 +272,61 @@ TEST_F(OrdersTest, ATargetTooCloseForTheSkillMakesTheRoleStepBack) {
     EXPECT_EQ(r->m_MotionP1, 0);
     EXPECT_EQ(r->m_MotionP2, 3);
     EXPECT_EQ(r->m_CurrentOrder[0], 11);
+}
+
+// Out of reach the role walks toward the target's cell with half the
+// skill's cells as approach range, or 2 when the line toward the target is
+// blocked within that many cells.
+TEST_F(OrdersTest, TheChaseWalksCloserWhenTheLineIsBlocked) {
+    SkillLists({{2, {kLong}}});
+    for (bool wall : {false, true}) {
+        SCOPED_TRACE(wall);
+        CRole* r = Fighter(0, 3);
+        CRole* foe = Add(5, 7, 3);
+        if (wall)
+            for (int y : {2, 3}) {
+                m_Grid->GetCell(3, y)->m_Terrain = 2;  // a low wall: stops the line
+                m_Grid->GetCell(3, y)->m_Walkable = 0;
+            }
+        ASSERT_EQ(IsCellLineClear({0, 3}, {6, 3}, 3), !wall);
+        ASSERT_EQ(r->GiveOrder(11, kLong, static_cast<int32_t>(foe->m_Handle), 0, 1, 1), 1);
+        r->ProcessOrder();
+        EXPECT_EQ(r->m_Motion, kMotionWalk);
+        EXPECT_EQ(r->m_MotionP1, 7);
+        EXPECT_EQ(r->m_MotionP2, 3);
+        EXPECT_EQ(r->m_MotionP3, wall ? 2 : 3);
+        r->Remove();
+        foe->Remove();
+        m_Mng->Update();
+    }
+}
+
+// A hidden role outside the player camps moves by its movement skill when
+// the goal lies more than 5 cells off; nearer it walks.
+TEST_F(OrdersTest, AHiddenRoleMovesBySkillInsteadOfWalkingFar) {
+    SkillLists({{2, {kPlain, kMove}}});
+    CRole* r = Fighter(0, 0);
+    r->SetState(kStateHidden, 1, 0, nullptr);
+    r->SetDirection8(0);
+    ASSERT_EQ(r->GiveOrder(1, 6, 6, 0, 1, 1), 1);
+    EXPECT_EQ(r->m_Motion, kMotionStand) << "the skill instead of the walk";
+    EXPECT_EQ(r->GetCurrentSkill()->id, kMove);
+    EXPECT_EQ(r->GetFacing8(), GetDir8({6 * 64 + 32, 6 * 64 + 32}, {r->m_X, r->m_Y}));
+    ASSERT_EQ(r->GiveOrder(1, 3, 3, 0, 1, 1), 1);
+    EXPECT_EQ(r->m_Motion, kMotionWalk) << "4 cells: a walk";
+    r->SetMotion(kMotionStand, 0, 0, 0);
+    r->m_Camp = 10000;
+    ASSERT_EQ(r->GiveOrder(1, 6, 6, 0, 1, 1), 1);
+    EXPECT_EQ(r->m_Motion, kMotionWalk) << "a player camp walks";
+}
+
+TEST_F(OrdersTest, ARoleWithoutSpeedIsStopped) {
+    CRole* r = Fighter(2, 2);
+    ASSERT_EQ(r->GiveOrder(1, 6, 6, 0, 1, 1), 1);
+    ASSERT_EQ(r->m_Motion, kMotionWalk);
+    r->m_Speed = 0;
+    r->ProcessOrder();
+    EXPECT_EQ(r->m_Motion, kMotionStand);
 }
 
 TEST_F(OrdersTest, SkillsOnTheTargetAndAhead) {
