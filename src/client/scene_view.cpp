@@ -11,6 +11,7 @@
 #include "gfx/light_grid.h"
 #include "gfx/role_sprite.h"
 #include "gfx/surface.h"
+#include "roles/magic/anim/anim_magic.h"
 #include "roles/role.h"
 #include "world/buildings/bld.h"
 #include "world/map/iso_grid.h"
@@ -100,6 +101,9 @@ int CSceneView::DrawObjects(CWorld* world, int layer, CSurface* s) {
         if (auto* a = dynamic_cast<CAnimMapObj*>(obj)) {
             a->UpdateScreenRect();
             a->Draw(s);
+        } else if (auto* m = dynamic_cast<CAnimMagic*>(obj)) {
+            m->UpdateScreenRect();
+            m->Draw(s);
         } else if (auto* f = dynamic_cast<CFlyObj*>(obj)) {
             // Flying creatures expect the painter's screen rectangle first.
             f->UpdateScreenRect();

@@ -193,6 +193,39 @@ bool AddDemoCreatureAnims(std::vector<std::string>& anim, std::vector<std::strin
                                 Maker::Frame(t, d * 4 + 3, 6, 5, 3)}});
         m.Put(kDemoFootprintAnim, seqs);
     }
+    // Magic: an arrow for each 16-way direction (halfway steps between the
+    // eight facings) and its shadow; a blast of fire rings.
+    {
+        std::vector<ImageFrame> arrows, shadows;
+        for (int d = 0; d < 16; ++d) {
+            const int a = d / 2, b = (d / 2 + (d & 1)) % 8;
+            const double fx = (kFaceX[a] + kFaceX[b]) / 2.0, fy = (kFaceY[a] + kFaceY[b]) / 2.0;
+            double sx = fx - fy, sy = (fx + fy) / 2.0;
+            const double len = std::sqrt(sx * sx + sy * sy);
+            sx /= len;
+            sy /= len;
+            auto line = [&](uint16_t body, uint16_t tip) {
+                return Pic(25, 25, [&, body, tip](int32_t x, int32_t y) {
+                    const double dx = x - 12.0, dy = y - 12.0;
+                    const double along = dx * sx + dy * sy, across = dx * -sy + dy * sx;
+                    if (std::abs(across) > 1.0 || std::abs(along) > 11.0) return kKey565;
+                    return along > 7.0 ? tip : body;
+                });
+            };
+            arrows.push_back(line(Rgb16(200, 160, 100), Rgb16(240, 240, 255)));
+            shadows.push_back(line(Rgb16(20, 20, 20), Rgb16(20, 20, 20)));
+        }
+        const uint32_t t = m.Table(arrows);
+        const uint32_t ts = m.Table(shadows);
+        std::vector<AnimSeqSpec> seqs, shadowSeqs;
+        for (int d = 0; d < 16; ++d) {
+            seqs.push_back({0, {Maker::Frame(t, d, 2, 12, 12)}});
+            shadowSeqs.push_back({0, {Maker::Frame(ts, d, 2, 12, 12)}});
+        }
+        m.Put(kDemoArrowAnim, seqs);
+        m.Put(kDemoArrowShadowAnim, shadowSeqs);
+    }
+    m.Rings(kDemoBlastAnim, 5, 48, 24, Rgb16(255, 150, 40), 1);
     // The creatures: idle, moving and fleeing heads in different colours.
     m.Creature(kDemoBirdAnim, 1, false, 16, 10, Rgb16(140, 110, 90), {Rgb16(240, 200, 60)}, 3);
     m.Creature(kDemoFireflyAnim, 2, false, 12, 10, Rgb16(250, 240, 90), {Rgb16(255, 255, 255), Rgb16(255, 120, 40)},

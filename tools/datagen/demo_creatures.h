@@ -27,6 +27,9 @@ constexpr uint32_t kDemoFishAnim = 152;         // 8 sequences
 constexpr uint32_t kDemoFrogAnim = 153;         // 16 sequences
 constexpr uint32_t kDemoFrogShadowAnim = 154;   // 16 sequences, drawn translucently
 
+constexpr uint32_t kDemoArrowAnim = 160;        // 16 sequences, one per 16-way direction
+constexpr uint32_t kDemoArrowShadowAnim = 161;  // its ground shadow, drawn translucently
+constexpr uint32_t kDemoBlastAnim = 162;        // fire rings
 constexpr uint32_t kDemoBirdAnim = 155;        // 8 sequences
 
 // Creature model ids (rows of "BeastieMdl.txt" are id - 20000).

@@ -3,7 +3,7 @@
 // the running game draws through until the painter exists). A looking aid.
 //
 //   worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] [--at X,Y]
-//             [--corpse] [--hero]
+//             [--corpse] [--hero] [--magic ID,X,Y]...
 //
 // DATA is a data folder (tools/mkdemo writes one). The view is centred on
 // the scene's "NULL" portal (else the map's middle). --ticks runs N logic
@@ -14,7 +14,10 @@
 // portal; --corpse lays a dead hero two cells from the centre and flings its
 // head off (it falls 15 ticks after the start and lies some 20 ticks later;
 // a falling corpse is drawn with the first layer); --hero puts the player's
-// character (model 1) on the centre cell, as a joining client's would stand.
+// character (model 1) on the centre cell, as a joining client's would stand;
+// --magic builds the "SkillChild.ini" object ID at map cell (X, Y), aimed at
+// the view's centre and at the role standing there (repeatable; built
+// before the ticks, so a projectile is drawn where it has flown to).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -32,6 +35,9 @@
 #include "gfx/surface.h"
 #include "platform/png.h"
 #include "platform/window.h"
+#include "roles/magic/magic.h"
+#include "world/map/map_grid.h"
+#include "world/objects/handle_table.h"
 #include "world/things/anim_map_obj.h"
 #include "world/buildings/bld.h"
 #include "world/things/corpse.h"
@@ -53,7 +59,7 @@ constexpr int32_t kW = 800, kH = 600;
 int Usage() {
     std::fprintf(stderr,
                  "usage: worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] "
-                 "[--at X,Y] [--corpse] [--hero]\n");
+                 "[--at X,Y] [--corpse] [--hero] [--magic ID,X,Y]...\n");
     return 2;
 }
 
@@ -118,6 +124,10 @@ int main(int argc, char** argv) {
     int atX = -1, atY = -1;
     int killX = -1, killY = -1, killMode = 0;
     bool corpse = false, hero = false;
+    struct MagicAt {
+        int id, x, y;
+    };
+    std::vector<MagicAt> magics;
     for (int i = 3; i < argc; i += 2) {
         const std::string opt = argv[i];
         if (opt == "--corpse" || opt == "--hero") {  // take no value
@@ -134,6 +144,7 @@ int main(int argc, char** argv) {
         else if (opt == "--drop") drop = std::atoi(v);
         else if (opt == "--at" && std::sscanf(v, "%d,%d", &atX, &atY) == 2) {}
         else if (opt == "--kill" && std::sscanf(v, "%d,%d,%d", &killX, &killY, &killMode) == 3) {}
+        else if (MagicAt m{}; opt == "--magic" && std::sscanf(v, "%d,%d,%d", &m.id, &m.x, &m.y) == 3) magics.push_back(m);
         else {
             std::fprintf(stderr, "worldview: unknown option %s\n", opt.c_str());
             return Usage();
@@ -181,6 +192,16 @@ int main(int argc, char** argv) {
         if (corpse) LayCorpse(CGamePoint{centre.x + 2, centre.y});
         if (hero && !world.m_ObjMng.AddRole(1, centre.x, centre.y, 1, 0, 0, -1, -1))
             std::fprintf(stderr, "worldview: the hero was not placed\n");
+        // The skill object the magic objects come from stands on the centre:
+        // without an owner its children aim at it and at the role there.
+        CMagic aim;
+        aim.SetPos(centre.x * 64 + 32, centre.y * 64 + 32);
+        if (const CMapCell* c = world.m_MapGrid.GetCell(centre.x, centre.y); c && c->m_Occupant != kNoObj)
+            if (CGameObj* r = ResolveHandle16(c->m_Occupant)) aim.m_TargetHandle = r->m_Handle;
+        for (const MagicAt& m : magics) {
+            if (!world.m_ObjMng.AddMagic(m.id, m.x * 64 + 32, m.y * 64 + 32, &aim, 0))
+                std::fprintf(stderr, "worldview: magic object %d was not built\n", m.id);
+        }
         if (weatherKind >= 0) {
             weather.SetWeather(weatherKind, 100000);
             weather.StartEffect();  // as a client that joins during it

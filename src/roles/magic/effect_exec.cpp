@@ -12,6 +12,7 @@
 #include "gfx/image_ref.h"
 #include "gfx/role_sprite.h"
 #include "platform/random.h"
+#include "roles/magic/anim/clone_magic.h"
 #include "roles/magic/attached_magic.h"
 #include "roles/magic/effect_calls.h"
 #include "roles/magic/magic.h"
@@ -288,10 +289,10 @@ void SubCode(CMagic* magic, CRole* owner, int32_t p1, int32_t p2) {
         if (p2 == 0) owner->RestorePosition();
         else owner->SavePosition();
         break;
-    case 20:
-    case 22:
-    case 24:
-    case 25: break;  // summon circles: none until their class exists
+    case 20: SummonClones(magic, 1, 2, p2); break;
+    case 22: SummonClones(magic, 3, 0, p2); break;
+    case 24: SummonClones(magic, 5, 0, p2); break;
+    case 25: SummonClones(magic, 6, 0, p2); break;
     case 32: if (owner) owner->Die(p2, 1); break;
     case 33: if (owner) owner->RestoreAndLevel(); break;
     case 34: SummonRole(magic, owner, p2); break;

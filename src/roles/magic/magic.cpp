@@ -6,6 +6,7 @@
 
 #include "core/txt_table.h"
 #include "gfx/anim.h"
+#include "roles/magic/anim/anim_magic.h"
 #include "roles/magic/attached_magic.h"
 #include "roles/magic/effect_calls.h"
 #include "roles/role.h"
@@ -330,4 +331,5 @@ void InstallMagicHooks() {
         return magic && magic->m_Active ? 1 : 0;
     };
     InstallAttachedMagicHooks();
+    InstallAnimMagicHooks();
 }
