@@ -2,7 +2,10 @@
 
 #include <zlib.h>
 
+#include <iterator>
+
 #include "datagen/bytes.h"
+#include "datagen/record_tables.h"
 
 namespace datagen {
 
@@ -42,36 +45,52 @@ std::string SaveSummaryLayout(const SaveSummary& s) {
     return b.str();
 }
 
+// The save tests' record with their own defaults, through the one record
+// writer.
 std::string SaveRecordLayout(const SaveRecord& r) {
-    Bytes b;
-    Str(b, r.name);
-    Str(b, r.picture);
-    Str(b, r.spritePart);
-    b.I32(r.exp).I32(r.nextExp).I32(r.level).I32(r.money);
-    b.I32(r.hp).I32(r.qi).I32(r.nu).I32(r.st);
-    b.F32(r.baseAP).F32(r.baseDP).F32(r.baseMaxHP).F32(r.baseMaxQi).F32(r.baseST).F32(r.classValue25);
-    b.F32(r.baseHR);
-    b.I32(r.baseNu).F32(r.hpResume).F32(r.qiResume).I32(r.baseSP);
-    b.I32(r.hpPotion).I32(r.qiPotion).I32(r.autoSort);
-    b.I32(r.weaponCount).I32(r.equipCount).I32(r.classId);
-    b.I32(r.skillPoints).I32(r.sceneId).I32(r.entryX).I32(r.entryY);
-    b.F32(r.maxNu).I32(r.bank).I32(r.act);
-    for (int i = 0; i < 7; ++i) b.I32(0);
-    b.I32(static_cast<int32_t>(r.skills.size()));
-    for (int32_t s : r.skills) b.I32(s);
-    b.I32(static_cast<int32_t>(r.flags.size()));
-    for (const SaveFlag& f : r.flags) {
-        b.I32(f.value).I32(f.id);
-        Str(b, f.name);
-    }
-    b.I32(r.cursor);
-    for (int32_t s : r.slots) b.I32(s);
-    b.I32(static_cast<int32_t>(r.items.size()));
-    for (const SaveItem& i : r.items) {
-        b.I32(i.id).I32(i.count).I32(i.index).I32(i.level).I32(i.price).I32(i.valueA).I32(i.valueB);
-        Str(b, i.text);
-    }
-    return b.str();
+    RoleRecordSpec s;
+    s.name = r.name;
+    s.picture = r.picture;
+    s.sprite = r.spritePart;
+    s.exp = r.exp;
+    s.nextExp = r.nextExp;
+    s.level = r.level;
+    s.money = r.money;
+    s.hp = r.hp;
+    s.qi = r.qi;
+    s.nu = r.nu;
+    s.st = r.st;
+    s.ap = r.baseAP;
+    s.dp = r.baseDP;
+    s.maxHP = r.baseMaxHP;
+    s.maxQi = r.baseMaxQi;
+    s.baseST = r.baseST;
+    s.value25 = r.classValue25;
+    s.hr = r.baseHR;
+    s.baseNu = r.baseNu;
+    s.hpResume = r.hpResume;
+    s.qiResume = r.qiResume;
+    s.sp = r.baseSP;
+    s.hpPotion = r.hpPotion;
+    s.qiPotion = r.qiPotion;
+    s.autoSort = r.autoSort;
+    s.weapons = r.weaponCount;
+    s.equips = r.equipCount;
+    s.classId = r.classId;
+    s.skillPoints = r.skillPoints;
+    s.sceneId = r.sceneId;
+    s.entryX = r.entryX;
+    s.entryY = r.entryY;
+    s.maxNu = r.maxNu;
+    s.bank = r.bank;
+    s.act = r.act;
+    s.skills = r.skills;
+    for (const SaveFlag& f : r.flags) s.flags.push_back({f.value, f.id, f.name});
+    s.cursor = r.cursor;
+    s.slots.assign(std::begin(r.slots), std::end(r.slots));
+    for (const SaveItem& i : r.items)
+        s.items.push_back({i.id, i.count, i.index, i.level, i.price, i.valueA, i.valueB, i.text});
+    return BuildRoleRecord(s);
 }
 
 std::string SaveHudLayout(const SaveHud& h) {

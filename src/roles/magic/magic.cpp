@@ -35,67 +35,6 @@ int32_t SaturatingInt(float v) {
 }
 } // namespace
 
-// ---------------------------------------------------------------- CHitList
-
-void CHitList::Clear() {
-    for (int i = 0; i < kCapacity; ++i) {
-        m_Values[i] = 0;
-        m_Used[i] = 0;
-        m_Prev[i] = -1;
-        m_Next[i] = -1;
-    }
-    m_Head = m_Tail = -1;
-    m_Count = 0;
-    m_Cursor = 0;
-}
-
-int CHitList::Find(ObjHandle handle) const {
-    for (int i = m_Head; i >= 0; i = m_Next[i])
-        if (m_Values[i] == handle) return i;
-    return -1;
-}
-
-bool CHitList::Add(ObjHandle handle) {
-    if (m_Count >= kCapacity || Find(handle) >= 0) return false;
-    int slot = -1;
-    for (int i = m_Cursor; i < kCapacity && slot < 0; ++i)
-        if (!m_Used[i]) slot = i;
-    for (int i = 0; i < m_Cursor && slot < 0; ++i)
-        if (!m_Used[i]) slot = i;
-    if (slot < 0) return false;
-    m_Used[slot] = 1;
-    m_Values[slot] = handle;
-    m_Prev[slot] = static_cast<int16_t>(m_Tail);
-    m_Next[slot] = -1;
-    if (m_Tail >= 0) m_Next[m_Tail] = static_cast<int16_t>(slot);
-    else m_Head = slot;
-    m_Tail = slot;
-    m_Cursor = (slot + 1) % kCapacity;
-    ++m_Count;
-    return true;
-}
-
-bool CHitList::Remove(ObjHandle handle) {
-    const int i = Find(handle);
-    if (i < 0) return false;
-    if (m_Prev[i] >= 0) m_Next[m_Prev[i]] = m_Next[i];
-    else m_Head = m_Next[i];
-    if (m_Next[i] >= 0) m_Prev[m_Next[i]] = m_Prev[i];
-    else m_Tail = m_Prev[i];
-    m_Used[i] = 0;
-    m_Values[i] = 0;
-    m_Prev[i] = m_Next[i] = -1;
-    --m_Count;
-    return true;
-}
-
-std::vector<ObjHandle> CHitList::Handles() const {
-    std::vector<ObjHandle> out;
-    out.reserve(static_cast<size_t>(m_Count));
-    for (int i = m_Head; i >= 0; i = m_Next[i]) out.push_back(m_Values[i]);
-    return out;
-}
-
 // ---------------------------------------------------------------- CMagic
 
 CMagic::CMagic() { Register(-1); }

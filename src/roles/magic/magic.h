@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/geometry.h"
+#include "roles/magic/unique_slot_list.h"
 #include "world/objects/game_obj.h"
 
 struct CSkillDef;
@@ -19,32 +20,8 @@ struct SkillEffect;
 class CRole;
 class CAnimPlayer;
 
-// At most 50 struck handles in insertion order, each once; a free slot is
-// searched from the cursor on, then from 0.
-class CHitList {
-public:
-    static constexpr int kCapacity = 50;
-    CHitList() { Clear(); }
-    void Clear();
-    // False when present already or full.
-    bool Add(ObjHandle handle);
-    bool Remove(ObjHandle handle);
-    bool Contains(ObjHandle handle) const { return Find(handle) >= 0; }
-    int Count() const { return m_Count; }
-    // The handles in insertion order.
-    std::vector<ObjHandle> Handles() const;
-
-private:
-    int Find(ObjHandle handle) const;
-    ObjHandle m_Values[kCapacity];
-    uint8_t m_Used[kCapacity];
-    int16_t m_Prev[kCapacity];
-    int16_t m_Next[kCapacity];
-    int m_Head = -1;
-    int m_Tail = -1;
-    int m_Count = 0;
-    int m_Cursor = 0;
-};
+// At most 50 struck handles in insertion order, each once.
+using CHitList = CUniqueSlotList<ObjHandle, 50>;
 
 // List numbers of the effect records.
 enum MagicList : int {

@@ -10,42 +10,6 @@
 
 CImage* g_pParticleSprite = nullptr;
 
-namespace {
-} // namespace
-
-void CParticleIdList::Clear() {
-    for (int i = 0; i < kCapacity; ++i) {
-        m_Values[i] = m_Default;
-        m_Used[i] = 0;
-        m_Prev[i] = m_Next[i] = -1;
-    }
-    m_Head = m_Tail = -1;
-    m_Count = 0;
-    m_Cursor = 0;
-}
-
-bool CParticleIdList::Add(int32_t value) {
-    if (m_Count >= kCapacity) return false;
-    for (int i = m_Head; i >= 0; i = m_Next[i])
-        if (m_Values[i] == value) return false;
-    int slot = -1;
-    for (int k = 0; k < kCapacity && slot < 0; ++k) {
-        const int i = (m_Cursor + k) % kCapacity;
-        if (!m_Used[i]) slot = i;
-    }
-    if (slot < 0) return false;
-    m_Used[slot] = 1;
-    m_Values[slot] = value;
-    m_Prev[slot] = static_cast<int16_t>(m_Tail);
-    m_Next[slot] = -1;
-    if (m_Tail >= 0) m_Next[m_Tail] = static_cast<int16_t>(slot);
-    else m_Head = slot;
-    m_Tail = slot;
-    m_Cursor = (slot + 1) % kCapacity;
-    ++m_Count;
-    return true;
-}
-
 int CParticleRecord::Draw(CSurface* surface) {
     int drawn = 0;
     const CGameRect view = ViewClipRect();

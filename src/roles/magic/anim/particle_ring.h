@@ -9,29 +9,13 @@
 #include <vector>
 
 #include "core/geometry.h"
+#include "roles/magic/unique_slot_list.h"
 
 class CSurface;
 class CImage;
 
-// At most 20 integers in insertion order, each once.
-class CParticleIdList {
-public:
-    static constexpr int kCapacity = 20;
-    CParticleIdList() { Clear(); }
-    void Clear();
-    bool Add(int32_t value);
-    int Count() const { return m_Count; }
-
-private:
-    int32_t m_Values[kCapacity];
-    uint8_t m_Used[kCapacity];
-    int16_t m_Prev[kCapacity];
-    int16_t m_Next[kCapacity];
-    int32_t m_Default = 0;
-    int m_Cursor = 0;
-    int m_Head = -1, m_Tail = -1;
-    int m_Count = 0;
-};
+// At most 20 ids in insertion order, each once.
+using CParticleIdList = CUniqueSlotList<int32_t, 20>;
 
 struct CParticle {
     int32_t arrived = 0;  // 0 flying
