@@ -13,6 +13,7 @@
 #include "roles/role.h"
 #include "roles/swarm/point_swarm.h"
 #include "world/map/iso_grid.h"
+#include "world/scene/view_scratch.h"
 #include "world/scene/world_hooks.h"
 #include "world/sky/weather.h"
 #include "world/things/anim_map_obj.h"
@@ -49,16 +50,9 @@ void CRole::DrawFaded(CSurface* surface, int32_t x, int32_t y, int32_t mode, int
     CGameRect full;
     if (!surface || !surface->m_pSurface || !m_pSprite || !GetRoleSpriteFullRect(m_pSprite, {x, y}, &full)) return;
     if (full.width <= 0 || full.height <= 0) return;
-    CSurface* scratch = g_WorldHooks.getViewScratchSurface ? g_WorldHooks.getViewScratchSurface() : nullptr;
     std::unique_ptr<CSurface> own;
-    if (!scratch || !scratch->m_pSurface || scratch->m_Width < full.width || scratch->m_Height < full.height) {
-        own = std::make_unique<CSurface>(full.width, full.height, 1);
-        scratch = own.get();
-        if (!scratch->m_pSurface) return;
-    }
-    const uint16_t key = g_PixelFormat.ColorKey();
-    scratch->SetColorKey(key);
-    scratch->FillRect(key, 0, 0, full.width, full.height);
+    CSurface* scratch = TakeViewScratch(full.width, full.height, own);
+    if (!scratch) return;
     const CGameRect area{0, 0, full.width, full.height};
     SetRoleSpriteDrawMode(m_pSprite, mode, level, 0);
     DrawRoleSprite(m_pSprite, scratch, x - full.x, y - full.y, &area);

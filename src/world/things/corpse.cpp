@@ -18,6 +18,7 @@
 #include "world/map/map_grid.h"
 #include "world/objects/obj_desc.h"
 #include "world/objects/obj_mng.h"
+#include "world/scene/view_scratch.h"
 #include "world/sky/weather.h"
 #include "world/scene/world_globals.h"
 #include "world/scene/world_hooks.h"
@@ -319,17 +320,10 @@ void CCorpse::DrawScaled(CSurface* surface, const CGamePoint& anchor) {
     if (dx0 >= dx1 || dy0 >= dy1) return;
     // The picture at its natural size goes to the scratch surface's top-left
     // corner.
-    CSurface* scratch = g_WorldHooks.getViewScratchSurface ? g_WorldHooks.getViewScratchSurface() : nullptr;
     std::unique_ptr<CSurface> own;
-    if (!scratch || !scratch->m_pSurface || scratch->m_Width < full.width || scratch->m_Height < full.height) {
-        own = std::make_unique<CSurface>(full.width, full.height, 1);
-        scratch = own.get();
-        if (!scratch->m_pSurface) return;
-    }
-    const uint16_t key = g_PixelFormat.ColorKey();
-    scratch->SetColorKey(key);
+    CSurface* scratch = TakeViewScratch(full.width, full.height, own);
+    if (!scratch) return;
     const CGameRect area{0, 0, full.width, full.height};
-    scratch->FillRect(key, 0, 0, full.width, full.height);
     DrawRoleSprite(m_pSprite, scratch, anchor.x - full.x, anchor.y - full.y, &area);
     const plat::Rect natural{0, 0, full.width, full.height};
     const uint32_t keyed = plat::DDBLT_KEYSRC | plat::DDBLT_WAIT;
@@ -344,7 +338,7 @@ void CCorpse::DrawScaled(CSurface* surface, const CGamePoint& anchor) {
     // part copied.
     CSurface stretched(grown.width, grown.height, 1);
     if (!stretched.m_pSurface) return;
-    stretched.SetColorKey(key);
+    stretched.SetColorKey(g_PixelFormat.ColorKey());
     const plat::Rect all{0, 0, grown.width, grown.height};
     stretched.m_pSurface->Blt(&all, scratch->m_pSurface, &natural, plat::DDBLT_WAIT, nullptr);
     const plat::Rect src{dx0 - grown.x, dy0 - grown.y, dx1 - grown.x, dy1 - grown.y};
