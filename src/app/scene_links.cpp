@@ -10,12 +10,14 @@
 #include "roles/role_hooks.h"
 #include "roles/save_mgr.h"
 #include "roles/save/record_link.h"
+#include "script/trigger_mgr.h"
 #include "world/scene/scene_hooks.h"
 #include "world/scene/world_hooks.h"
 #include "world/sky/weather.h"
 
 void InstallSceneHooks() {
     InstallRoleHooks();
+    InstallTriggerHooks();
     InstallItemHooks();
     InstallHostSceneHooks();
     g_SceneHooks.resetClientLight = [] {

@@ -241,6 +241,11 @@ bool WriteFixtureGame(const std::string& folder, const FixtureGame& g, std::stri
     };
     for (const File& f : tables)
         if (!WriteTable(mb + f.path, f.rows)) return fail(std::string("mb/") + f.path);
+    if (!g.triggers.empty() && !WriteTable(mb + "trigger/scene/" + g.scene.name + ".txt", BuildSceneScript(g.triggers)))
+        return fail("mb/trigger/scene/");
+    for (const TalkScriptSpec& talk : g.talks)
+        if (!WriteTable(mb + "trigger/talk/" + talk.picture + ".txt", BuildTalkScript(talk.rows)))
+            return fail("mb/trigger/talk/" + talk.picture);
 
     const std::string cj = root + "cj/";
     BldInitSpec noBuildings;

@@ -19,6 +19,7 @@
 #include "datagen/scene_tables.h"
 #include "datagen/scn_writer.h"
 #include "datagen/table_writer.h"
+#include "datagen/trigger_writer.h"
 
 namespace datagen {
 
@@ -294,6 +295,9 @@ struct FixtureGame {
     std::vector<std::string> map;
     ScnDescSpec desc;
     ScnObjListSpec objects;
+    // "trigger\scene\Start.txt" (not written when empty) and talk scripts.
+    std::vector<SceneTriggerRow> triggers;
+    std::vector<TalkScriptSpec> talks;
 };
 
 // The name of the fixture's one role model (model 1), in GBK: "侠客".
