@@ -13,6 +13,7 @@
 #include "platform/fs.h"
 #include "roles/save_mgr.h"
 #include "roles/save/record_link.h"
+#include "script/trigger_mgr.h"
 #include "app/game_main.h"
 #include "platform/debug.h"
 #include "platform/msgbox.h"
@@ -110,7 +111,10 @@ void ClientUpdateViewPort() {}
 void ClientStartShake() {}
 void ClientScrollView(int) {}
 bool PlayerTargetCannotAct() { return false; }
-void RunSceneBlackTriggers() {}
+void RunSceneBlackTriggers() {
+    CScene* scene = g_GameHost.m_pClient ? g_GameHost.m_pClient->GetScene() : nullptr;
+    if (scene && scene->m_pTriggers) scene->m_pTriggers->RunTriggersBlack();
+}
 
 int (*g_SaveRunningGame)() = SaveRunningGameImpl;
 
