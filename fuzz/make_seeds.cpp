@@ -22,6 +22,7 @@
 #include "datagen/pack_writer.h"
 #include "datagen/pli_writer.h"
 #include "datagen/save_writer.h"
+#include "datagen/trigger_writer.h"
 #include "datagen/scn_writer.h"
 #include "datagen/sound_table_writer.h"
 #include "datagen/table_writer.h"
@@ -610,6 +611,23 @@ void SaveSeeds() {
     Put("save", "trailer_no_hud.bin", join(datagen::BuildSaveSummary({}), datagen::BuildSaveSlot(r, nullptr)));
 }
 
+// Trigger scripts: a scene script and a talk script, joined by '\f'.
+void TriggerSeeds() {
+    const std::vector<datagen::SceneTriggerRow> scene = {
+        {"", "Say hi 1", "0"},
+        {"IsArrive 400 300 30*IsLevel 1", "SetTimer 5", "1"},
+        {"IsHitBox 30", "OutText 1", "1"},
+        {"IsHitBox 70", "OutText 2", ""},
+        {"isflag local1 3 1*IsMoney 5 2*IsProp 1001 0", "Pct", "1"},
+        {"IsScnIn NULL 1*IsTimer*IsTimerOpen 1*IsBlack", "go Start 0", "1"},
+        {"IsDead Auto*IsDead Fuzz*IsSeePlayer Fuzz*IsArriveRole Fuzz 40", "talk Fuzz", "1"},
+        {"IsBldStatus Chest 1*IsVsFlag 0*IsSurFaceObjNum 0*IsScn Fuzz*IsScnOut", "Pct", "1"},
+        {"IsArrive 2147483647 -2147483648 2147483647*Bogus", "Pct", "1"}};
+    const std::vector<datagen::TalkRow> talk = {{7, "IsLevel 999", 1}, {8, "", 0}, {9, "IsLevel 1", 1}};
+    Put("trigger_scripts", "scene_and_talk.txt",
+        JoinFiles({datagen::BuildTable(datagen::BuildSceneScript(scene)), datagen::BuildTable(datagen::BuildTalkScript(talk))}));
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
@@ -618,6 +636,7 @@ int main(int argc, char** argv) {
     g_root = argv[1];
     IniSeeds();
     TableSeeds();
+    TriggerSeeds();
     PackSeeds();
     TextureSeeds();
     WaveSeeds();
