@@ -339,6 +339,8 @@ public:
     // Slot 6 on a surface.
     // The clip is the view rectangle unless given.
     int DrawTo(CSurface* surface, const CGameRect* clip = nullptr);
+    // RoleBits 0x40000 with a cast object: the right hand's afterimages.
+    void DrawSwingAfterimages(CSurface* surface, int32_t x, int32_t y, const CGameRect& clip);
     int DrawOnSurface(CSurface* surface);
     void DrawFaded(CSurface* surface, int32_t x, int32_t y, int32_t mode, int32_t level);
     CGamePoint ScreenPos() const;

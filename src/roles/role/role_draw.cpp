@@ -1,7 +1,9 @@
 // Drawing a role: its composed sprite raised by its height, faded through
 // an off-screen surface, the halo of state 43, and its effect overlays.
 #include <algorithm>
+#include <climits>
 #include <memory>
+#include <vector>
 
 #include "core/txt_table.h"
 #include "gfx/anim.h"
@@ -10,6 +12,9 @@
 #include "gfx/pixel_format.h"
 #include "gfx/role_sprite.h"
 #include "gfx/surface.h"
+#include "gfx/trail.h"
+#include "roles/magic/magic.h"
+#include "roles/tables/skill_table.h"
 #include "roles/role.h"
 #include "roles/swarm/point_swarm.h"
 #include "world/map/iso_grid.h"
@@ -104,9 +109,41 @@ void CRole::DrawParts(CSurface* surface, int32_t x, int32_t y, const CGameRect& 
         SetRoleSpriteDrawMode(m_pSprite, kDrawBlend, 8, 1);
         for (const CGamePoint d : {CGamePoint{3, 3}, CGamePoint{3, -3}, CGamePoint{-3, 3}, CGamePoint{-3, -3}})
             DrawRoleSprite(m_pSprite, surface, x + d.x, y + d.y, &clip);
+    } else if (m_RoleBits & kRoleBitSwing) {
+        DrawSwingAfterimages(surface, x, y, clip);
     }
-    // The right hand's afterimages of a swing (bit 0x40000) come with the
-    // magic objects that set it.
+}
+
+// Ghosts of the right hand's frame behind a swing: one at 32 pixels along
+// the facing, three at 64 (facing and two sectors either side) for a reach
+// above 127, five at 96 (also three sectors either side) above 191.
+void CRole::DrawSwingAfterimages(CSurface* surface, int32_t x, int32_t y, const CGameRect& clip) {
+    CMagic* cast = AsMagic(m_pBoundMagic);
+    CTrailAnim* hand = m_pSprite ? GetRoleSpritePartAnim(m_pSprite, "RH") : nullptr;
+    // A part follows the main part's sequence and frame.
+    CTrailAnim* main = GetRoleSpriteAnim(m_pSprite);
+    CAnimPlayer* mainPlayer = main ? main->CurrentPlayer() : nullptr;
+    CAnimPlayer* player = hand && mainPlayer ? hand->Player(main->m_CurSeq) : nullptr;
+    const CAnimFrame* frame = player ? player->FrameAt(mainPlayer->m_CurFrame) : nullptr;
+    if (!cast || !frame) return;
+    const CImage* picture = frame->GetImage();
+    const int32_t mode = picture && picture->m_pAlpha ? kDrawAlphaFaded : kDrawBlend;
+    const int32_t range = cast->GetSkill() ? GetSkillRange(cast->GetSkill()->id) : 0;
+    struct Ghosts {
+        int32_t step, level, minRange;
+        std::vector<int32_t> turns;
+    };
+    const Ghosts groups[] = {{32, 8, INT32_MIN, {0}}, {64, 4, 128, {0, 2, -2}}, {96, 2, 192, {0, 2, -2, 3, -3}}};
+    const int32_t facing = GetFacing8();
+    for (const Ghosts& g : groups) {
+        if (range < g.minRange) break;
+        for (int32_t turn : g.turns) {
+            CGamePoint d{0, 0};
+            MoveDir8(d, ((facing + turn) % 8 + 8) % 8, g.step);
+            const CGamePoint off = CIsoGrid::WorldToScreenDelta(d.x, d.y);
+            frame->Draw(surface, x - off.x, y - off.y, mode, g.level, &clip);
+        }
+    }
 }
 
 void CRole::DrawSwarm(CSurface* surface, int32_t x, int32_t y, const CGameRect& clip) {

@@ -77,6 +77,7 @@ protected:
         std::vector<std::string> e(1);
         const uint32_t id = datagen::AddRolePartEntries(
             &e, 0, {kBoxColour, kBoxW, kBoxH, kBoxX, kBoxY, 0, kSeqs, kFrames});
+        m_BoxAnimId = static_cast<int32_t>(id);
         ASSERT_TRUE(datagen::WriteLib(Dir() + "Zy/anim.lib", e));
         ASSERT_TRUE(datagen::WriteIdxLib(Dir() + "Zy/idx.lib", {"anim"}));
         ASSERT_EQ(g_ResList.Init("Zy\\idx.lib"), 1);
@@ -132,6 +133,7 @@ protected:
         ASSERT_EQ(g_RoleEffectFile.Load((Dir() + "RoleEffectMdl.txt").c_str()), 1);
         BuildRoleEffectTable();
     }
+    int32_t m_BoxAnimId = 0;  // the box animation's id in the library
     CRole* Add(uint16_t model, int x, int y) { return AsRole(m_Mng->AddRole(model, x, y, 0, 0, 0, -1, -1)); }
     // A placed role with its own record (type 12).
     CRole* AddPlaced(uint16_t model, int x, int y, int logic, int item, int skill, int dir, const char* picture) {

@@ -1,8 +1,11 @@
 // A role drawn on a small surface: raised by its height, faded, hidden,
 // and with the translucent halo of state 43 on the lit display.
+#include "datagen/pli_writer.h"
+#include "gfx/role_sprite.h"
 #include "gfx/surface.h"
 #include "support/display565.h"
 #include "role_fixture.h"
+#include "roles/magic/magic.h"
 #include "roles/swarm/point_swarm.h"
 #include "world/map/iso_grid.h"
 
@@ -108,6 +111,40 @@ TEST_F(RoleDrawTest, StateFortyThreeAddsFourTranslucentCopiesOnTheLitDisplay) {
     m_Surface->FillAll(kBack);
     m_Role->DrawTo(m_Surface.get());
     EXPECT_EQ(Pixel(hx, hy), kBack);
+}
+
+// A sprite whose one part is the right hand: a swing (RoleBits 0x40000)
+// with a cast object leaves a ghost of the hand 32 pixels along the facing.
+TEST_F(RoleDrawTest, ASwingLeavesAGhostOfTheRightHandOnlyWithACastObject) {
+    ASSERT_TRUE(datagen::WriteSprRoleHeader(Dir() + "slr/SprRole.h", {{"BOX", "BD", "001", m_BoxAnimId, "X"}, {"SW", "RH", "001", m_BoxAnimId, "X"}}));
+    ASSERT_TRUE(datagen::WritePli(datagen::PliNativePath(Dir(), "SW"), {"SW", "RH", {"RH"}, {{{0}}}}));
+    ASSERT_EQ(LoadSprRoleHeader((Dir() + "slr/SprRole.h").c_str()), 1);
+    LoadRoles({BoxRow("M", 2), BoxRow("H", 3).SpriteName("SW")});
+    CRole* r = Add(3, 3, 3);
+    ASSERT_NE(r, nullptr);
+    ASSERT_NE(GetRoleSpritePartAnim(r->m_pSprite, "RH"), nullptr);
+    g_IsoGrid.SetView(3, 3, 0, 0);
+    g_WorldHooks.getDisplayOption = [] { return 1; };
+    r->SetDirection8(2);
+    auto drawn = [&] {
+        m_Surface->FillAll(kBack);
+        r->DrawTo(m_Surface.get());
+        return vtest::ReadSurface(*m_Surface);
+    };
+    const std::vector<uint16_t> plain = drawn();
+    r->m_RoleBits |= kRoleBitSwing;
+    EXPECT_EQ(drawn(), plain) << "no cast object: no ghost";
+    CMagic cast;
+    r->m_pBoundMagic = &cast;
+    const std::vector<uint16_t> swing = drawn();
+    r->m_pBoundMagic = nullptr;
+    int ghost = 0;
+    for (size_t i = 0; i < swing.size(); ++i)
+        if (swing[i] != plain[i]) {
+            ++ghost;
+            EXPECT_EQ(plain[i], kBack) << "the ghost lies beside the hand, not over it";
+        }
+    EXPECT_EQ(ghost, role_fixture::kBoxW * role_fixture::kBoxH) << "one ghost: no skill, no reach for more";
 }
 
 TEST_F(RoleDrawTest, ASwarmOfTheSpritesPiecesDrawsWithTheSwarmFlag) {
