@@ -361,11 +361,15 @@ void CRole::CancelQueuedOrder() {
 
 // ---------------------------------------------------------------- classes
 
-CAiRole::CAiRole() { m_Kind = 40; }
+CAiRole::CAiRole() {
+    m_Kind = 40;
+    SetPathCapacity(50);
+}
 
 CRole60::CRole60() {
     m_Kind = 60;
     m_DataId = 1;
+    SetPathCapacity(500);
 }
 
 // ---------------------------------------------------------------- hooks

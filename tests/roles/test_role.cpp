@@ -66,6 +66,11 @@ TEST_F(RoleTest, ClassesTakeTheirCellAndStand) {
     EXPECT_NE(dynamic_cast<CAiRole*>(guard), nullptr);
     EXPECT_EQ(guard->m_Kind, 40);
     EXPECT_EQ(std::string(guard->GetName()), "Guard");
+    // Both can walk paths: the player's long ones, the others' short.
+    EXPECT_EQ(static_cast<CRole60*>(hero)->m_PathCapacityWanted, 500);
+    EXPECT_NE(static_cast<CRole60*>(hero)->GetPathPoint(300), nullptr);
+    EXPECT_EQ(static_cast<CAiRole*>(guard)->m_PathCapacityWanted, 50);
+    EXPECT_NE(static_cast<CAiRole*>(guard)->GetPathPoint(30), nullptr);
     EXPECT_EQ(hero->m_X, 2 * 64 + 32);
     EXPECT_EQ(hero->m_Y, 3 * 64 + 32);
     EXPECT_EQ(Occupant(2, 3), hero->m_Handle & 0xFFFF);
