@@ -370,6 +370,7 @@ CRole60::CRole60() {
     m_Kind = 60;
     m_DataId = 1;
     SetPathCapacity(500);
+    m_FidgetCountdown = plat::Rand() % 280 + 280;
 }
 
 // ---------------------------------------------------------------- hooks

@@ -478,10 +478,18 @@ public:
 };
 
 // Object kind 60: the player's character, data id 1.
-class CRole60 : public CRole {
+// ---- player role: attributes from the live record, fidgets
+class CRole60 : public CAiRole {
 public:
     CRole60();
+    void Update() override;
+    int SetupAppearance(const char* spriteSet) override;
+
+    int32_t m_Spare60[2] = {0, 0};
+    int32_t m_Spare60Id = -1;
+    int32_t m_FidgetCountdown = 0;  // ticks to the next idle fidget
 };
+// ---- end player role
 
 // The role's of a handle of the current table: a CRole of kinds 30-100.
 CRole* RoleOf(ObjHandle handle);
