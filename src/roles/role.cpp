@@ -361,11 +361,16 @@ void CRole::CancelQueuedOrder() {
 
 // ---------------------------------------------------------------- classes
 
-CAiRole::CAiRole() { m_Kind = 40; }
+CAiRole::CAiRole() {
+    m_Kind = 40;
+    SetPathCapacity(50);
+}
 
 CRole60::CRole60() {
     m_Kind = 60;
     m_DataId = 1;
+    SetPathCapacity(500);
+    m_FidgetCountdown = plat::Rand() % 280 + 280;
 }
 
 // ---------------------------------------------------------------- hooks

@@ -474,16 +474,34 @@ protected:
 };
 
 // Object kind 40: every role but the player's character.
+// ---- AI role
 class CAiRole : public CRole {
 public:
     CAiRole();
+    // The wait before the next attack decision: longer the slower the
+    // reaction level (the role's aiValue; below 0 counts as 0).
+    void RollAttackDelay();
+
+    int32_t m_HomeX = -1;  // the leash's home cell; -1 not taken yet, -2 (x) home reached
+    int32_t m_HomeY = -1;
+    int32_t m_AttackDelay = 0;  // ticks to the next attack decision; below 0 ready
+    int32_t m_SpareAi[2] = {0, 0};
 };
+// ---- end AI role
 
 // Object kind 60: the player's character, data id 1.
-class CRole60 : public CRole {
+// ---- player role: attributes from the live record, fidgets
+class CRole60 : public CAiRole {
 public:
     CRole60();
+    void Update() override;
+    int SetupAppearance(const char* spriteSet) override;
+
+    int32_t m_Spare60[2] = {0, 0};
+    int32_t m_Spare60Id = -1;
+    int32_t m_FidgetCountdown = 0;  // ticks to the next idle fidget
 };
+// ---- end player role
 
 // The role's of a handle of the current table: a CRole of kinds 30-100.
 CRole* RoleOf(ObjHandle handle);

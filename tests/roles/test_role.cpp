@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "core/txt_table.h"
+#include "platform/random.h"
 #include "datagen/table_writer.h"
 #include "roles/role.h"
 #include "support/test_env.h"
@@ -22,8 +23,10 @@ protected:
         m_Hooks = g_WorldHooks;
         m_SceneHooks = g_SceneHooks;
         InstallRoleHooks();
+        // Column 8: the idle fidgets, the first item the plain stand.
         ASSERT_TRUE(datagen::WriteTable(Dir() + "Role.txt", {{"Name", "Id"},
-                                         {"Hero", "1"},
+                                         {"Hero", "1", "", "", "", "", "", "", "0*40*80"},
+                                         {"Solo", "2", "", "", "", "", "", "", "40"},
                                          // Column 27: a role that can be thrown leaves the world when it dies.
                                          {"Guard", "7", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
                                           "", "", "", "", "", "", "", "", "", "", "1"}}));
@@ -66,6 +69,11 @@ TEST_F(RoleTest, ClassesTakeTheirCellAndStand) {
     EXPECT_NE(dynamic_cast<CAiRole*>(guard), nullptr);
     EXPECT_EQ(guard->m_Kind, 40);
     EXPECT_EQ(std::string(guard->GetName()), "Guard");
+    // Both can walk paths: the player's long ones, the others' short.
+    EXPECT_EQ(static_cast<CRole60*>(hero)->m_PathCapacityWanted, 500);
+    EXPECT_NE(static_cast<CRole60*>(hero)->GetPathPoint(300), nullptr);
+    EXPECT_EQ(static_cast<CAiRole*>(guard)->m_PathCapacityWanted, 50);
+    EXPECT_NE(static_cast<CAiRole*>(guard)->GetPathPoint(30), nullptr);
     EXPECT_EQ(hero->m_X, 2 * 64 + 32);
     EXPECT_EQ(hero->m_Y, 3 * 64 + 32);
     EXPECT_EQ(Occupant(2, 3), hero->m_Handle & 0xFFFF);
@@ -110,6 +118,52 @@ TEST_F(RoleTest, PlaceNearTurnDieAndOrders) {
     m_Mng->Update();
     EXPECT_EQ(m_Table->Resolve(h), nullptr) << "the removed role is deleted by the next pass";
     EXPECT_EQ(m_Mng->m_Roles.GetCount(), 1);
+}
+
+// Standing updates until the player's role first fidgets; -1 when it does
+// not within the limit.
+int TicksToFidget(CRole60* r, int limit) {
+    for (int t = 1; t <= limit; ++t) {
+        r->Update();
+        if (r->m_SpecialAnim != -1) return t;
+    }
+    return -1;
+}
+
+TEST_F(RoleTest, ThePlayersRoleFidgetsOnlyWithAChoiceOfAnimations) {
+    int x = 0;
+    for (uint32_t seed : {1u, 7u, 99u, 12345u}) {
+        plat::SRand(seed);
+        auto* hero = dynamic_cast<CRole60*>(m_Mng->AddRole(1, ++x, 1, 1, 0, 0, -1, -1));
+        ASSERT_NE(hero, nullptr);
+        EXPECT_GE(hero->m_FidgetCountdown, 280);
+        EXPECT_LT(hero->m_FidgetCountdown, 560);
+        const int first = hero->m_FidgetCountdown;
+        EXPECT_EQ(TicksToFidget(hero, 600), first) << "seed " << seed;
+        // Item 0 is the plain stand: a fidget is item 1 or 2, plus the facing.
+        const int32_t a = hero->m_SpecialAnim;
+        EXPECT_TRUE((a >= 40 && a < 56) || (a >= 80 && a < 96)) << a;
+        EXPECT_GE(hero->m_FidgetCountdown, 168);
+        EXPECT_LT(hero->m_FidgetCountdown, 448);
+    }
+    auto* solo = dynamic_cast<CRole60*>(m_Mng->AddRole(2, 3, 3, 1, 0, 0, -1, -1));
+    ASSERT_NE(solo, nullptr);
+    EXPECT_EQ(TicksToFidget(solo, 2000), -1);
+}
+
+TEST_F(RoleTest, ABusyPlayersRoleRewindsItsFidgetCountdown) {
+    auto* hero = dynamic_cast<CRole60*>(m_Mng->AddRole(1, 1, 1, 1, 0, 0, -1, -1));
+    ASSERT_NE(hero, nullptr);
+    hero->m_FidgetCountdown = 290;
+    for (int t = 0; t < 20; ++t) hero->Update();
+    EXPECT_EQ(hero->m_FidgetCountdown, 270);
+    hero->m_RoleBits |= kRoleBitStand;
+    plat::ScriptRand({100});
+    hero->Update();
+    EXPECT_EQ(hero->m_FidgetCountdown, 380) << "redrawn below 280";
+    hero->Update();
+    EXPECT_EQ(hero->m_FidgetCountdown, 380) << "kept at 280 or more";
+    plat::ScriptRand({});
 }
 
 } // namespace

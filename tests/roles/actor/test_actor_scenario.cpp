@@ -1,12 +1,14 @@
 // Actors in the running fixture game: what the watching client receives
 // of their motions and cells, and walks on code-built maps.
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <string>
 #include <vector>
 
 #include "datagen/fixture_game.h"
 #include "roles/actor/actor.h"
+#include "roles/role.h"
 #include "scenario/scenario.h"
 #include "world/map/map_grid.h"
 #include "world/objects/obj_mng.h"
@@ -298,19 +300,39 @@ TEST_F(ActorScenarioTest, AWalkerWaitsForABlockingFriendAtMostThreeTimes) {
     walker->SetMotion(kMotionWalk, 1, 12, 0);
     ASSERT_EQ(walker->m_Motion, kMotionWalk);
     ASSERT_EQ(walker->m_PathLength, 10);
+    // Friends on the move (not standing) are waited for. Each comes in at
+    // the west edge of its cell and, about when the walker reaches it,
+    // creeps a pixel a step to its centre: it walks without leaving the cell.
+    const auto creepFrom = [](int x) { return std::max(0, 16 * (8 - x)); };
+    const auto creep = [&](int x) {
+        CRole* f = AsRole(roles[static_cast<size_t>(x)]);
+        f->m_FixedSpeed = 2;
+        f->SetMotion(kMotionWalk, x, 12, 0);
+        return f->m_Motion;
+    };
     for (int x = 1; x <= 9; ++x) {
         CActor* f = roles[static_cast<size_t>(x)];
-        f->SetPixelPos(x * 64 + 32, 12 * 64 + 32);
+        ASSERT_NE(AsRole(f), nullptr);
+        f->SetPixelPos(x * 64, 12 * 64 + 32);
         ASSERT_EQ(f->EnterCell(x, 12, 0), 1);
-        // Friends on the move (not standing) are waited for.
-        f->m_Motion = kMotionWalk;
+        if (creepFrom(x) == 0) {
+            ASSERT_EQ(creep(x), kMotionWalk);
+        }
     }
     std::vector<int> waits;
     int ticks = 0;
     for (; ticks < 200 && walker->m_Motion == kMotionWalk; ++ticks) {
+        for (int x = 1; x <= 9; ++x)
+            if (ticks > 0 && creepFrom(x) == ticks) {
+                ASSERT_EQ(creep(x), kMotionWalk);
+            }
         run.Tick(1);
         ServerSide();
         if (walker->m_WaitTicks == 15) waits.push_back(walker->m_WaitCount);
+        for (int x = 1; x <= 9; ++x) {
+            const CActor* f = roles[static_cast<size_t>(x)];
+            EXPECT_EQ(f->GetCell().x, x) << "friend " << x << " keeps its cell";
+        }
     }
     run.Tick(2);
     ServerSide();

@@ -29,7 +29,7 @@ using scenario::ScenarioTest;
 
 // The hash of the fight below: renewed only by a change to a rule the
 // fight uses, with the reason in its commit.
-constexpr uint64_t kFightHash = 5606998425811259641ull;
+constexpr uint64_t kFightHash = 16514929767599045836ull;
 
 constexpr int kHitSound = 10, kTimedSound = 11;
 constexpr int kDashSkill = 3;
