@@ -1,11 +1,12 @@
-// Display and save-game calls of the game object, and the PLACEHOLDER
-// bodies of the client calls (see links.h).
+// Display, client and save-game calls of the game object (see links.h).
 #include "app/links.h"
 
 #include "gfx/screenshot.h"
 
 #include "app/screen.h"
 #include "client/recording_client.h"
+#include "client/selection.h"
+#include "roles/role.h"
 #include "core/directories.h"
 #include "gfx/surface.h"
 #include "host/game_host.h"
@@ -100,9 +101,10 @@ void DisplayTakeScreenshot(CSurface* surface, int width, int height) {
 // ---------------------------------------------------------------- client
 
 bool ClientExists() { return g_GameHost.m_pClient != nullptr; }
-// Active from the join packet on: the host's one local client.
 bool ClientIsActive() { return g_GameHost.m_pClient && g_GameHost.m_pClient->IsActive(); }
-void ClientMakeWorldCurrent() {}
+void ClientMakeWorldCurrent() {
+    if (CClient* c = g_GameHost.m_pClient; c && c->m_pWorld) c->m_pWorld->MakeCurrent();
+}
 // PLACEHOLDER view until the painter exists (CClient::Draw).
 void ClientDrawView(CSurface* target) {
     if (g_GameHost.m_pClient) g_GameHost.m_pClient->Draw(target);
@@ -110,7 +112,15 @@ void ClientDrawView(CSurface* target) {
 void ClientUpdateViewPort() {}
 void ClientStartShake() {}
 void ClientScrollView(int) {}
-bool PlayerTargetCannotAct() { return false; }
+bool PlayerTargetCannotAct() {
+    CClient* c = g_GameHost.m_pClient;
+    if (!c || !c->m_pSelection) return false;
+    if (c->m_pWorld) c->m_pWorld->MakeCurrent();
+    CRole* role = c->m_pSelection->GetRole();
+    CActor* target = role ? role->GetTargetRole() : nullptr;
+    auto* targetRole = dynamic_cast<CRole*>(target);
+    return targetRole && targetRole->CannotAct();
+}
 void RunSceneBlackTriggers() {
     CScene* scene = g_GameHost.m_pClient ? g_GameHost.m_pClient->GetScene() : nullptr;
     if (scene && scene->m_pTriggers) scene->m_pTriggers->RunTriggersBlack();

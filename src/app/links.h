@@ -1,9 +1,7 @@
 #pragma once
-// Calls of the game object into other subsystems. The display calls are
-// real (the display surface class), and so are the save games (the save
-// manager); the client calls are PLACEHOLDERs with the least behaviour that
-// lets the frame loop run; the later work replaces those bodies and the
-// callers stay as they are.
+// Calls of the game object into other subsystems: the display surface
+// class, the client (its world, view and selection) and the save manager.
+// The view-port calls are PLACEHOLDERs until the scene painter lands.
 #include <cstdint>
 #include <string>
 
@@ -25,12 +23,14 @@ void DisplayZoomBlit(CSurface* surface, float zoom);
 // Deletes the display object and clears the pointer (and the presenter's
 // copy of it, so no frame is presented from a deleted surface).
 void DisplayDelete(CSurface** surface);
-// PLACEHOLDER until screenshots are built: saves nothing.
+// Saves a screenshot: the back buffer scaled to width x height, or the
+// primary as it is without a size.
 void DisplayTakeScreenshot(CSurface* surface, int width, int height);
 
 // Client side (game host's client, its selection and view port).
 bool ClientExists();
-// A client exists and has joined its scene.
+// The client's active flag (set when its own role is created, cleared by
+// host control 13/1).
 bool ClientIsActive();
 void ClientMakeWorldCurrent();
 void ClientDrawView(CSurface* target);
@@ -39,7 +39,8 @@ void ClientStartShake();
 // Scrolls the client's view port by `step` when it has one (-1 repaints
 // the whole view).
 void ClientScrollView(int step);
-// The player's role has a target that cannot act now.
+// The player's role (the client's selection) has a target role that
+// cannot act now.
 bool PlayerTargetCannotAct();
 // The black-flagged triggers of the client's scene.
 void RunSceneBlackTriggers();

@@ -37,9 +37,6 @@ void InstallSceneHooks() {
     g_RoleHooks.startScreenEffect = [](int kind) { g_GameMain.StartScreenEffect(kind); };
     g_RoleHooks.restoreZoomTarget = [] { g_GameMain.RestoreZoomTarget(); };
     g_RoleHooks.adjustZoomTarget = [](float delta) { g_GameMain.AdjustZoomTarget(delta, 0); };
-    g_RoleHooks.hasClientPlayer = [] {
-        return g_GameHost.m_pClient && g_GameHost.m_pClient->m_RoleHandle != 0xFFFF ? 1 : 0;
-    };
     g_RoleHooks.setPaused = [](int on) { g_GameHost.SetPaused(on); };
     g_RoleHooks.getLocalPlayerRecord = GetLocalPlayerRecord;
     g_RoleHooks.restartHost = [](CRoleData* record) {
@@ -55,4 +52,5 @@ void InstallSceneHooks() {
         return saved;
     };
     g_SceneHooks.getSaveName = [] { return g_SaveMgr.m_SaveName.c_str(); };
+    InstallClientHooks();
 }

@@ -3,6 +3,8 @@
 // seams below, so each step stays where the start-up order puts it.
 #include "app/sequences.h"
 
+#include "client/recording_client.h"
+
 #include "gfx/role_sprite.h"
 
 #include <cstdlib>
@@ -42,7 +44,6 @@
 
 int g_IntroMoviePending = 1;
 CImageRef g_UiImages[kUiImageCount];
-CAnimRes g_MarkerAnims[2];
 
 namespace {
 std::unique_ptr<CLogTimer> g_LoadStepTimer;
@@ -260,6 +261,7 @@ void CGameMain::Shutdown() {
     g_JMMng.ClearUp();
     g_JMMng.ClearUp();
     g_GameHost.Shutdown();
+    CloseRecordFile();
     ClearRoleTables();
     ReleaseGameResources();
     LogResMem("   AllLib Mem(K)\n");

@@ -5,6 +5,7 @@
 
 #include "core/txt_table.h"
 #include "gfx/anim.h"
+#include "gfx/marker_anims.h"
 #include "gfx/image_ref.h"
 
 // Loading-time log of the scene loaders and the movie state: progress 0
@@ -20,8 +21,13 @@ int ReleaseGameResources();
 int InitJM();
 // The panels' calls into the game object and the game host.
 void InstallUiHooks();
-// The roles, the host, the panels and the game object into the scenes.
+// The roles, the host, the panels and the game object into the scenes
+// (with the client's hooks).
 void InstallSceneHooks();
+// The client into the game object, host and panels, and the world, roles
+// and panels into the client; opens the packet recording that
+// VANTREL_PACKET_RECORD asks for.
+void InstallClientHooks();
 void JM_BeginOut();
 void JM_EndOut();
 void JM_BeginIn();
@@ -36,8 +42,6 @@ extern int g_IntroMoviePending;
 constexpr int kUiImageCount = 10;
 constexpr uint32_t kFirstUiImageId = 0x100000;
 extern CImageRef g_UiImages[kUiImageCount];
-// The two marker animations roles use (ids 144 and 145).
-extern CAnimRes g_MarkerAnims[2];
 
 // Header rows handed to the text table for "PropGemFunc.txt": the table
 // takes a negative count as 0, so its first row is data.

@@ -1,7 +1,7 @@
 #pragma once
 // The player controller: mouse and keyboard control of the player's role.
-// PLACEHOLDER until the client subsystem lands: nothing creates one yet
-// (g_PlayerControl stays null) and the handlers do nothing.
+// The game host creates it (published in g_PlayerControl).
+// PLACEHOLDER until the player controller lands: the handlers do nothing.
 class CPlayerControl {
 public:
     CPlayerControl();

@@ -1,96 +1,122 @@
-// PLACEHOLDER bodies (see recording_client.h).
 #include "client/recording_client.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
-#include "client/scene_view.h"
+#include "client/client_hooks.h"
 #include "core/packet.h"
-#include "gfx/surface.h"
-#include "world/map/map_grid.h"
-#include "world/objects/game_obj.h"
-#include "world/scene/scn_mng.h"
-#include "world/scene/view_tracker.h"
-#include "world/scene/world.h"
-#include "world/sky/weather.h"
 
-void CClient::Send(const uint8_t*, int) {}
+namespace {
 
-CClient::CClient() : m_pWeather(new CWeather) { g_Weather = m_pWeather; }
+int g_RecordMode = kRecordOff;
+FILE* g_RecordFile = nullptr;
+uint32_t g_LastMarkedTick = 0xFFFFFFFFu;
+bool g_EnvTried = false;
 
-CClient::~CClient() {
-    delete m_pWeather;
-    m_pWeather = nullptr;
-    g_Weather = nullptr;
+void WriteRecord(const uint8_t* body, uint32_t n) {
+    if (!g_RecordFile) return;
+    uint8_t head[4];
+    PutU32(head, n);
+    std::fwrite(head, 1, 4, g_RecordFile);
+    std::fwrite(body, 1, n, g_RecordFile);
+    // A run that is killed still leaves what it recorded.
+    std::fflush(g_RecordFile);
 }
 
-void CClient::Update() {
-    ++m_Updates;
-    if (m_pWeather) m_pWeather->Tick();
-    // PLACEHOLDER for the client's frame step: the least of it the server's
-    // world relies on. While loading, the client works on its scene's own
-    // world, so the second pass (flying creatures, the roles' and magic's
-    // client steps) runs there.
-    CScene* scene = GetScene();
-    if (!scene || !scene->m_pWorld) return;
-    if (m_Loading) {
-        scene->m_pWorld->MakeCurrent();
-        scene->m_pWorld->m_ObjMng.PostUpdate();
-    }
-    // The view over the client's role (the local client is client 0): once
-    // placed it is no longer pending, and the tracker announces roles.
-    CViewTracker* tracker = scene->FindTrackerByClient(0);
-    const CGameObj* role = tracker ? tracker->GetOwnerRole() : nullptr;
-    if (!role) return;
-    tracker->m_Width = CViewTracker::kViewWidth;
-    tracker->m_Height = CViewTracker::kViewHeight;
-    tracker->m_Left = role->m_X - CViewTracker::kViewWidth / 2;
-    tracker->m_Top = role->m_Y - CViewTracker::kViewHeight / 2;
-    tracker->m_ViewPending = 0;
+void Marker(uint8_t kind, uint32_t value, uint8_t out[6]) {
+    out[0] = 0x40;
+    out[1] = kind;
+    PutU32(out + 2, value);
 }
 
-void CClient::HandlePacket(const uint8_t* data, int length) {
-    if (!data || length < 1) return;
-    if (data[0] == kPacketText) {
-        // Up to the NUL, never past the buffer.
-        const void* nul = std::memchr(data + 1, 0, static_cast<size_t>(length - 1));
-        const size_t n = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - (data + 1))
-                             : static_cast<size_t>(length - 1);
-        AddTextLine(std::string(reinterpret_cast<const char*>(data + 1), n).c_str());
-        return;
+} // namespace
+
+int GetRecordMode() { return g_RecordMode; }
+void SetRecordMode(int mode) { g_RecordMode = mode; }
+uint32_t GetLastRecordTick() { return g_LastMarkedTick; }
+
+int OpenRecordFile(const char* path) {
+    CloseRecordFile();
+    FILE* f = path && *path ? std::fopen(path, "wb") : nullptr;
+    if (!f) {
+        std::fprintf(stderr, "vantrel: cannot record packets to \"%s\": %s; the game goes on without recording\n",
+                     path ? path : "", path && *path ? std::strerror(errno) : "no file name");
+        return 0;
     }
-    Received r;
-    r.bytes.assign(data, data + length);
-    r.textBefore = m_TextLines;
-    m_Received.push_back(std::move(r));
-    if (length >= 6 && IsPacketType(data, kPacketRole, 1)) {
-        m_RoleHandle = GetU16(data + 1);
-        m_Id = GetU16(data + 4);
-        m_Active = 1;
+    g_RecordFile = f;
+    g_RecordMode = kRecordOn;
+    g_LastMarkedTick = 0xFFFFFFFFu;
+    return 1;
+}
+
+void OpenRecordFileFromEnv() {
+    if (g_EnvTried) return;
+    g_EnvTried = true;
+    if (const char* path = std::getenv("VANTREL_PACKET_RECORD")) OpenRecordFile(path);
+}
+
+void CloseRecordFile() {
+    if (g_RecordMode == kRecordOn) {
+        g_RecordMode = kRecordOff;
+        if (g_RecordFile) std::fclose(g_RecordFile);
+        g_RecordFile = nullptr;
     }
+}
+
+void RecordPacket(const uint8_t* data, int length) {
+    if (g_RecordMode != kRecordOn) return;
+    const uint32_t tick = g_ClientHooks.tickCount ? g_ClientHooks.tickCount() : 0;
+    if (tick != g_LastMarkedTick) {
+        g_LastMarkedTick = tick;
+        uint8_t m[6];
+        Marker(kMarkerTick, tick, m);
+        WriteRecord(m, 6);
+    }
+    if (data && length > 0) WriteRecord(data, static_cast<uint32_t>(length));
+}
+
+CRecordingClient::CRecordingClient() { SetViewerId(-1); }
+
+void CRecordingClient::SetViewerId(int32_t id) {
+    m_ViewerId = id;
+    uint8_t m[6];
+    Marker(kMarkerViewer, static_cast<uint32_t>(id), m);
+    RecordPacket(m, 6);
+}
+
+void CRecordingClient::Send(const uint8_t* packet, int) { Receive(packet); }
+
+void CRecordingClient::Receive(const uint8_t* packet) {
+    // Handling a text packet adds to the pending lines: take them out
+    // first, so each is handled exactly once.
+    std::vector<std::string> lines = std::move(m_TextLines);
+    m_TextLines.clear();
+    for (const std::string& line : lines) {
+        uint8_t* text = nullptr;
+        int n = 0;
+        MakeTextPacket(line.c_str(), &text, &n);
+        HandlePacket(text, n);
+        delete[] text;
+    }
+    if (packet) HandlePacket(packet, GetPacketLength(packet));
     ClearTextLines();
 }
 
-CScene* CClient::GetScene() {
-    if (m_Id == -1 || !g_LiveScnMng) return nullptr;
-    return g_LiveScnMng->FindSceneById(m_Id);
-}
-
-void CClient::UpdateWorld() {}
-
-int CClient::Draw(CSurface* surface) {
-    if (!surface) return 0;
-    CScene* scene = GetScene();
-    CWorld* world = scene ? scene->m_pWorld : nullptr;
-    if (!world || world->m_MapGrid.Width() <= 0) {
-        surface->FillAll(0);
-        return 0;
+void CRecordingClient::HandlePacket(const uint8_t* data, int length) {
+    if (g_RecordMode == kRecordOn) RecordPacket(data, length);
+    if (data && length > 0) {
+        if (data[0] == kPacketText) {
+            const void* nul = std::memchr(data + 1, 0, static_cast<size_t>(length - 1));
+            const size_t n = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - (data + 1))
+                                 : static_cast<size_t>(length - 1);
+            m_LogText.emplace_back(reinterpret_cast<const char*>(data + 1), n);
+        } else {
+            m_Received.push_back({std::vector<uint8_t>(data, data + length), std::move(m_LogText)});
+            m_LogText.clear();
+        }
     }
-    CGamePoint centre{world->m_MapGrid.Width() / 2, world->m_MapGrid.Height() / 2};
-    if (const CGameObj* role = world->m_pHandles ? world->m_pHandles->Resolve16(static_cast<uint16_t>(m_RoleHandle))
-                                                 : nullptr)
-        centre = {role->m_X / 64, role->m_Y / 64};
-    if (!m_pView) m_pView = std::make_unique<CSceneView>();
-    m_pView->CentreOn(*world, centre, surface->m_Width, surface->m_Height);
-    m_pView->Draw(world, surface, m_pWeather);
-    return 1;
+    CClient::HandlePacket(data, length);
 }

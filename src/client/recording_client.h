@@ -1,74 +1,62 @@
 #pragma once
-// The client of a running game, as the game host creates it.
-// PLACEHOLDER until the client subsystem lands: the client has no world,
-// selection or view port; it owns the weather (published in g_Weather)
-// and steps it while active. It handles packets only as far as
-// keeping what arrived: text lines are kept until the next other packet;
-// the join packet (type 1, sub-type 1) gives it its scene id and makes it
-// active. The host's calls (slots 2 and 3, SetLoading, GetScene, Draw) are
-// the real ones; later work replaces the bodies. Draw shows the scene
-// through the PLACEHOLDER scene view (client/scene_view.h), centred on the
-// player's role, reading the server's scene world directly: server and
-// client run in one process, and the client builds no world of its own yet.
+// The client the game host creates: a CClient that can write every packet
+// it handles into a recording, interleaved with markers of the game tick
+// and of the viewer id.
+//
+// Recorded stream: records of {u32 length n, n bytes}; a body is a packet
+// as the client handled it (byte 0 its type) or a 6-byte marker {0x40,
+// kind, u32 value}, kind 0 the game tick (the game object's tick counter),
+// 5 the viewer id. Mode 1 records; VANTREL_PACKET_RECORD=<file> turns it on
+// for a run (OpenRecordFileFromEnv).
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "core/msg_endpoint.h"
+#include "client/client.h"
 
-class CScene;
-class CSurface;
-class CSelection;
-class CPainter;
-class CWeather;
-class CSceneView;
+constexpr int kRecordOff = 0;
+constexpr int kRecordOn = 1;
+constexpr int kRecordPlayback = 2;
+constexpr uint8_t kMarkerTick = 0;
+constexpr uint8_t kMarkerViewer = 5;
 
-class CClient : public CMsgEndpoint {
+class CRecordingClient : public CClient {
 public:
-    // Creates the weather object and publishes it in g_Weather.
-    CClient();
-    // Deletes the weather and clears g_Weather.
-    ~CClient() override;
+    CRecordingClient();
+    ~CRecordingClient() override = default;
 
-    // Client packets go to the client's scene; nothing to send to yet.
+    // Slot 0: the receiving entry. Each pending text line is handled once
+    // as a text packet, then the packet with its table length, then the
+    // lines are cleared.
     void Send(const uint8_t* packet, int target) override;
-    // Slot 2: the per-frame step while active.
-    virtual void Update();
-    // Slot 3: one server-to-client packet.
-    virtual void HandlePacket(const uint8_t* data, int length);
+    using CClient::Send;
+    void Receive(const uint8_t* packet);
+    void HandlePacket(const uint8_t* data, int length) override;
+    void SetViewerId(int32_t id);
 
-    void SetLoading(int loading) { m_Loading = loading; }
-    void SetActive(int active) { m_Active = active; }
-    int IsActive() const { return m_Active; }
-    // The server scene whose id the client holds (null for none).
-    CScene* GetScene();
-    void UpdateWorld();
-    // The scene around the player's role over the whole surface (black
-    // while the client has no scene). 1 when a scene was drawn.
-    int Draw(CSurface* surface);
+    std::string m_Spare;
+    uint32_t m_Words[3] = {0, 0, 0};
 
-    int32_t m_Active = 0;
-    int32_t m_Loading = 0;
-    CSelection* m_pSelection = nullptr;
-    CPainter* m_pViewPort = nullptr;
-    CWeather* m_pWeather = nullptr;
-    // The player's role (16-bit handle of the join packet), 0xFFFF none.
-    uint32_t m_RoleHandle = 0xFFFF;
-    std::unique_ptr<CSceneView> m_pView;
-
-    // What arrived, in order: the packets other than text (whole bytes) and
-    // the text lines that preceded each.
+    // Test-visible log of what reached HandlePacket: each packet other than
+    // text, whole, with the texts of the text packets since the last one.
     struct Received {
         std::vector<uint8_t> bytes;
         std::vector<std::string> textBefore;
     };
     std::vector<Received> m_Received;
-    int32_t m_Updates = 0;
+
+private:
+    std::vector<std::string> m_LogText;
 };
 
-class CRecordingClient : public CClient {
-public:
-    CRecordingClient() = default;
-    ~CRecordingClient() override = default;
-};
+int GetRecordMode();
+void SetRecordMode(int mode);
+// Opens `path` for recording and turns mode 1 on: 1, or 0 with one stderr
+// line naming the file and the reason (the game goes on without).
+int OpenRecordFile(const char* path);
+// VANTREL_PACKET_RECORD, when set and no recording is open yet.
+void OpenRecordFileFromEnv();
+void CloseRecordFile();
+void RecordPacket(const uint8_t* data, int length);
+// The tick of the last marker (-1 before the first).
+uint32_t GetLastRecordTick();

@@ -4,14 +4,18 @@
 #include <cstdlib>
 #include <utility>
 
+#include "client/painter.h"
 #include "client/player_control.h"
 #include "client/recording_client.h"
+#include "client/selection.h"
 #include "core/msg_lists.h"
 #include "gfx/res_lib.h"
 #include "host/player_record.h"
 #include "platform/debug.h"
 #include "platform/window.h"
+#include "roles/role.h"
 #include "world/scene/scn_mng.h"
+#include "world/sky/weather.h"
 
 CGameHost g_GameHost;
 CRoleData* g_LocalPlayerRecord = nullptr;
@@ -177,7 +181,7 @@ int CGameHost::FrameStep() {
         if (m_pClient) {
             SetCurrentScene(m_pClient->GetScene());
             DrainClientMessages();
-            if (m_pClient && m_pClient->IsActive()) m_pClient->Update();
+            if (m_pClient && m_pClient->IsActive()) m_pClient->Step();
         }
     }
     UpdateCombatZoom();
@@ -221,8 +225,9 @@ void CGameHost::SetCombatZoom(int on) {
 void CGameHost::UpdateCombatZoom() {
     if (!m_CombatZoom) return;
     float z = 0.0f;
-    // The player's role and its target come from the client's selection,
-    // which the client subsystem has not built yet: no target, no zoom.
+    const CRole* role = m_pClient && m_pClient->m_pSelection ? m_pClient->m_pSelection->GetRole() : nullptr;
+    if (const CGameObj* target = role ? const_cast<CRole*>(role)->GetTarget() : nullptr)
+        z = CombatZoomForDistance(role->m_X - target->m_X, role->m_Y - target->m_Y);
     if (z > kCombatZoomMax) z = kCombatZoomMax;
     m_ZoomRequest = z;
     m_ZoomRequestPending = 1;
@@ -241,11 +246,11 @@ void CGameHost::SetStartMode(const char* name, int mode) {
 }
 
 int CGameHost::OnActivate(int code, int a, int b) {
-    // The client's weather effects and view port are not built yet; the
-    // event has nobody to reach.
-    (void)code;
-    (void)a;
-    (void)b;
+    if (m_pClient && m_pClient->m_pWeather) {
+        if (code == 0) m_pClient->m_pWeather->RestoreEffects();
+        else if (code == 1) m_pClient->m_pWeather->ReleaseEffects();
+    }
+    if (m_pClient && m_pClient->m_pViewPort) m_pClient->m_pViewPort->OnDisplayEvent(code, a, b);
     return 1;
 }
 
@@ -263,8 +268,9 @@ int CGameHost::ClientsShareScene() {
 CRoleData* GetPlayerRecord(int id) { return id == -1 ? nullptr : g_LocalPlayerRecord; }
 
 CRoleData* GetLocalPlayerRecord() {
-    // PLACEHOLDER until the selection set: the one record stands for the
-    // client's controlled role while the client is active.
+    // The client's controlled role, through its selection; the one player
+    // record is that role's while it has a data id.
     const CClient* c = g_GameHost.m_pClient;
-    return c && c->IsActive() ? g_LocalPlayerRecord : nullptr;
+    const CRole* role = c && c->m_pSelection ? c->m_pSelection->GetRole() : nullptr;
+    return role ? GetPlayerRecord(role->m_DataId) : nullptr;
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 class CClient;
+class CRecordingClient;
 class CScnMng;
 class CRoleData;
 class CPlayerControl;
@@ -65,7 +66,7 @@ public:
     int TakeZoomRequest(float* value);
 
     CScnMng* m_pServer = nullptr;
-    CClient* m_pClient = nullptr;
+    CRecordingClient* m_pClient = nullptr;
     CPlayerControl* m_pControl = nullptr;
     int32_t m_Paused = 1;
     CScnMng* m_pServer2 = nullptr;

@@ -49,6 +49,10 @@ struct CRoleHooks {
     // CPlayerControl::StampActionTick.
     void (*stampActionTick)(CGameObj* role) = nullptr;
 
+    // ---- client
+    // CClient::Send: a command packet (240) to the client's scene.
+    void (*clientSend)(const uint8_t* packet) = nullptr;
+
     // ---- game host
     // CGameHost::SetPaused (flag).
     void (*setPaused)(int on) = nullptr;

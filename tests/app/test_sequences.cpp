@@ -60,7 +60,7 @@ TEST_F(SequenceTest, EnteringTheGameStartsOnEmptyListsAndPacketsFlow) {
     g_GameMain.Step();  // the tick routine's first call sets its time
     Clock().Advance(35);
     g_GameMain.Step();
-    CClient* c = g_GameHost.m_pClient;
+    CRecordingClient* c = g_GameHost.m_pClient;
     ASSERT_GE(c->m_Received.size(), 2u) << "join and clock (then the scene's first weather, if any)";
     EXPECT_EQ(c->m_Received[0].bytes[0], 1) << "the stale packet never arrived";
     EXPECT_EQ(c->m_Received[1].bytes[0], 11);

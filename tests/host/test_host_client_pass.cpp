@@ -93,7 +93,10 @@ TEST_F(HostClientPassTest, FlyingCreaturesOfStartFlyInTheRunningGame) {
         if (obj->m_X != at.x || obj->m_Y != at.y) ++moved;
     }
     EXPECT_GT(moved, 0) << "of " << placed.size() << " flying creatures";
-    EXPECT_TRUE(plat::RecordedMessageBoxes().empty()) << plat::RecordedMessageBoxes()[0].text;
+    // The sound system is not started here: the buildings' looping sounds,
+    // which the client starts with its world, cannot load.
+    for (const auto& box : plat::RecordedMessageBoxes())
+        EXPECT_EQ(box.text.rfind("LoadOneSound", 0), 0u) << box.text;
 }
 
 } // namespace

@@ -69,7 +69,7 @@ protected:
         TempDirTest::TearDown();
     }
     CScnMng* Server() { return g_GameHost.m_pServer; }
-    CClient* Client() { return g_GameHost.m_pClient; }
+    CRecordingClient* Client() { return g_GameHost.m_pClient; }
     // The packets the client received since the last call, but the weather
     // (packet 12), which a scene's scheduler sends when it picks a kind at
     // a random tick: that one is checked here, byte for byte, against the

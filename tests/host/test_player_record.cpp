@@ -1,11 +1,12 @@
 // The host's record hooks: the local record answers only while the client
-// is active, and the world's questions about it (followers, sheet value,
+// controls a role (its selection's own role), and the world's questions about it (followers, sheet value,
 // item skills, flags, portals) reach the record.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "client/recording_client.h"
+#include "client/selection.h"
 #include "core/directories.h"
 #include "core/msg_lists.h"
 #include "core/txt_table.h"
@@ -39,32 +40,51 @@ protected:
         g_LocalPlayerRecord = NewPlayerRecord();
     }
     void TearDown() override {
+        ReleaseRole();
         g_GameHost.Shutdown();
         g_WorldHooks = m_World;
         g_SceneHooks = m_Scene;
         g_GridSearchHooks = m_Grid;
         g_RoleHooks = m_Role;
     }
+    // The client's own role: a bare role of data id `dataId` in a world
+    // of the client's, taken into its selection.
+    void ControlRole(int32_t dataId) {
+        m_Hero.m_Kind = 60;
+        m_Hero.m_DataId = dataId;
+        m_Hero.m_Handle = m_ClientWorld.m_pHandles->Attach(&m_Hero, 9);
+        g_GameHost.m_pClient->m_pWorld = &m_ClientWorld;
+        g_GameHost.m_pClient->m_pSelection->m_Own = 9;
+    }
+    void ReleaseRole() {
+        if (g_GameHost.m_pClient) g_GameHost.m_pClient->m_pWorld = nullptr;
+        m_ClientWorld.m_pHandles->Free(m_Hero.m_Handle, &m_Hero);
+    }
     CWorldHooks m_World;
     CSceneHooks m_Scene;
     CGridSearchHooks m_Grid;
     CRoleHooks m_Role;
+    CWorld m_ClientWorld;
+    CRole m_Hero;
 };
 
-TEST_F(PlayerRecordHooksTest, TheLocalRecordAnswersWhileTheClientIsActive) {
+TEST_F(PlayerRecordHooksTest, TheLocalRecordAnswersWhileTheClientControlsARole) {
     EXPECT_EQ(GetLocalPlayerRecord(), nullptr) << "no client";
     g_GameHost.CreateClient(0);
-    g_GameHost.m_pClient->SetActive(0);
-    EXPECT_EQ(g_RoleHooks.getLocalPlayerRecord(), nullptr);
-    g_GameHost.m_pClient->SetActive(1);
+    EXPECT_EQ(g_RoleHooks.getLocalPlayerRecord(), nullptr) << "no own role";
+    ControlRole(-1);
+    EXPECT_EQ(g_RoleHooks.getLocalPlayerRecord(), nullptr) << "a role without a record";
+    m_Hero.m_DataId = 1;
     EXPECT_EQ(g_RoleHooks.getLocalPlayerRecord(), g_LocalPlayerRecord);
+    ReleaseRole();
+    EXPECT_EQ(g_RoleHooks.getLocalPlayerRecord(), nullptr) << "the role gone";
     EXPECT_EQ(GetPlayerRecord(-1), nullptr);
     EXPECT_EQ(GetPlayerRecord(1), g_LocalPlayerRecord);
 }
 
 TEST_F(PlayerRecordHooksTest, FollowersSheetValuesFlagsAndPortalsReachTheRecord) {
     g_GameHost.CreateClient(0);
-    g_GameHost.m_pClient->SetActive(1);
+    ControlRole(1);
     CGameObj follower;
     follower.m_Handle = 7u | (3u << 15);
     follower.m_DataId = -1;

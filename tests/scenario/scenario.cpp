@@ -195,7 +195,7 @@ void CScenario::SendOrder(const CGameObj* role, int code, int32_t a, int32_t b, 
     scene->ReceiveMsg(p, scene->FindTrackerByClient(0));
 }
 
-CClient* CScenario::Client() const { return g_GameHost.m_pClient; }
+CRecordingClient* CScenario::Client() const { return g_GameHost.m_pClient; }
 
 CScene* CScenario::Scene() const { return Client() ? Client()->GetScene() : nullptr; }
 
@@ -247,6 +247,9 @@ std::vector<std::string> CScenario::DebugLines(const std::string& prefix) const 
 
 void CScenario::Reset() {
     if (!m_pSaved) return;
+    // The game's teardown draws (a client weather that ends its flakes)
+    // are not part of the run: a script of the run's draws ends with it.
+    plat::ScriptRand({});
     // The game first, while the hooks it was built with are in place.
     g_GameHost.Shutdown();
     g_GameHost = CGameHost{};

@@ -28,7 +28,7 @@
 
 class CScene;
 class CGameObj;
-class CClient;
+class CRecordingClient;
 
 namespace scenario {
 
@@ -69,7 +69,7 @@ public:
     // The client's scene (null before the first Tick) and its hero.
     CScene* Scene() const;
     CGameObj* Hero() const;
-    CClient* Client() const;
+    CRecordingClient* Client() const;
     const std::string& Folder() const { return m_Folder; }
 
     // Every packet the client received but text, in order, and the text

@@ -1,5 +1,7 @@
 #include "roles/actor/actor.h"
 
+#include "core/packet.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -110,25 +112,28 @@ void CActor::SetState(int32_t k, uint8_t v) {
 
 void CActor::SendMotionPacket() {
     if (!g_CurScene) return;
-    const uint8_t p[5] = {3, static_cast<uint8_t>(m_Handle), static_cast<uint8_t>(m_Handle >> 8), 52,
-                          static_cast<uint8_t>(m_Motion)};
+    PacketFields f;
+    f.type = kPacketRoleState;
+    f.sub = kRoleSubMotion;
+    f.handle = m_Handle;
+    f.value = m_Motion;
+    uint8_t p[5];
+    WritePacket(f, p, 5);
     g_CurScene->SendToWatchers(p);
 }
 
 void CActor::SendCellPacket(int32_t cellX, int32_t cellY) {
     if (!g_CurScene) return;
-    const uint8_t p[12] = {4,
-                           static_cast<uint8_t>(m_Handle),
-                           static_cast<uint8_t>(m_Handle >> 8),
-                           static_cast<uint8_t>(m_X),
-                           static_cast<uint8_t>(m_X >> 8),
-                           static_cast<uint8_t>(m_Y),
-                           static_cast<uint8_t>(m_Y >> 8),
-                           static_cast<uint8_t>(cellX),
-                           static_cast<uint8_t>(cellX >> 8),
-                           static_cast<uint8_t>(cellY),
-                           static_cast<uint8_t>(cellY >> 8),
-                           static_cast<uint8_t>(m_Speed)};
+    PacketFields f;
+    f.type = kPacketCell;
+    f.handle = m_Handle;
+    f.x = m_X;
+    f.y = m_Y;
+    f.cellX = cellX;
+    f.cellY = cellY;
+    f.speed = m_Speed;
+    uint8_t p[12];
+    WritePacket(f, p, 12);
     g_CurScene->SendToWatchers(p);
 }
 

@@ -1,5 +1,7 @@
 #include "roles/magic/attached_magic.h"
 
+#include "core/packet.h"
+
 #include <cmath>
 
 #include "gfx/anim.h"
@@ -34,13 +36,13 @@ int32_t Cells(const CAttachedMagic* m) { return m->m_CastData[3]; }
 } // namespace
 
 void MakeAttachedMagicPacket(uint8_t* out, ObjHandle owner, int32_t skillId, int32_t x, int32_t y) {
-    const uint16_t v[4] = {static_cast<uint16_t>(owner & 0xFFFF), static_cast<uint16_t>(skillId),
-                           static_cast<uint16_t>(x), static_cast<uint16_t>(y)};
-    out[0] = 9;
-    for (int i = 0; i < 4; ++i) {
-        out[1 + 2 * i] = static_cast<uint8_t>(v[i] & 0xFF);
-        out[2 + 2 * i] = static_cast<uint8_t>(v[i] >> 8);
-    }
+    PacketFields f;
+    f.type = kPacketAttachedMagic;
+    f.handle = owner;
+    f.id = skillId;
+    f.x = x;
+    f.y = y;
+    WritePacket(f, out, 9);
 }
 
 // ---------------------------------------------------------------- CAttachedMagic

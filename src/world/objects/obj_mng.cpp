@@ -28,10 +28,12 @@ bool SameName(const char* a, const char* b) { return a && b && plat::EqualsNoCas
 } // namespace
 
 void MakeNewMagicPacket(uint8_t* out, int defId, int x, int y) {
-    out[0] = kPacketNewMagic;
-    PutU16(out + 1, static_cast<uint16_t>(defId));
-    PutU16(out + 3, static_cast<uint16_t>(x));
-    PutU16(out + 5, static_cast<uint16_t>(y));
+    PacketFields f;
+    f.type = kPacketNewMagic;
+    f.id = defId;
+    f.x = x;
+    f.y = y;
+    WritePacket(f, out, 7);
 }
 
 CObjMng::CObjMng() : m_MechPool(nullptr), m_CorpsePool(nullptr) {

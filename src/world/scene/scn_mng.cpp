@@ -151,8 +151,12 @@ void CScene::SendToWatchers(const uint8_t* packet) {
 
 void CScene::SendObjText(uint32_t handle, const char* text) {
     AddTextLine(text);
-    uint8_t packet[kObjTextSize] = {kPacketRoleState, 0, 0, 1};
-    PutU16(packet + 1, static_cast<uint16_t>(handle & 0xFFFF));
+    PacketFields f;
+    f.type = kPacketRoleState;
+    f.sub = kRoleSubSprite;
+    f.handle = handle;
+    uint8_t packet[kObjTextSize];
+    WritePacket(f, packet, kObjTextSize);
     SendToWatchers(packet);
 }
 
@@ -203,8 +207,12 @@ void CScene::SetState(int state) {
     m_State = state;
     m_ResetCounter = 0;
     if (state != 1) return;
-    uint8_t notice[kResetNoticeSize] = {kPacketReset, 19, 0, 0};
-    PutU16(notice + 2, 1);
+    PacketFields f;
+    f.type = kPacketReset;
+    f.sub = kNoticeVersus;
+    f.value = 1;
+    uint8_t notice[kResetNoticeSize];
+    WritePacket(f, notice, kResetNoticeSize);
     Broadcast(notice);
     if (!m_pWorld) return;
     // File order: from the last index back to the first.
@@ -289,17 +297,19 @@ CGameObj* CScene::CreateClientRole(CViewTracker* tracker, int32_t dataId) {
     role->SetName("Default");
 
     tracker->Bind(role->m_Handle);
-    uint8_t join[kJoinPacketSize] = {};
-    join[0] = kPacketRole;
-    PutU16(join + 1, static_cast<uint16_t>(role->m_Handle & 0xFFFF));
-    join[3] = 1;
-    PutU16(join + 4, static_cast<uint16_t>(m_Id & 0xFFFF));
-    PutU16(join + 6, static_cast<uint16_t>(m_Weather.m_AmbientMode));
-    join[8] = static_cast<uint8_t>(m_Weather.m_NightLevel);
-    join[9] = static_cast<uint8_t>(m_Weather.m_DayLevel);
-    join[10] = static_cast<uint8_t>(m_Weather.m_Column6);
-    join[11] = static_cast<uint8_t>(m_Weather.m_Kind);
-    PutU16(join + 12, static_cast<uint16_t>(m_Weather.m_Countdown));
+    PacketFields jf;
+    jf.type = kPacketRole;
+    jf.sub = 1;
+    jf.handle = role->m_Handle;
+    jf.id = m_Id;
+    jf.ambient = m_Weather.m_AmbientMode;
+    jf.night = m_Weather.m_NightLevel;
+    jf.day = m_Weather.m_DayLevel;
+    jf.column6 = m_Weather.m_Column6;
+    jf.weather = m_Weather.m_Kind;
+    jf.duration = m_Weather.m_Countdown;
+    uint8_t join[kJoinPacketSize];
+    WritePacket(jf, join, kJoinPacketSize);
     Send(join, tracker->m_ClientId);
     uint8_t clock[kClockPacketSize] = {};
     BuildClockPacket(*GetGameClock(), clock);
@@ -335,7 +345,11 @@ void CScene::RemoveClient(int clientId) {
     if (g_SceneHooks.isClientActiveIn && g_SceneHooks.isClientActiveIn(this)) {
         if (g_SceneHooks.deactivateClient) g_SceneHooks.deactivateClient();
     } else if (g_InServerStep) {
-        const uint8_t ack[kLeaveAckSize] = {kPacketLeaveAck, 1};
+        PacketFields f;
+        f.type = kPacketLeaveAck;
+        f.sub = 1;
+        uint8_t ack[kLeaveAckSize];
+        WritePacket(f, ack, kLeaveAckSize);
         Send(ack, clientId);
     }
     delete tracker;

@@ -49,10 +49,12 @@ void SetGameClock(int32_t year, int32_t month, int32_t day, int32_t hour, int32_
 }
 
 void BuildClockPacket(const CGameClock& c, uint8_t* out) {
-    out[0] = kPacketClock;
-    PutU16(out + 1, static_cast<uint16_t>(c.year));
-    out[3] = static_cast<uint8_t>(c.month);
-    out[4] = static_cast<uint8_t>(c.day);
-    out[5] = static_cast<uint8_t>(c.hour);
-    PutU16(out + 6, static_cast<uint16_t>(c.tick));
+    PacketFields f;
+    f.type = kPacketClock;
+    f.year = c.year;
+    f.month = c.month;
+    f.mday = c.day;
+    f.hour = c.hour;
+    f.tick = c.tick;
+    WritePacket(f, out, kClockPacketSize);
 }

@@ -42,9 +42,11 @@ int32_t LightLevel(const CTxtRow& row, int col) { return std::clamp(row.GetInt(c
 } // namespace
 
 void BuildWeatherPacket(int32_t kind, int32_t duration, uint8_t* out) {
-    out[0] = kPacketWeather;
-    out[1] = static_cast<uint8_t>(kind);
-    PutU16(out + 2, static_cast<uint16_t>(duration));
+    PacketFields f;
+    f.type = kPacketWeather;
+    f.weather = kind;
+    f.duration = duration;
+    WritePacket(f, out, kWeatherPacketSize);
 }
 
 // ------------------------------------------------------------ controller

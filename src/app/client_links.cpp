@@ -1,0 +1,92 @@
+// The client's calls up into the game object, the host and the panels
+// (client/client_hooks.h), and the hooks through which the world, the roles
+// and the panels reach the client.
+#include "app/game_main.h"
+#include "app/sequences.h"
+#include "client/client_hooks.h"
+#include "client/recording_client.h"
+#include "client/selection.h"
+#include "host/game_host.h"
+#include "roles/role.h"
+#include "roles/role_hooks.h"
+#include "core/txt_table.h"
+#include "ui/jm.h"
+#include "ui/jm_dialogs.h"
+#include "ui/jm_loading.h"
+#include "ui/jm_mng.h"
+#include "world/objects/obj_mng.h"
+#include "world/scene/world.h"
+#include "world/scene/world_globals.h"
+#include "world/scene/world_hooks.h"
+
+namespace {
+
+constexpr int kRowMessagePanel = 60;
+
+// The client's own role, its world made current; null without one.
+CRole* SelectedRole() {
+    CClient* c = g_GameHost.m_pClient;
+    if (!c || !c->m_pSelection) return nullptr;
+    if (c->m_pWorld) c->m_pWorld->MakeCurrent();
+    return c->m_pSelection->GetRole();
+}
+
+// Column 0 of a role's model row.
+std::string ModelName(const CRole* role) {
+    const CTxtRow* row = role && g_WorldHooks.getRoleModelRow ? g_WorldHooks.getRoleModelRow(role) : nullptr;
+    const char* name = row ? row->GetString(0) : nullptr;
+    return name ? name : "";
+}
+
+} // namespace
+
+void InstallClientHooks() {
+    OpenRecordFileFromEnv();
+    g_ClientHooks.tickCount = [] { return static_cast<uint32_t>(g_GameMain.m_TickCount); };
+    g_ClientHooks.startScreenEffect = [](int kind) { g_GameMain.StartScreenEffect(kind); };
+    g_ClientHooks.isLoadingWindowShown = [] { return g_JMLoading && g_JMLoading->IsShown() ? 1 : 0; };
+    g_ClientHooks.isMessagePanelShown = [] {
+        CJM* panel = g_JMMng.GetJM(kRowMessagePanel);
+        return panel && panel->IsShown() ? 1 : 0;
+    };
+    g_ClientHooks.showMessagePanel = [] {
+        if (CJM* panel = g_JMMng.GetJM(kRowMessagePanel)) panel->Show(1, 0);
+    };
+    // The timer and the minimap are stand-in panels without their
+    // operations yet: setTimer and setMiniMapActive stay unset.
+    g_ClientHooks.showVersusBanner = [](int on) {
+        if (g_JMNotice) g_JMNotice->ShowVersusBanner(on);
+    };
+    g_ClientHooks.setPaused = [](int on) { g_GameHost.SetPaused(on); };
+
+    g_WorldHooks.getSelectedRole = []() -> CGameObj* { return SelectedRole(); };
+    g_WorldHooks.isClientQuiet = [] { return g_GameHost.m_pClient ? g_GameHost.m_pClient->m_Quiet : 0; };
+    // The client keeps no object list of its own: nothing in the game
+    // writes one, so updateClientSlots and clientRemoveObject stay unset.
+
+    g_RoleHooks.clientSend = [](const uint8_t* packet) {
+        if (g_GameHost.m_pClient) g_GameHost.m_pClient->Send(packet);
+    };
+    g_RoleHooks.hasClientPlayer = [] {
+        return g_GameHost.m_pClient && g_GameHost.m_pClient->m_RoleHandle != 0xFFFF ? 1 : 0;
+    };
+
+    g_JMHooks.getVersusNames = [](std::string* opponent, std::string* player) {
+        CRole* own = SelectedRole();
+        CRole* other = own ? own->FindFirstRoleNear(0, 20) : nullptr;
+        if (!own || !other || !g_CurObjMng || g_CurObjMng->m_Roles.GetCount() > 2) return 0;
+        if (opponent) *opponent = ModelName(other);
+        if (player) *player = ModelName(own);
+        return 1;
+    };
+    g_JMHooks.getRoleHeadPoint = [](uint16_t handle, int* x, int* y) {
+        CClient* c = g_GameHost.m_pClient;
+        if (c && c->m_pWorld) c->m_pWorld->MakeCurrent();
+        CRole* role = ClientRoleByHandle(handle);
+        if (!role) return 0;
+        role->UpdateScreenRect();
+        if (x) *x = role->m_ScreenX;
+        if (y) *y = role->m_ScreenY - role->m_Height;
+        return 1;
+    };
+}
