@@ -1,7 +1,8 @@
 #pragma once
-// Test-side reading of the server-to-client packets, written apart from the
-// game's own packet code: every byte of a packet shows in its decoded line,
-// so comparing lines compares bytes, and a failure reads as field names.
+// Test-side reading of the server-to-client packets through the game's one
+// codec (core/packet.h, whose layouts its own tests pin byte by byte):
+// every byte of a packet shows in its decoded line, so comparing lines
+// compares bytes, and a failure reads as field names.
 #include <cstdint>
 #include <string>
 #include <vector>
