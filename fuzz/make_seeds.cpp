@@ -22,6 +22,7 @@
 #include "datagen/pack_writer.h"
 #include "datagen/pli_writer.h"
 #include "datagen/save_writer.h"
+#include "datagen/packet_stream.h"
 #include "datagen/trigger_writer.h"
 #include "datagen/scn_writer.h"
 #include "datagen/sound_table_writer.h"
@@ -628,6 +629,42 @@ void TriggerSeeds() {
         JoinFiles({datagen::BuildTable(datagen::BuildSceneScript(scene)), datagen::BuildTable(datagen::BuildTalkScript(talk))}));
 }
 
+// Packets: a loading flag, then a recorded stream.
+void PacketSeeds() {
+    using namespace datagen;
+    const std::vector<std::vector<uint8_t>> play = {
+        StreamMarker(0, 1),
+        StreamMarker(5, 0xFFFFFFFFu),
+        PacketText("pic shown part"),
+        PacketAppear(0x0103, 2, 5 * 64 + 32, 5 * 64 + 32, 10001),
+        PacketRoleSub(0x0101, 101, 20002),
+        PacketRoleSub(0x0101, 52, 3),
+        PacketRoleSub(0x0101, 102, 4),
+        PacketCell(0x0101, 352, 352, 5, 5, 44),
+        {5, 0x01, 0x01, 131},
+        {5, 0x02, 0x81, 3},
+        {7, 0x01, 0x01, 1},
+        {8, 1, 0, 100, 0, 100, 0},
+        {9, 0x01, 0x01, 1, 0, 100, 0, 100, 0},
+        {11, 0xD0, 0x07, 3, 4, 20, 2, 1},
+        {12, 4, 0x10, 0},
+        {14, 57, 0xFF, 0xFF},
+        {14, 19, 1, 0},
+        PacketText("new"),
+        PacketRoleSub(0x0101, 1, 0),
+        PacketRoleSub(0x0101, 51, 2),
+        {2, 0x02, 0x81},
+        {13, 3},
+        {13, 1},
+    };
+    for (uint8_t loading : {0, 1}) {
+        const std::string stream = BuildPacketStream(play);
+        Put("packets", loading ? "loading_play.bin" : "own_world_play.bin", std::string(1, char(loading)) + stream);
+    }
+    Put("packets", "join_then_cut.bin",
+        std::string(1, '\1') + BuildPacketStream({PacketJoin(0x0102, 0, 4, 300), {3, 0x01, 0x01, 101, 0x11}, {10, 'a'}}));
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
@@ -637,6 +674,7 @@ int main(int argc, char** argv) {
     IniSeeds();
     TableSeeds();
     TriggerSeeds();
+    PacketSeeds();
     PackSeeds();
     TextureSeeds();
     WaveSeeds();

@@ -67,6 +67,17 @@ TEST_F(SequenceTest, EnteringTheGameStartsOnEmptyListsAndPacketsFlow) {
     EXPECT_EQ(c->IsActive(), 1);
     const std::string log = Log();
     EXPECT_LT(log.find("End JM_BeginIn()\n"), log.find("BeforeStrategy() Begin\n"));
+    // Host control 13/1 deactivates the client: the game is inactive and no
+    // frame is presented, until the next own-player packet.
+    const uint8_t off[2] = {13, 1};
+    c->HandlePacket(off, 2);
+    EXPECT_EQ(g_GameMain.IsClientInactive(), 1);
+    const auto drawn = g_GameMain.m_FramesDrawn;
+    for (int i = 0; i < 3; ++i) {
+        Clock().Advance(35);
+        g_GameMain.Step();
+    }
+    EXPECT_EQ(g_GameMain.m_FramesDrawn, drawn);
     g_GameHost.Shutdown();
     g_RoleMdlTable.Clear();
     g_ScnInfoMdl.Clear();
