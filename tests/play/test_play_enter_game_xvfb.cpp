@@ -1,5 +1,6 @@
 // Entering a game in the real window under a virtual X display: the new
-// game's scene shows with the hero at its centre and the cursor over it.
+// game's scene shows with the hero at its centre, the HUD below and the
+// cursor over it.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -67,6 +68,9 @@ TEST_F(XEnterGame, ANewGameShowsItsSceneWithTheHeroAndTheCursor) {
     };
     EXPECT_TRUE(WaitFor(sceneShown, 30000)) << why << Err();
     ASSERT_TRUE(screen.Save(Dir() + "in-game.png"));
+    // The HUD's bar along the bottom, not the form: the client joined.
+    for (int fx : {20, 320, 620}) vtest::ExpectPixelNear(screen, sx(fx), sy(450), vtest::Rgb{56, 40, 16}, 24);
+    EXPECT_NE(Log().find("Client :Packet_Create_Client\n"), std::string::npos) << Log();
 
     game.Signal(SIGTERM);
     ExpectEndsInOrder(game);
