@@ -4,6 +4,7 @@
 #include "app/game_main.h"
 #include "app/sequences.h"
 #include "client/client_hooks.h"
+#include "client/painter.h"
 #include "client/recording_client.h"
 #include "client/selection.h"
 #include "host/game_host.h"
@@ -61,6 +62,29 @@ void InstallClientHooks() {
 
     g_WorldHooks.getSelectedRole = []() -> CGameObj* { return SelectedRole(); };
     g_WorldHooks.isClientQuiet = [] { return g_GameHost.m_pClient ? g_GameHost.m_pClient->m_Quiet : 0; };
+    // The client's painter, for the world's screen anchors and redraws.
+    g_WorldHooks.getViewOrigin = [](CGamePoint* origin) {
+        const CPainter* p = g_GameHost.m_pClient ? g_GameHost.m_pClient->m_pViewPort : nullptr;
+        if (!p) return 0;
+        if (origin) *origin = {p->m_View.x, p->m_View.y};
+        return 1;
+    };
+    g_WorldHooks.invalidateRect = [](const CGameRect& rect) {
+        if (CPainter* p = g_GameHost.m_pClient ? g_GameHost.m_pClient->m_pViewPort : nullptr) p->InvalidateRect(&rect);
+    };
+    g_WorldHooks.invalidateView = [] {
+        if (CPainter* p = g_GameHost.m_pClient ? g_GameHost.m_pClient->m_pViewPort : nullptr) p->InvalidateRect(nullptr);
+    };
+    g_WorldHooks.getViewScratchSurface = []() -> CSurface* {
+        CPainter* p = g_GameHost.m_pClient ? g_GameHost.m_pClient->m_pViewPort : nullptr;
+        return p ? p->GetScratchSurface() : nullptr;
+    };
+    g_WorldHooks.getCenterCell = [](CGamePoint* cell) {
+        const CPainter* p = g_GameHost.m_pClient ? g_GameHost.m_pClient->m_pViewPort : nullptr;
+        if (!p) return 0;
+        if (cell) *cell = p->GetCenterCell();
+        return 1;
+    };
     // The client keeps no object list of its own: nothing in the game
     // writes one, so updateClientSlots and clientRemoveObject stay unset.
 

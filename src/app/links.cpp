@@ -5,6 +5,7 @@
 
 #include "app/screen.h"
 #include "client/recording_client.h"
+#include "client/painter.h"
 #include "client/selection.h"
 #include "roles/role.h"
 #include "core/directories.h"
@@ -105,13 +106,16 @@ bool ClientIsActive() { return g_GameHost.m_pClient && g_GameHost.m_pClient->IsA
 void ClientMakeWorldCurrent() {
     if (CClient* c = g_GameHost.m_pClient; c && c->m_pWorld) c->m_pWorld->MakeCurrent();
 }
-// PLACEHOLDER view until the painter exists (CClient::Draw).
-void ClientDrawView(CSurface* target) {
-    if (g_GameHost.m_pClient) g_GameHost.m_pClient->Draw(target);
+void ClientDrawView(CSurface* target) { g_GameHost.Draw(target); }
+void ClientUpdateViewPort() {
+    if (CClient* c = g_GameHost.m_pClient; c && c->m_pViewPort) c->m_pViewPort->Update();
 }
-void ClientUpdateViewPort() {}
-void ClientStartShake() {}
-void ClientScrollView(int) {}
+void ClientStartShake() {
+    if (CClient* c = g_GameHost.m_pClient; c && c->m_pViewPort) c->m_pViewPort->StartShake();
+}
+void ClientScrollView(int step) {
+    if (CClient* c = g_GameHost.m_pClient; c && c->m_pViewPort) c->m_pViewPort->ScrollView(step);
+}
 bool PlayerTargetCannotAct() {
     CClient* c = g_GameHost.m_pClient;
     if (!c || !c->m_pSelection) return false;

@@ -1,7 +1,7 @@
 #pragma once
 // Calls of the game object into other subsystems: the display surface
 // class, the client (its world, view and selection) and the save manager.
-// The view-port calls are PLACEHOLDERs until the scene painter lands.
+// The view port's drawing is the painter's stand-in (client/painter.h).
 #include <cstdint>
 #include <string>
 

@@ -188,12 +188,6 @@ void CClient::RecentreOnOwnRole() {
     if (m_pViewPort) m_pViewPort->RecentreOnOwnRole();
 }
 
-CGamePoint CClient::ViewCentre() {
-    if (const CRole* role = m_pSelection ? m_pSelection->GetRole() : nullptr) return {role->m_X, role->m_Y};
-    if (!m_pWorld) return {0, 0};
-    return {m_pWorld->m_MapGrid.Width() * 32, m_pWorld->m_MapGrid.Height() * 32};
-}
-
 int CClient::Draw(CSurface* surface) {
     if (!m_Active || !surface) return 0;
     if (m_ViewerId != -1) {
@@ -201,7 +195,7 @@ int CClient::Draw(CSurface* surface) {
         return 0;
     }
     if (m_pWorld) m_pWorld->MakeCurrent();
-    if (m_pViewPort) m_pViewPort->Paint(surface, m_pWorld, m_pWeather, ViewCentre());
+    if (m_pViewPort) m_pViewPort->Paint(surface, m_pWorld, m_pWeather);
     if (m_Highlight.width != 0) {
         // Yellow in the current layout.
         const uint16_t colour = g_PixelFormat.Get() == kFormat565 ? 0xFFE0 : 0x7FE0;

@@ -55,8 +55,6 @@ public:
     // The view over the surface: nothing while inactive, black while a
     // viewer id is set. 1 when the view was painted.
     int Draw(CSurface* surface);
-    // The own role's pixel position, or the map's centre without one.
-    CGamePoint ViewCentre();
 
     uint32_t m_ConstOne = 1;
     int32_t m_Loading = 1;

@@ -1,6 +1,8 @@
 // PLACEHOLDER bodies (see scene_view.h).
 #include "client/scene_view.h"
 
+#include "client/painter.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -65,10 +67,17 @@ CSceneView::CSceneView() = default;
 
 CSceneView::~CSceneView() = default;
 
-void CSceneView::CentreOn(const CWorld&, const CGamePoint& centre, int32_t width, int32_t height) {
+void CSceneView::CentreOn(const CWorld& world, const CGamePoint& centre, int32_t width, int32_t height) {
+    const CGamePoint tl = CellTopLeft(centre.x, centre.y);
+    PlaceAt(world, {tl.x + 32 - width / 2, tl.y + 16 - height / 2}, width, height);
+}
+
+void CSceneView::PlaceAt(const CWorld&, const CGamePoint& origin, int32_t width, int32_t height) {
+    m_Origin = origin;
+    // The cell nearest the view's centre anchors the iso grid.
+    const CGamePoint centre = MapCellNearPixel(origin.x + width / 2 - 32, origin.y + height / 2 - 16);
     m_Centre = centre;
     const CGamePoint tl = CellTopLeft(centre.x, centre.y);
-    m_Origin = {tl.x + 32 - width / 2, tl.y + 16 - height / 2};
     // The iso grid's reference pixel of the centre cell is the same box
     // corner, so items, creatures, lights and weather line up with tiles.
     g_IsoGrid.SetView(0, 0, 0, 0);

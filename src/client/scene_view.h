@@ -27,6 +27,8 @@ public:
     // the view origin, the iso grid (items, creatures, lights, weather),
     // the view rectangle and the light grid.
     void CentreOn(const CWorld& world, const CGamePoint& centre, int32_t width, int32_t height);
+    // The same with the view's top-left pixel given: the painter's origin.
+    void PlaceAt(const CWorld& world, const CGamePoint& origin, int32_t width, int32_t height);
     // Draws `world` (made current) onto `target` at (0, 0), the size given
     // to CentreOn. `weather` may be null. The number of objects drawn.
     int Draw(CWorld* world, CSurface* target, CWeather* weather);

@@ -62,7 +62,7 @@ TEST_F(XEnterGame, ANewGameShowsItsSceneWithTheHeroAndTheCursor) {
     const int cx = clicks[2].x, cy = clicks[2].y;
     const auto sceneShown = [&] {
         if (!x->Screenshot(&screen, &why)) return false;
-        const vtest::Rgb grass = screen.At(sx(40), sy(40)), hero = screen.At(sx(320), sy(228));
+        const vtest::Rgb grass = screen.At(sx(40), sy(40)), hero = screen.At(sx(320), sy(200));
         return grass.g > grass.r + 30 && grass.g > grass.b + 30 && hero.b > 150 && hero.r < 100 &&
                yellowAt(screen, cx, cy);
     };
