@@ -5,7 +5,14 @@
 
 #include "app/game_main.h"
 #include "gfx/surface.h"
+#include "client/painter.h"
+#include "client/recording_client.h"
+#include "client/selection.h"
 #include "host/game_host.h"
+#include "roles/role.h"
+#include "roles/save_mgr.h"
+#include "world/objects/obj_desc.h"
+#include "world/scene/world.h"
 #include "platform/input.h"
 #include "world/map/iso_grid.h"
 #include "world/scene/scn_mng.h"
@@ -47,36 +54,57 @@ void BuildGestureLines(const std::vector<OverlayPoint>& points, std::string* dir
     if (coords) *coords = xy;
 }
 
+std::vector<std::string> DevOverlayLines(int x, int y) {
+    int roleX = 0, roleY = 0, cellX = 0, cellY = 0;
+    int buildings = 0, viewX = 0, viewY = 0, viewA = 0, viewB = 0;
+    CClient* client = g_GameHost.m_pClient;
+    if (client && client->m_pWorld) client->m_pWorld->MakeCurrent();
+    if (const CRole* role = client && client->m_pSelection ? client->m_pSelection->GetRole() : nullptr) {
+        roleX = role->m_X;
+        roleY = role->m_Y;
+        if (const CObjDesc* desc = role->GetDesc()) {
+            cellX = desc->m_X;
+            cellY = desc->m_Y;
+        }
+    }
+    if (const CPainter* p = client ? client->m_pViewPort : nullptr) {
+        buildings = p->m_BuildingCount;
+        viewX = p->m_View.x;
+        viewY = p->m_View.y;
+        viewA = p->m_OriginCell.x;
+        viewB = p->m_OriginCell.y;
+    }
+    const CGamePoint cursorCell = g_IsoGrid.ScreenToCell(x, y);
+    const CGamePoint cursorWorld = g_IsoGrid.ScreenToWorld(x, y);
+    const int recordCounter = static_cast<int>(g_GameMain.m_TickCount);
+    const int deathCount = g_SaveMgr.m_DeathCount;
+    const int hour = GetGameClock()->hour;
+    char line[512];
+    std::vector<std::string> out;
+    std::snprintf(line, sizeof line, "%d  %i/%i//player:%i/%i,%i/%i//fps:%i,bld:%i,hour: %i,DeadCount: %d",
+                  recordCounter, x, y, roleX, roleY, cellX, cellY, g_Fps.fps, buildings, hour, deathCount);
+    out.emplace_back(line);
+    std::snprintf(line, sizeof line, "%3d,%3d  %3d,%3d %3d,%3d %3d,%3d   %d/%d", cursorCell.x, cursorCell.y,
+                  cursorWorld.x, cursorWorld.y, viewA, viewB, viewX, viewY, 0, 0);
+    out.emplace_back(line);
+    return out;
+}
+
 void DrawDevOverlay(CSurface* display) {
     g_Fps.Count(FrameClockNow());
     if (!g_DevOverlayOn || !display) return;
 
     plat::Point cursor;
     plat::GetCursorPos(&cursor);
-    // The player's role and the view port belong to the client, not built
-    // yet: their figures are 0.
-    const int roleX = 0, roleY = 0, cellX = 0, cellY = 0;
-    const int buildings = 0, viewX = 0, viewY = 0, viewA = 0, viewB = 0;
-    const CGamePoint cursorCell = g_IsoGrid.ScreenToCell(cursor.x, cursor.y);
-    const CGamePoint cursorWorld = g_IsoGrid.ScreenToWorld(cursor.x, cursor.y);
-    const int cursorCellX = cursorCell.x, cursorCellY = cursorCell.y;
-    const int cursorWorldX = cursorWorld.x, cursorWorldY = cursorWorld.y;
-    const int recordCounter = 0, deathCount = 0;
-    const int hour = GetGameClock()->hour;
     // The current stroke's points come from the gesture input once it
     // keeps them.
     const std::vector<OverlayPoint> stroke;
+    const std::vector<std::string> lines = DevOverlayLines(cursor.x, cursor.y);
 
     plat::DrawContext* dc = display->GetDC();
     if (!dc) return;
-    char line[512];
-    std::snprintf(line, sizeof line, "%d  %i/%i//player:%i/%i,%i/%i//fps:%i,bld:%i,hour: %i,DeadCount: %d",
-                  recordCounter, cursor.x, cursor.y, roleX, roleY, cellX, cellY, g_Fps.fps, buildings, hour,
-                  deathCount);
-    dc->TextOut(0, 0, line);
-    std::snprintf(line, sizeof line, "%3d,%3d  %3d,%3d %3d,%3d %3d,%3d   %d/%d", cursorCellX, cursorCellY,
-                  cursorWorldX, cursorWorldY, viewA, viewB, viewX, viewY, 0, 0);
-    dc->TextOut(0, 20, line);
+    dc->TextOut(0, 0, lines[0]);
+    dc->TextOut(0, 20, lines[1]);
     for (const OverlayPoint& p : stroke) dc->TextOut(p.x, p.y, "!!");
     if (!stroke.empty()) {
         std::string dir, xy;

@@ -31,6 +31,11 @@ float OverlayStepDirection(const OverlayPoint& prev, const OverlayPoint& cur);
 // ("%d,%d " per point) of a gesture stroke.
 void BuildGestureLines(const std::vector<OverlayPoint>& points, std::string* directions, std::string* coords);
 
+// The overlay's two text lines for a cursor at (x, y): the recording's
+// tick, the cursor, the player's role (position, cell), fps, the view's
+// building count, the hour and the death count; then the cursor's cell and
+// world point, the view's origin cell, its origin, and two zero counters.
+std::vector<std::string> DevOverlayLines(int x, int y);
 // Counts the frame; with the overlay on, draws it on `display`. Called
 // after the cursor and before the frame is presented.
 void DrawDevOverlay(CSurface* display);

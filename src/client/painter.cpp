@@ -11,6 +11,7 @@
 #include "platform/display.h"
 #include "roles/role.h"
 #include "sound/sound_play.h"
+#include "world/buildings/bld.h"
 #include "world/map/cell_preloader.h"
 #include "world/scene/world.h"
 #include "world/sky/weather.h"
@@ -100,8 +101,9 @@ void CPainter::ResizeToScreen() {
     ScrollView(0);
 }
 
-void CPainter::PrepareScene() {
-    const CWorld* world = g_Client ? g_Client->m_pWorld : nullptr;
+void CPainter::PrepareScene() { PrepareScene(g_Client ? g_Client->m_pWorld : nullptr); }
+
+void CPainter::PrepareScene(const CWorld* world) {
     if (world) {
         // The staggered layout's extent of the map: its four corner tiles.
         const int32_t w = world->m_MapGrid.Width(), h = world->m_MapGrid.Height();
@@ -254,17 +256,25 @@ void CPainter::FollowRole(const CGameObj* role) {
     }
 }
 
-void CPainter::Paint(CSurface* surface, CWorld* world, CWeather* weather) {
-    if (!surface) return;
+int CPainter::Paint(CSurface* surface, CWorld* world, CWeather* weather) {
+    if (!surface) return 0;
     if (!world || world->m_MapGrid.Width() <= 0 || m_View.width <= 0 || m_View.height <= 0) {
         surface->FillAll(0);
-        return;
+        return 0;
     }
     m_pView->PlaceAt(*world, {m_View.x, m_View.y}, m_View.width, m_View.height);
-    m_pView->Draw(world, surface, weather);
+    const int drawn = m_pView->Draw(world, surface, weather);
+    m_BuildingCount = 0;
+    const CGameRect view{0, 0, m_View.width, m_View.height};  // screen rectangles are view-relative
+    for (CObjNode* n = world->m_ObjMng.m_SceneObjs.Head(); n; n = n->Next())
+        if (const auto* b = dynamic_cast<const CBld*>(static_cast<CGameObj*>(n))) {
+            const CGameRect& r = b->m_ScreenRect;
+            if (r.x < view.width && r.y < view.height && r.x + r.width > 0 && r.y + r.height > 0) ++m_BuildingCount;
+        }
     m_Invalidated = 0;
     m_PartialRedraw = 1;
     m_Previous = m_View;
+    return drawn;
 }
 
 CSurface* CPainter::GetScratchSurface() { return m_pScratch.get(); }

@@ -37,8 +37,10 @@ public:
     void Resize(int32_t w, int32_t h);
     // 640 x 431, 800 x 600 or 1024 x 768 by the screen width (others 800).
     void ResizeToScreen();
-    // A newly built scene: its bounds taken from the current world.
+    // A newly built scene: its bounds taken from the client's world (or the
+    // one given).
     void PrepareScene();
+    void PrepareScene(const CWorld* world);
     void MoveTo(int32_t x, int32_t y);
     void ClampView();
     void CenterOn(const CGameObj* obj);
@@ -55,8 +57,8 @@ public:
     // Per frame: the shake, or the follow step.
     void Update();
     void FollowRole(const CGameObj* role);
-    // Slot 2: the current world onto the surface.
-    void Paint(CSurface* surface, CWorld* world, CWeather* weather);
+    // Slot 2: the world onto the surface; the number of objects drawn.
+    int Paint(CSurface* surface, CWorld* world, CWeather* weather);
     // Off-screen surface of the view's size.
     CSurface* GetScratchSurface();
 
@@ -80,6 +82,8 @@ public:
     // The followed role's screen position last frame.
     CGamePoint m_LastRoleScreen{-100000, -100000};
     int32_t m_Invalidated = 0;
+    // Buildings whose screen rectangle met the view in the last paint.
+    int32_t m_BuildingCount = 0;
     // Origin cell of the last restart of the positional sounds.
     CGamePoint m_SoundCell{-1000, -1000};
 

@@ -5,6 +5,13 @@
 #include <vector>
 
 #include "app/overlay.h"
+#include "client/painter.h"
+#include "client/recording_client.h"
+#include "client/selection.h"
+#include "host/game_host.h"
+#include "roles/role.h"
+#include "roles/save_mgr.h"
+#include "world/scene/world.h"
 #include "app_fixture.h"
 #include "gfx/pixel_format.h"
 #include "gfx/surface.h"
@@ -80,3 +87,45 @@ TEST_F(OverlayDrawTest, OffDrawsNothingOnDrawsTheLines) {
 }
 
 } // namespace
+
+namespace overlay_lines {
+
+// The overlay's figures come from the running game: the client's role,
+// its view port, the calendar and the save manager.
+class OverlayLinesTest : public GameMainTest {
+protected:
+    void TearDown() override {
+        if (g_GameHost.m_pClient) g_GameHost.m_pClient->m_pWorld = nullptr;
+        m_World.m_pHandles->Free(m_Hero.m_Handle, &m_Hero);
+        g_GameHost.Shutdown();
+        g_SaveMgr.m_DeathCount = 0;
+        GameMainTest::TearDown();
+    }
+    CWorld m_World;
+    CRole m_Hero;
+};
+
+TEST_F(OverlayLinesTest, TheLinesShowTheRoleTheViewAndTheDeathCount) {
+    g_GameHost.CreateClient(0);
+    CClient* c = g_GameHost.m_pClient;
+    m_Hero.m_Kind = 60;
+    m_Hero.m_X = 1000;
+    m_Hero.m_Y = 700;
+    m_Hero.m_Handle = m_World.m_pHandles->Attach(&m_Hero, 9);
+    c->m_pWorld = &m_World;
+    c->m_pSelection->m_Own = 9;
+    c->m_pViewPort->m_View.x = 123;
+    c->m_pViewPort->m_View.y = 45;
+    c->m_pViewPort->m_OriginCell = {2, 4};
+    c->m_pViewPort->m_BuildingCount = 3;
+    g_SaveMgr.m_DeathCount = 6;
+    g_GameMain.m_TickCount = 77;
+    const std::vector<std::string> lines = DevOverlayLines(10, 20);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("77  10/20//player:1000/700,", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find(",bld:3,"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("DeadCount: 6"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("  2,  4 123, 45   0/0"), std::string::npos) << lines[1];
+}
+
+} // namespace overlay_lines

@@ -25,6 +25,7 @@
 
 #include "app/game_app.h"
 #include "app/game_main.h"
+#include "client/painter.h"
 #include "client/scene_view.h"
 #include "core/directories.h"
 #include "core/geometry.h"
@@ -183,8 +184,15 @@ int main(int argc, char** argv) {
         CGamePoint centre{world.m_MapGrid.Width() / 2, world.m_MapGrid.Height() / 2};
         if (const CScnPortal* p = world.FindPortal("NULL")) centre = {p->m_X, p->m_Y};
         if (atX >= 0 && atY >= 0) centre = {atX, atY};
-        CSceneView view;
-        view.CentreOn(world, centre, kW, kH);
+        // The game's view port, its origin put where the centre cell's box
+        // centre lies in the middle of the frame (unclamped: a view at the
+        // map's edge shows what lies beyond it).
+        CPainter painter;
+        painter.SetViewRect(0, 0, kW, kH);
+        painter.PrepareScene(&world);
+        const CGamePoint tl = CellTopLeft(centre.x, centre.y);
+        painter.m_View.x = tl.x + 32 - kW / 2;
+        painter.m_View.y = tl.y + 16 - kH / 2;
 
         world.MakeCurrent();
         if (drop >= 0 && !world.m_ObjMng.AddProp(drop, centre.x + 1, centre.y + 1, 0, 1))
@@ -220,7 +228,7 @@ int main(int argc, char** argv) {
 
         CSurface frame(kW, kH, 1);
         frame.FillAll(0);
-        const int drawn = view.Draw(&world, &frame, &weather);
+        const int drawn = painter.Paint(&frame, &world, &weather);
         if (std::getenv("WORLDVIEW_VERBOSE")) std::fprintf(stderr, "%d objects drawn, centre cell %d,%d\n", drawn, centre.x, centre.y);
         CMapGrid& grid = world.m_MapGrid;
 

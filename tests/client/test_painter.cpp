@@ -1,0 +1,90 @@
+// The view port's camera on the fixture world: clamping, the follow step
+// with its focus modes, the shake, the centre cell and the sound restart.
+#include "client/client_fixture.h"
+
+#include "client/painter.h"
+#include "client/selection.h"
+
+namespace clienttest {
+
+class PainterTest : public ClientTest {
+protected:
+    void SetUp() override {
+        ClientTest::SetUp();
+        p = Client()->m_pViewPort;
+        ASSERT_NE(p, nullptr);
+        p->SetViewRect(0, 0, 320, 200);
+        p->PrepareScene();
+        hero = g_Selection->GetRole();
+        ASSERT_NE(hero, nullptr);
+    }
+    // The hero's point in view pixels.
+    CGamePoint HeroOnView() const {
+        const CGamePoint at = LayoutPoint(hero);
+        return {at.x - p->m_View.x, at.y - p->m_View.y};
+    }
+    CPainter* p = nullptr;
+    CRole* hero = nullptr;
+};
+
+TEST_F(PainterTest, TheViewStaysInsideTheWorldAtEveryEdge) {
+    const CGameRect b = p->m_Bounds;
+    ASSERT_GT(b.width, 320);
+    ASSERT_GT(b.height, 200);
+    for (const auto& [x, y] : {std::pair{1000000, 1000000}, {-1000000, -1000000}, {1000000, -1000000}}) {
+        p->MoveTo(x, y);
+        EXPECT_GE(p->m_View.x, b.x);
+        EXPECT_GE(p->m_View.y, b.y);
+        EXPECT_LT(p->m_View.x + p->m_View.width, b.x + b.width) << "lower right inside";
+        EXPECT_LT(p->m_View.y + p->m_View.height, b.y + b.height);
+    }
+}
+
+TEST_F(PainterTest, FollowingHoldsTheHeroAtTheFocusOfEachMode) {
+    for (int mode : {0, 1, 2}) {
+        SCOPED_TRACE(mode);
+        p->SetFocusMode(mode);
+        p->SetFollow(1);
+        for (int i = 0; i < 300; ++i) p->Update();
+        const int wantX = mode == 1 ? 80 : mode == 2 ? 240 : 160;
+        EXPECT_EQ(HeroOnView().x, wantX);
+        EXPECT_EQ(HeroOnView().y, 100);
+    }
+}
+
+TEST_F(PainterTest, AShakeRunsTwentyFramesAndEndsWhereItBegan) {
+    p->SetFollow(0);
+    p->MoveTo(p->m_Bounds.x + 100, p->m_Bounds.y + 100);
+    const CGameRect before = p->m_View;
+    p->StartShake();
+    p->Update();
+    p->StartShake();  // one at a time
+    int frames = 1;
+    while (p->m_Shake > 0) {
+        p->Update();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 20);
+    EXPECT_EQ(p->m_View.x, before.x);
+    EXPECT_EQ(p->m_View.y, before.y);
+}
+
+TEST_F(PainterTest, TheCentreCellIsTheCellUnderTheViewsCentre) {
+    p->SetFocusMode(0);
+    p->CenterOn(hero);
+    EXPECT_EQ(p->GetCenterCell(), (CGamePoint{hero->m_X / 64, hero->m_Y / 64}));
+}
+
+TEST_F(PainterTest, PositionalSoundsRestartOnlyAfterThreeCells) {
+    p->MoveTo(p->m_Bounds.x + 64, p->m_Bounds.y + 64);
+    const CGamePoint start = p->m_SoundCell;
+    p->m_ScrollStep = 2 * 64;
+    p->ScrollView(7);
+    EXPECT_EQ(p->m_SoundCell, start) << "two columns on";
+    p->m_ScrollStep = 64;
+    p->ScrollView(7);
+    EXPECT_EQ(p->m_SoundCell, p->m_OriginCell) << "the third column restarts them";
+    EXPECT_NE(p->m_SoundCell, start);
+}
+
+} // namespace clienttest
