@@ -3,6 +3,7 @@
 #include "client/client_fixture.h"
 
 #include "client/painter.h"
+#include "gfx/surface.h"
 #include "client/selection.h"
 
 namespace clienttest {
@@ -85,6 +86,22 @@ TEST_F(PainterTest, PositionalSoundsRestartOnlyAfterThreeCells) {
     p->ScrollView(7);
     EXPECT_EQ(p->m_SoundCell, p->m_OriginCell) << "the third column restarts them";
     EXPECT_NE(p->m_SoundCell, start);
+}
+
+} // namespace clienttest
+
+namespace clienttest {
+
+TEST_F(PainterTest, ADisplayChangeDropsTheSurfacesAndRebuildsThemAtTheNewSize) {
+    ASSERT_NE(p->GetScratchSurface(), nullptr);
+    p->OnDisplayChange(1);
+    EXPECT_EQ(p->GetScratchSurface(), nullptr) << "released before the mode changes";
+    p->m_Invalidated = 0;
+    p->OnDisplayChange(0);
+    ASSERT_NE(p->GetScratchSurface(), nullptr);
+    EXPECT_EQ(p->m_Invalidated, 1) << "the whole view is painted again";
+    EXPECT_TRUE(p->m_View.width == 640 || p->m_View.width == 800 || p->m_View.width == 1024);
+    EXPECT_EQ(p->GetScratchSurface()->m_Width, p->m_View.width);
 }
 
 } // namespace clienttest
