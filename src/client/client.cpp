@@ -274,12 +274,18 @@ void CClient::HandlePacket(const uint8_t* data, int length) {
             if (!m_pWorld) break;
             const CGamePoint cell = PixelToTile({f.x, f.y});
             const int own = (f.handle & 0xFFFF) == (m_RoleHandle & 0xFFFF) ? 1 : 0;
-            CGameObj* obj = m_pWorld->m_ObjMng.AddRole(static_cast<uint16_t>(f.id), cell.x, cell.y, own,
-                                                       static_cast<int32_t>(f.handle), 0, -1, -1);
-            auto* role = obj ? dynamic_cast<CRole*>(obj) : nullptr;
+            // A handle that still holds an object is not taken over: a
+            // second object there would leave the first one unreachable.
+            CRole* role = ClientRoleByHandle(f.handle);
+            if (!role && !ResolveHandle16(static_cast<uint16_t>(f.handle))) {
+                CGameObj* obj = m_pWorld->m_ObjMng.AddRole(static_cast<uint16_t>(f.id), cell.x, cell.y, own,
+                                                           static_cast<int32_t>(f.handle), 0, -1, -1);
+                role = obj ? dynamic_cast<CRole*>(obj) : nullptr;
+                if (!role) break;
+                role->SetFlags(f.bits);
+                if (own) OnOwnRoleCreated();
+            }
             if (!role) break;
-            role->SetFlags(f.bits);
-            if (own) OnOwnRoleCreated();
             role->SetAnimOrDefault(f.anim);
             role->SetCamp(f.camp);
             role->SetName(tokens[1].c_str());

@@ -42,6 +42,20 @@ TEST_F(ClientTest, TextLinesNameTheNextRoleOnlyAndBlanksRunTogether) {
     EXPECT_STREQ(b->GetPictureName(), "");
 }
 
+TEST_F(ClientTest, AnAppearanceAtAHandleInUseUpdatesThatRoleInsteadOfADuplicate) {
+    Client()->SetLoading(0);
+    Appear(0x0101, 5 * 64 + 32, 6 * 64 + 32, 2, 1);
+    CRole* a = RoleAt(0x0101);
+    ASSERT_NE(a, nullptr);
+    const int roles = Client()->m_pWorld->m_ObjMng.m_Roles.GetCount();
+    Text("pic again");
+    Appear(0x0101, 7 * 64 + 32, 6 * 64 + 32, 2, 20002);
+    EXPECT_EQ(Client()->m_pWorld->m_ObjMng.m_Roles.GetCount(), roles);
+    EXPECT_EQ(RoleAt(0x0101), a);
+    EXPECT_EQ(a->m_Camp, 20002);
+    EXPECT_EQ(a->m_Name, "again");
+}
+
 TEST_F(ClientTest, WhileLoadingOnlyJoinWeatherNoticesAndDeactivationPass) {
     Client()->SetLoading(0);
     Appear(0x0101, 5 * 64 + 32, 6 * 64 + 32);
