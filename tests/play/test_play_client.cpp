@@ -9,6 +9,7 @@
 #include "datagen/demo_title.h"
 #include "support/image_check.h"
 #include "support/play.h"
+#include "support/random_input.h"
 #include "support/test_env.h"
 
 namespace play_client {
@@ -92,6 +93,18 @@ TEST_F(ClientPlay, AnUnwritableRecordFileIsNamedAndTheGameGoesOn) {
     EXPECT_EQ(run.ErrLines("vantrel: cannot record packets to").size(), 1u) << run.err;
     EXPECT_NE(run.err.find("missing/rec.bin"), std::string::npos);
     EXPECT_TRUE(vtest::LinesInOrder(run.log, {"Client :Packet_Create_Client\n"}));
+}
+
+TEST_F(ClientPlay, RandomInputInTheRunningGameForAMinuteEndsCleanly) {
+    vtest::RandomInputOptions o;
+    o.seed = 61;
+    o.startMs = 4000;
+    o.durationMs = 60000;
+    const std::string t = "step 5\nlimit 600000\n" + StartFromTitle(2000) + vtest::RandomInputTimeline(o) + At(64500, "close");
+    const vtest::GameRun run = vtest::RunGame(VANTREL_EXE, Dir(), t);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(vtest::LinesInOrder(run.log, {"Client :Packet_Create_Client\n", "  Other.ClearUp\n"})) << run.log;
+    EXPECT_FALSE(run.ErrLines("input: ldown").empty()) << "clicks reached the game";
 }
 
 } // namespace play_client
