@@ -130,8 +130,7 @@ int CRoleGroupCircle::Update() {
         k = plat::Rand() % 10;
         if (k == 8) m_Radius = 192;
         if (k == 9) m_Radius = 256;
-        static const int32_t kPlan[4] = {2, 6, 10, 20};
-        planned = plat::Rand() % 600 < kPlan[Difficulty()];
+        planned = PlanAttack();
     } else {
         k = plat::Rand() % 120;
         if (k < 20) m_Radius = 448;
@@ -148,6 +147,11 @@ int CRoleGroupCircle::Update() {
     }
     if (attack) GroupAttack(target);
     return 1;
+}
+
+bool CRoleGroupCircle::PlanAttack() {
+    static const int32_t kPlan[4] = {2, 6, 10, 20};
+    return plat::Rand() % 600 < kPlan[Difficulty()];
 }
 
 CRoleGroup* CRoleGroupMgr::Find(int32_t type, int32_t id) const {

@@ -51,6 +51,9 @@ public:
     // Member i's (0-based) pixel point on a ring of radius r around (cx, cy)
     // for n members at this rotation.
     static CGamePoint RingPoint(int32_t cx, int32_t cy, int32_t r, int32_t rotation, int32_t n, int32_t i);
+    // One draw: whether an update with nobody stronger than the target
+    // plans a group attack (rarer the easier the game).
+    static bool PlanAttack();
 
 private:
     void GroupAttack(CRole* target);
