@@ -276,7 +276,7 @@ bool WriteFixtureGame(const std::string& folder, const FixtureGame& g, std::stri
         {"ActMdl.txt", PadKeyedTable({"Name", "Id", "Revive"}, RowsOf(g.acts), 1, 0)},
         {"RoleEffectMdl.txt", PadKeyedTable({"State", "Id"}, RowsOf(g.roleEffects), 1, 0)},
         {"RolePrivate.txt", PadKeyedTable({"Name", "Id"}, RowsOf(g.rolePrivates), 1, 0)},
-        {"Role.rmd", RowsOf(g.roleSkillLists)},
+        {"Role.rmd", PadKeyedTable({}, RowsOf(g.roleSkillLists), 0, 1)},
         {"Skill.ini", RowsOf(g.skills)},
         {"SkillChild.ini", RowsOf(g.skillChildren)},
         {"Skill.gop", RowsOf(g.skillGroups)},
