@@ -49,6 +49,11 @@ struct CRoleHooks {
     // CPlayerControl::StampActionTick.
     void (*stampActionTick)(CGameObj* role) = nullptr;
 
+    // ---- client
+    // The client's send of a command packet 240 for a role (command, a, b,
+    // c), as the player controller sends it.
+    void (*sendOrder)(CGameObj* role, int32_t command, int32_t a, int32_t b, int32_t c) = nullptr;
+
     // ---- game host
     // CGameHost::SetPaused (flag).
     void (*setPaused)(int on) = nullptr;
