@@ -3,11 +3,17 @@
 # (build/fuzz) and runs each for a few seconds on its seed corpus. Exits
 # non-zero on any crash, hang, leak or sanitizer report; skips (exit 0) when
 # clang or libFuzzer is not installed. VANTREL_FUZZ_SECONDS sets the time per
-# target (default 4). Long runs: see fuzz/README.md.
+# target (default 4). VANTREL_FUZZ_BUILD names a build folder already
+# configured with VANTREL_FUZZ=ON (the test command's sanitizer build) to reuse.
+# --probe only answers whether clang can build the targets (exit 0) or not.
+# Long runs: see fuzz/README.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+probe_only=0
+[ "${1:-}" = "--probe" ] && probe_only=1
 
 if ! command -v clang >/dev/null 2>&1 || ! command -v clang++ >/dev/null 2>&1; then
+  [ "$probe_only" = "1" ] && exit 1
   echo "fuzz-smoke: clang not found, skipped"
   exit 0
 fi
@@ -15,14 +21,18 @@ probe_dir="$(mktemp -d)"
 trap 'rm -rf "$probe_dir"' EXIT
 echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' > "$probe_dir/p.cpp"
 if ! clang++ -fsanitize=fuzzer,address,undefined "$probe_dir/p.cpp" -o "$probe_dir/p" >/dev/null 2>&1; then
+  [ "$probe_only" = "1" ] && exit 1
   echo "fuzz-smoke: clang cannot link libFuzzer (libclang-rt-dev missing?), skipped"
   exit 0
 fi
+[ "$probe_only" = "1" ] && exit 0
 
 secs="${VANTREL_FUZZ_SECONDS:-4}"
-build=build/fuzz
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g1 -O1" \
-  -DVANTREL_FUZZ=ON -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF >/dev/null
+build="${VANTREL_FUZZ_BUILD:-build/fuzz}"
+if [ -z "${VANTREL_FUZZ_BUILD:-}" ]; then
+  CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g1 -O1" \
+    -DVANTREL_FUZZ=ON -DVANTREL_TESTS=OFF -DVANTREL_BENCH=OFF >/dev/null
+fi
 cmake --build "$build" -j"$(nproc)" --target fuzz_all
 
 # A small quarantine keeps freed memory in reuse: several times the

@@ -7,6 +7,7 @@
 #include "client/painter.h"
 #include "client/recording_client.h"
 #include "client/selection.h"
+#include "core/packet.h"
 #include "host/game_host.h"
 #include "roles/role.h"
 #include "roles/role_hooks.h"
@@ -88,8 +89,19 @@ void InstallClientHooks() {
     // The client keeps no object list of its own: nothing in the game
     // writes one, so updateClientSlots and clientRemoveObject stay unset.
 
-    g_RoleHooks.clientSend = [](const uint8_t* packet) {
-        if (g_GameHost.m_pClient) g_GameHost.m_pClient->Send(packet);
+    // A role's own command packet (its client frame's release, code 15):
+    // that role's handle, straight to the client's scene.
+    g_RoleHooks.sendOrder = [](CGameObj* role, int32_t command, int32_t a, int32_t b, int32_t c) {
+        if (!role || !g_GameHost.m_pClient) return;
+        PacketFields f;
+        f.type = kPacketOrder;
+        f.handle = role->m_Handle;
+        f.code = command;
+        f.a = a;
+        f.b = b;
+        f.c = c;
+        uint8_t packet[kCommandLength];
+        if (WritePacket(f, packet, kCommandLength)) g_GameHost.m_pClient->Send(packet);
     };
     g_RoleHooks.hasClientPlayer = [] {
         return g_GameHost.m_pClient && g_GameHost.m_pClient->m_RoleHandle != 0xFFFF ? 1 : 0;

@@ -9,12 +9,14 @@
 #include "gfx/role_sprite.h"
 #include "platform/msgbox.h"
 #include "platform/random.h"
+#include "roles/ai/role_group.h"
 #include "roles/save_mgr.h"
 #include "roles/swarm/point_swarm.h"
 #include "roles/tables/model_tables.h"
 #include "world/map/map_grid.h"
 #include "world/objects/handle_table.h"
 #include "world/objects/obj_desc.h"
+#include "world/objects/obj_mng.h"
 #include "world/scene/scn_mng.h"
 #include "world/scene/scene_hooks.h"
 #include "world/scene/world_globals.h"
@@ -84,8 +86,7 @@ CRole::CRole() {
 }
 
 CRole::~CRole() {
-    // No groups yet: a role is never in one.
-    m_pGroup = nullptr;
+    if (m_pGroup) m_pGroup->Leave(this);
     for (CGameObj*& a : m_Attachments) {
         delete a;
         a = nullptr;
@@ -118,7 +119,13 @@ int CRole::Init(CObjDesc* desc) {
         const CMapCell* cell = grid ? grid->GetCell(desc->m_X, desc->m_Y) : nullptr;
         if (cell) SetWalkClass(static_cast<uint8_t>(cell->GetMoveClass()));
     }
-    // Group word 30 of 1 joins a group: no groups are made yet.
+    // Record word 30 of 1 joins the group of words 31-34.
+    auto* rec = dynamic_cast<CObjDesc11*>(desc);
+    if (rec && rec->m_Words[0] == 1 && g_CurObjMng && g_CurObjMng->m_pRoleGroups) {
+        CRoleGroup* g = g_CurObjMng->m_pRoleGroups->AddMember(m_Handle, 1, rec->m_Words[1], rec->m_Words[2],
+                                                              rec->m_Words[3], rec->m_LastWord);
+        if (g) g->Join(this);
+    }
     return 1;
 }
 
@@ -296,7 +303,7 @@ void CRole::SelectAttributeRow(int32_t) {
 
 void CRole::ClearTarget() {
     m_TargetHandle = 0;
-    // The group's target too: no groups yet.
+    if (m_pGroup) m_pGroup->m_Target = 0;
 }
 
 int CRole::CannotAct() const {
@@ -361,17 +368,6 @@ void CRole::CancelQueuedOrder() {
 
 // ---------------------------------------------------------------- classes
 
-CAiRole::CAiRole() {
-    m_Kind = 40;
-    SetPathCapacity(50);
-}
-
-CRole60::CRole60() {
-    m_Kind = 60;
-    m_DataId = 1;
-    SetPathCapacity(500);
-    m_FidgetCountdown = plat::Rand() % 280 + 280;
-}
 
 // ---------------------------------------------------------------- hooks
 
@@ -488,5 +484,9 @@ void InstallRoleHooks() {
         CRole* r = AsRole(role);
         return r ? r->GetLastAttacker() : nullptr;
     };
+    g_WorldHooks.roleClientStep = [](CGameObj* role) {
+        if (CRole* r = AsRole(role); r && !r->m_Removed) r->ClientFrame();
+    };
+    InstallRoleGroupHooks();
     InstallCombatHooks();
 }

@@ -167,6 +167,10 @@ public:
     int IsAttackAnim();
     void SelectAttributeRow(int32_t offset);
     void ClearTarget();
+    // Order 1 to the cell `cells` from the target on its far side, when the
+    // role is idle and standing; the target is dropped when the order is
+    // taken. 1 when it was.
+    int StepAwayFrom(CGameObj* target, int32_t cells);
     int CannotAct() const;
     int32_t GetModelClass() const;
 
@@ -454,6 +458,10 @@ public:
     int32_t m_LastCommand = -1;
     uint32_t m_LastOrder[3] = {};
     int32_t m_DeathMode = 0;
+    // The client frame's marks: where the last dust and trail objects were
+    // made.
+    CGamePoint m_LastDust{0, 0};
+    CGamePoint m_LastTrailMagic{0, 0};
 
     // The counter state 14 takes camps from (99 down to 1, then 99 again).
     static int32_t s_ConfusedCamp;
@@ -473,35 +481,8 @@ protected:
     void DrawSwarm(CSurface* surface, int32_t x, int32_t y, const CGameRect& clip);
 };
 
-// Object kind 40: every role but the player's character.
-// ---- AI role
-class CAiRole : public CRole {
-public:
-    CAiRole();
-    // The wait before the next attack decision: longer the slower the
-    // reaction level (the role's aiValue; below 0 counts as 0).
-    void RollAttackDelay();
-
-    int32_t m_HomeX = -1;  // the leash's home cell; -1 not taken yet, -2 (x) home reached
-    int32_t m_HomeY = -1;
-    int32_t m_AttackDelay = 0;  // ticks to the next attack decision; below 0 ready
-    int32_t m_SpareAi[2] = {0, 0};
-};
-// ---- end AI role
-
-// Object kind 60: the player's character, data id 1.
-// ---- player role: attributes from the live record, fidgets
-class CRole60 : public CAiRole {
-public:
-    CRole60();
-    void Update() override;
-    int SetupAppearance(const char* spriteSet) override;
-
-    int32_t m_Spare60[2] = {0, 0};
-    int32_t m_Spare60Id = -1;
-    int32_t m_FidgetCountdown = 0;  // ticks to the next idle fidget
-};
-// ---- end player role
+// The AI role and the player's role (ai_role.h brings role60.h).
+#include "roles/ai/ai_role.h"
 
 // The role's of a handle of the current table: a CRole of kinds 30-100.
 CRole* RoleOf(ObjHandle handle);

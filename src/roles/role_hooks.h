@@ -50,8 +50,9 @@ struct CRoleHooks {
     void (*stampActionTick)(CGameObj* role) = nullptr;
 
     // ---- client
-    // CClient::Send: a command packet (240) to the client's scene.
-    void (*clientSend)(const uint8_t* packet) = nullptr;
+    // The client's send of a command packet 240 for a role (command, a, b,
+    // c), as the player controller sends it.
+    void (*sendOrder)(CGameObj* role, int32_t command, int32_t a, int32_t b, int32_t c) = nullptr;
 
     // ---- game host
     // CGameHost::SetPaused (flag).

@@ -1,8 +1,11 @@
 // Byte layouts of the pack, key=value and table writers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
+#include "datagen/demo_title.h"
+#include "datagen/record_tables.h"
 #include "datagen/bytes.h"
 #include "datagen/ini_writer.h"
 #include "datagen/pack_writer.h"
@@ -51,3 +54,15 @@ TEST(TableWriter, TabsAndCrLf) {
 }
 
 }  // namespace
+
+// The demo's title offers classes by id; each must have its row in the
+// class table, or a new game's hero starts with zero attributes.
+TEST(DemoClassesTest, EveryClassTheTitleOffersHasAClassRow) {
+    const std::vector<datagen::PlayerInitSpec> rows = datagen::DefaultClassRows();
+    for (const datagen::DemoClassChoice& c : datagen::kDemoClassChoices) {
+        const auto it = std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r.classId == c.classId; });
+        ASSERT_NE(it, rows.end()) << "class " << c.classId;
+        EXPECT_GT(it->maxHP, 0.0f);
+        EXPECT_GT(it->ap, 0.0f);
+    }
+}

@@ -78,6 +78,11 @@ TEST_F(EnterGame, TheSceneAroundTheHeroFollowsTheLoadingWindowWithTheCursorOverI
     const vtest::GameRun run = vtest::RunGame(VANTREL_EXE, Dir(), t);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(vtest::LinesInOrder(run.log, {"BeforeStrategy() End\n", "End JM_EndIn()\n"})) << run.log;
+    // The second portrait's class has its row in the demo's class table:
+    // the hero starts with that class's attributes, not zeros.
+    EXPECT_NE(run.err.find("host new character class " + std::to_string(datagen::kDemoClassChoices[1].classId) + "\n"),
+              std::string::npos);
+    EXPECT_EQ(run.err.find("no class row"), std::string::npos) << run.err;
     for (const char* name : {"g05.png", "g3.png", "g8.png"}) {
         SCOPED_TRACE(name);
         const vtest::RgbImage im = Frame(name);

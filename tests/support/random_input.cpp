@@ -25,7 +25,8 @@ const char* const kGbkText[] = {"\xE4\xB8\xAD\xE6\x96\x87",                     
                                 "\xE4\xBD\xA0\xE5\xA5\xBD",                     // nihao
                                 "\xE6\xB8\xB8\xE6\x88\x8F\xE6\xB5\x8B\xE8\xAF\x95",  // youxi ceshi
                                 "\xEF\xBC\x8C\xE3\x80\x82",                     // full-width comma, stop
-                                "a\xE4\xB8\x80" "b"};
+                                ("a\xE4\xB8\x80"
+                                 "b")};  // one text: a, yi, b
 
 class Gen {
 public:

@@ -40,6 +40,35 @@ ScnObjRecord FixtureRoamer(int model, int x, int y, const std::string& event, in
     return r;
 }
 
+ScnObjRecord FixtureIdlePlacement(int model, int x, int y, int mode, int skill) {
+    static const int kTypes[5] = {12, 13, 14, 15, 12};
+    ScnObjRecord r = ObjRecord(kTypes[mode < 0 || mode > 4 ? 0 : mode], model, x, y, mode);
+    switch (mode) {
+    case 1: r = FixtureRoamer(model, x, y, "", 2); break;
+    case 2: r.path = {{x, y}, {x + 3, y}, {x, y + 3}}; break;
+    case 3: r.asd[1] = 0, r.asd[2] = 2; break;
+    case 4: r.init[1] = skill; break;
+    default: break;
+    }
+    return r;
+}
+
+ScnObjRecord FixtureWithHomeBox(ScnObjRecord r, int x, int y, int w, int h) {
+    r.range[0] = x, r.range[1] = y, r.range[2] = w, r.range[3] = h;
+    return r;
+}
+
+std::vector<ScnObjRecord> FixturePack(int model, int x, int y, int group) {
+    std::vector<ScnObjRecord> pack;
+    for (int i = 0; i < 4; ++i) {
+        ScnObjRecord r = ObjRecord(12, model, x + i % 2, y + i / 2, 0);
+        r.array = 1;
+        r.group = group;
+        pack.push_back(r);
+    }
+    return pack;
+}
+
 Table PadKeyedTable(const std::vector<std::string>& header, const Table& rows, int keyColumn, int spareNameColumn) {
     Table out;
     if (!header.empty()) out.push_back(header);
@@ -107,8 +136,28 @@ FixtureGame DefaultFixtureGame() {
     g.roles.push_back(monster("Ghost", kFixtureGhostModel).MoveClass(1).ModelClass(50));
     g.roles.push_back(monster("Bomber", kFixtureDeathActionModel).MoveClass(1).DeathAction(kFixtureStrikeSkill));
     g.roles.push_back(monster("Grabber", kFixtureGrabberModel).MoveClass(1).GrabAnims("124*132"));
-    for (int id = 1; id <= kFixtureGrabberModel; ++id)
-        g.rolePrivates.push_back(RolePrivateRow().Name("Level").Id(id).Sight(8).CastPeriod(2).StandAnim(100));
+    auto thinker = [&](const char* name, int id, int aiKind) {
+        return monster(name, id).MoveClass(1).Set(2, 1).Set(31, aiKind);
+    };
+    g.roles.push_back(thinker("Keeper", kFixtureKeeperModel, 1));
+    g.roles.push_back(thinker("Collector", kFixtureCollectorModel, 20));
+    g.roles.push_back(thinker("Caster", kFixtureCasterModel, 30));
+    g.roles.push_back(thinker("Seer", kFixtureSeerModel, 31));
+    for (int level = 0; level <= 5; ++level)
+        g.roles.push_back(thinker("Reaction", kFixtureReactionModel + level, 0));
+    g.roles.push_back(thinker("Wolf", kFixtureWolfModel, 0));
+    for (int id = 1; id <= kFixtureWolfModel; ++id) {
+        if (id > kFixtureGrabberModel && id < kFixtureKeeperModel) continue;
+        const int reaction = id >= kFixtureReactionModel && id <= kFixtureReactionModel + 5 ? id - kFixtureReactionModel : 2;
+        g.rolePrivates.push_back(RolePrivateRow().Name("Level").Id(id).Sight(8).CastPeriod(reaction).StandAnim(100));
+    }
+    for (int id = kFixtureReactionModel; id <= kFixtureReactionModel + 5; ++id)
+        g.roleSkillLists.push_back(RoleSkillListRow().Id(id).Skills({1}));
+    g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureKeeperModel).Skills({1}));
+    g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureCollectorModel).Skills({1, kFixtureGatherGroup}));
+    g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureCasterModel).Skills({1}));
+    g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureSeerModel).Skills({1}));
+    g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureWolfModel).Skills({kFixtureClawGroup}));
     g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureMeleeModel).Skills({kFixtureStrikeSkill}));
     g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureArcherModel).Skills({kFixtureArrowSkill}));
     g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureGrabberModel).Skills({kFixtureStrikeSkill}));
@@ -133,8 +182,16 @@ FixtureGame DefaultFixtureGame() {
     g.skillChildren.push_back(
         SkillChildRow().ClassWord(5).Name("ArrowFly").Kind(201).Id(kFixtureArrowChild).Anim(1).ShadowAnim(83).Params(1, 0, 0)
             .Bytes({2, 40, 0, 12, 0, 0}).Effects({{1, 1, 1, 10, 0, 0}}));
+    g.skills.push_back(SkillRow().ClassWord(4).Name("Claw").Kind(5).Id(kFixtureClawSkill).Group(kFixtureClawGroup).AnimBase(120)
+                           .Range(64).Effects({{0, 2, 1, 10, 0, 0}}));
+    g.skills.push_back(SkillRow().ClassWord(4).Name("Gather").Kind(6).Id(kFixtureGatherSkill).Group(kFixtureGatherGroup)
+                           .AnimBase(120).Range(128).Effects({{0, 2, 1, 10, 0, 0}}));
     g.skillGroups.push_back(SkillGopRow().ClassWord(7).Name("Basic").Picture(1).Id(1).TimeMs(1000).Category(1)
                                 .Values({kFixtureStrikeSkill, kFixtureArrowSkill}));
+    g.skillGroups.push_back(SkillGopRow().ClassWord(7).Name("Claws").Picture(1).Id(kFixtureClawGroup).TimeMs(1000).Category(1)
+                                .Values({kFixtureClawSkill}));
+    g.skillGroups.push_back(SkillGopRow().ClassWord(7).Name("Gather").Picture(1).Id(kFixtureGatherGroup).TimeMs(1000)
+                                .Category(1).Values({kFixtureGatherSkill}));
     for (auto& file : g.equipStrs) file.push_back(EquipStrRow().Id(1).Key("0").Upper(100).Lower(0).Text("R1"));
     g.beasties.push_back(BeastieMdlRow()
                              .Name("Bird")
@@ -219,7 +276,7 @@ bool WriteFixtureGame(const std::string& folder, const FixtureGame& g, std::stri
         {"ActMdl.txt", PadKeyedTable({"Name", "Id", "Revive"}, RowsOf(g.acts), 1, 0)},
         {"RoleEffectMdl.txt", PadKeyedTable({"State", "Id"}, RowsOf(g.roleEffects), 1, 0)},
         {"RolePrivate.txt", PadKeyedTable({"Name", "Id"}, RowsOf(g.rolePrivates), 1, 0)},
-        {"Role.rmd", RowsOf(g.roleSkillLists)},
+        {"Role.rmd", PadKeyedTable({}, RowsOf(g.roleSkillLists), 0, 1)},
         {"Skill.ini", RowsOf(g.skills)},
         {"SkillChild.ini", RowsOf(g.skillChildren)},
         {"Skill.gop", RowsOf(g.skillGroups)},

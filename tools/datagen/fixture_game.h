@@ -314,11 +314,30 @@ constexpr int kFixtureStatueModel = 4;   // no column 27: cannot be thrown
 constexpr int kFixtureGhostModel = 5;    // model class 50: no corpse
 constexpr int kFixtureDeathActionModel = 6;
 constexpr int kFixtureGrabberModel = 7;
+// Thinking monsters, ids above the ones scenario tests add (column 2 set: they may use skills; column 31 the AI
+// kind): kind 1 keeps its distance, 20 collects, 30 casts ahead, 31 casts
+// at its target, all of reaction 2; models 44-49 are melee monsters of
+// reaction levels 0-5. The reaction level is level-row column 6 (at
+// difficulty 1), which casters also read as their period in 56-tick units.
+// Model 50 is a pack wolf with only the claw (use kind 5).
+constexpr int kFixtureKeeperModel = 40;
+constexpr int kFixtureCollectorModel = 41;
+constexpr int kFixtureCasterModel = 42;
+constexpr int kFixtureSeerModel = 43;
+constexpr int kFixtureReactionModel = 44;  // + reaction level 0-5
+constexpr int kFixtureWolfModel = 50;
 // Skills of the default fixture: a melee strike and an arrow (with its
 // projectile child), both in skill group 1.
 constexpr int kFixtureStrikeSkill = 1;
 constexpr int kFixtureArrowSkill = 2;
 constexpr int kFixtureArrowChild = 1;
+// A claw of use kind 5 (what group and leash attacks choose), alone in
+// its skill group, and a pick-up cast of use kind 6 in its own group
+// (ids above the ones scenario tests add for themselves).
+constexpr int kFixtureClawSkill = 40;
+constexpr int kFixtureClawGroup = 40;
+constexpr int kFixtureGatherSkill = 41;
+constexpr int kFixtureGatherGroup = 41;
 
 // The default fixture: the texts the start-up reads, the role models
 // above with their level rows and skill lists, two skills, the demo's bird among ASCII-named creatures, three items, one
@@ -341,6 +360,17 @@ Table RowsOf(const std::vector<Row>& rows) {
     for (const Row& r : rows) t.push_back(r.Cells());
     return t;
 }
+// Placements of a thinking role in idle mode 0-4 (record type 12, 13, 14,
+// 15, 12): 1 wanders a box of 2 cells around its cell, 2 patrols its cell
+// and the cells 3 to the right and 3 down, 3 follows a friend within 6
+// cells at 2, 4 waits in ambush and opens with `skill`.
+ScnObjRecord FixtureIdlePlacement(int model, int x, int y, int mode, int skill = 0);
+// The placement with a home box ("MoveRange": x, y, width, height in
+// cells): a role that leaves it with a target turns back.
+ScnObjRecord FixtureWithHomeBox(ScnObjRecord r, int x, int y, int w, int h);
+// Four members of circle group `group` (idle mode 0) in a 2 x 2 square
+// from (x, y).
+std::vector<ScnObjRecord> FixturePack(int model, int x, int y, int group);
 // Writes the folder (native path). False with a message in *error.
 bool WriteFixtureGame(const std::string& folder, const FixtureGame& game, std::string* error);
 

@@ -15,7 +15,7 @@
 
 class CTxtRow;
 class CRoleSprite;
-class CMapCell;
+struct CMapCell;
 class CAnimRes;
 class CAnimPlayer;
 

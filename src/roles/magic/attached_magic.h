@@ -14,6 +14,7 @@ class CAttachedMagic : public CMagic {
 public:
     CAttachedMagic();
 
+    using CMagic::Init;
     int Init(CGameObj* owner, int32_t skillId, const CGamePoint* point, ObjHandle target);
     int Tick() override;                                 // 5
     int Draw(int) override { return 1; }                 // 6: nothing to see

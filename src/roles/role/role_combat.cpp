@@ -86,6 +86,7 @@ int CRole::ResolveHit(CMagic* magic) {
     else defence = dp;
     int32_t dodge = Sat(int64_t{defence} * dodgeFactor / 100);
     if (HasState(kStateNoDodge)) dodge = ToInt(dodge * 0.5);
+
     if (dodge > 2 && plat::Rand() % dodge >= hit) return 0;
 
     int32_t damage = ToInt(static_cast<double>(static_cast<float>(attacker->GetAP()) * magic->GetScaledB()));

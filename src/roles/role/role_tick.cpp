@@ -180,4 +180,3 @@ void CRole::Update() {
     }
 }
 
-void CRole::ClientFrame() {}

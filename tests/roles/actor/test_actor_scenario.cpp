@@ -9,6 +9,7 @@
 #include "datagen/fixture_game.h"
 #include "roles/actor/actor.h"
 #include "roles/role.h"
+#include "roles/ai/quiet_roles.h"
 #include "scenario/scenario.h"
 #include "world/map/map_grid.h"
 #include "world/objects/obj_mng.h"
@@ -31,6 +32,7 @@ protected:
         if (!map.empty()) g.map = map;
         g.objects.cha = {datagen::ObjRecord(12, 1, x, y, 0, "Walker")};
         if (!run.Start(g)) return nullptr;
+        quiet_roles::SilenceAi();
         run.Seed(1);
         run.Tick(1);
         ServerSide();
@@ -53,6 +55,7 @@ protected:
         for (size_t i = 0; i < cells.size(); ++i)
             g.objects.cha.push_back(datagen::ObjRecord(12, 1, cells[i].x, cells[i].y, 0, "Role" + std::to_string(i)));
         if (!run.Start(g)) return {};
+        quiet_roles::SilenceAi();
         run.Seed(1);
         run.Tick(1);
         ServerSide();

@@ -16,6 +16,7 @@
 #include "roles/record/role_data.h"
 #include "roles/role.h"
 #include "roles/tables/skill_table.h"
+#include "roles/ai/quiet_roles.h"
 #include "scenario/scenario.h"
 #include "world/objects/obj_mng.h"
 #include "world/scene/scene_hooks.h"
@@ -35,6 +36,12 @@ datagen::FixtureGame Game(int sceneType) {
     // Hero: level 10, AP 50, HR 5, ice 30 by level; the melee monster:
     // level 4, HP 1000, DP 20, 400 experience, drops of "randprop.txt" row 2.
     g.rolePrivates[0].Set(2, 10).Set(9, 500).Set(10, 50).Set(13, 5).Set(17, 30);
+    // The hero's attributes are its record's, of its class row.
+    datagen::PlayerInitSpec hero;
+    hero.classId = 0;  // the class a scenario's new game takes
+    hero.ap = 50, hero.maxHP = 500, hero.hr = 5, hero.sp = 24;
+    hero.leftSkill = 0, hero.rightSkills = "";  // no learnt rows: the skills' own scales
+    g.classes.push_back(hero);
     g.rolePrivates[1].Set(2, 4).Set(9, 1000).Set(11, 20).Set(16, 400);
     // The archer grows with the player: column 15 = 2.
     g.rolePrivates[2].Set(9, 100).Set(10, 10).Set(11, 300).Set(13, 1).Set(15, 2);
@@ -48,6 +55,7 @@ class HitScenarioTest : public ScenarioTest {
 protected:
     bool StartWith(int sceneType) {
         if (!run.Start(Game(sceneType))) return false;
+        quiet_roles::SilenceAi();
         run.Tick();
         m_Hero = AsRole(run.Hero());
         if (!m_Hero || !run.Scene()) return false;
@@ -109,13 +117,14 @@ TEST_F(HitScenarioTest, AMissAHitIceAndASideEffect) {
     EXPECT_EQ(m_Monster->m_HitFlag, 0);
     // 4 lands: 50 + ice 30 x 10 x 50 / (1 x 50 + 10 x 50) = 77 ("MaxIceDp"
     // of the fixture is 50); roll 50 misses the side effect.
-    EXPECT_EQ(Strike({4, 50}), 1);
+    // The hero's stagger is half its AP: 25 +- a draw (0: 25 - 6).
+    EXPECT_EQ(Strike({4, 50, 0}), 1);
     EXPECT_EQ(m_Monster->m_Hp, 923.0f);
     EXPECT_EQ(m_Monster->m_PendingHp, -77);
     EXPECT_FALSE(m_Monster->HasState(20));
     EXPECT_TRUE(m_Magic->m_HitList.Contains(m_Monster->m_Handle));
     // Roll 49: state 20 for 7 seconds, told to the watching client.
-    EXPECT_EQ(Strike({4, 49}), 1);
+    EXPECT_EQ(Strike({4, 49, 0}), 1);
     EXPECT_EQ(m_Monster->m_Hp, 846.0f);
     EXPECT_EQ(m_Monster->m_PendingHp, -154);
     EXPECT_TRUE(m_Monster->HasState(20));

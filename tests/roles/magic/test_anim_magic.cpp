@@ -217,7 +217,7 @@ TEST_F(AnimMagicTest, InheritsFromTheParentAndFitsAnOwnerlessTargetToTheRange) {
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(m->m_OwnerHandle, m_Owner->m_Handle);
     EXPECT_EQ(m->m_TargetHandle, m_Foe->m_Handle);
-    EXPECT_EQ(CGamePoint(m->m_TargetX, m->m_TargetY), CGamePoint(300, 300));
+    EXPECT_EQ((CGamePoint{m->m_TargetX, m->m_TargetY}), (CGamePoint{300, 300}));
     EXPECT_EQ(m->GetSkill(), g_SkillTable.GetAt(kSkill));
     // Without one: the parent's position, moved onto the range (128).
     struct Case {
@@ -230,8 +230,8 @@ TEST_F(AnimMagicTest, InheritsFromTheParentAndFitsAnOwnerlessTargetToTheRange) {
         CGameObj* o = m_Mng->AddMagic(kTimed, 100, 100, p.get(), 0);
         auto* am = dynamic_cast<CAnimMagic*>(o);
         ASSERT_NE(am, nullptr);
-        EXPECT_EQ(CGamePoint(am->m_TargetX, am->m_TargetY), c.want) << c.parent.x << "," << c.parent.y;
-        EXPECT_EQ(CGamePoint(am->m_StartX, am->m_StartY), c.want);
+        EXPECT_EQ((CGamePoint{am->m_TargetX, am->m_TargetY}), c.want) << c.parent.x << "," << c.parent.y;
+        EXPECT_EQ((CGamePoint{am->m_StartX, am->m_StartY}), c.want);
         m_Parents.push_back(std::move(p));
     }
 }
@@ -274,7 +274,7 @@ TEST_F(AnimMagicTest, ASweepRemovesOtherCampsFlyingMagicWithASparkOrItsHitList) 
     for (CObjNode* n = m_Mng->m_Magic.Head(); n; n = n->Next()) {
         auto* s = dynamic_cast<CAnimMagic*>(static_cast<CGameObj*>(n));
         if (s && s->GetDef()->id == kSpark) {
-            EXPECT_EQ(CGamePoint(s->m_X, s->m_Y), CGamePoint(220 - 10, 100 - 10));
+            EXPECT_EQ((CGamePoint{s->m_X, s->m_Y}), (CGamePoint{220 - 10, 100 - 10}));
         }
     }
     EXPECT_EQ(mine->CanHit(listed, 0), 1);
@@ -328,7 +328,7 @@ TEST_F(AnimMagicTest, SubKindOneLandsAboveHeightElevenWhileSubKindThreeDrifts) {
     auto* drifter = Make<CMagic201>(kDrifter, {100, 300}, {300, 300});
     ASSERT_TRUE(arrow && drifter);
     EXPECT_EQ(arrow->m_Height, 20);
-    EXPECT_EQ(CGamePoint(arrow->m_X, arrow->m_Y), CGamePoint(140, 140));
+    EXPECT_EQ((CGamePoint{arrow->m_X, arrow->m_Y}), (CGamePoint{140, 140}));
     const int steps = arrow->m_StepsLeft;
     EXPECT_EQ(TicksToRemoval(arrow, steps + 2), steps + 1);
     EXPECT_EQ(Fires(94), 1);
@@ -418,7 +418,7 @@ TEST_F(AnimMagicTest, ArcRisesAndFallsOnItsWay) {
 TEST_F(AnimMagicTest, BlastOnARoleEndsWhenTheRoleGoes) {
     auto* m = Make<CMagic300>(kStuck, {0, 0}, {0, 0}, m_Owner, m_Foe->m_Handle);
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(CGamePoint(m->m_X, m->m_Y), CGamePoint(m_Foe->m_X + 1, m_Foe->m_Y + 1));
+    EXPECT_EQ((CGamePoint{m->m_X, m->m_Y}), (CGamePoint{m_Foe->m_X + 1, m_Foe->m_Y + 1}));
     m_Foe->m_Height = 7;
     m->Tick();
     EXPECT_EQ(m->m_Height, 7);
@@ -462,7 +462,7 @@ TEST_F(AnimMagicTest, BoxedInWandererNeverEndsItsWalk) {
     EXPECT_EQ(m->m_MovesLeft, 10);
     for (int i = 0; i < 300; ++i) m->Tick();
     EXPECT_FALSE(m->m_Removed);
-    EXPECT_EQ(CGamePoint(m->m_X, m->m_Y), CGamePoint(4 * 64 + 32, 4 * 64 + 32));
+    EXPECT_EQ((CGamePoint{m->m_X, m->m_Y}), (CGamePoint{4 * 64 + 32, 4 * 64 + 32}));
     EXPECT_EQ(m->m_MovesLeft, 10);
 }
 

@@ -11,6 +11,7 @@
 #include "roles/magic/magic.h"
 #include "roles/role.h"
 #include "roles/tables/skill_table.h"
+#include "roles/ai/quiet_roles.h"
 #include "scenario/scenario.h"
 #include "world/map/map_grid.h"
 #include "world/objects/obj_mng.h"
@@ -39,6 +40,7 @@ class ProjectileScenarioTest : public ScenarioTest {
 protected:
     bool StartGame() {
         if (!run.Start(Game())) return false;
+        quiet_roles::SilenceAi();
         run.Tick();
         m_Hero = AsRole(run.Hero());
         if (!m_Hero || !run.Scene()) return false;

@@ -14,6 +14,7 @@
 #include "roles/items/prop_rec.h"
 #include "roles/record/role_data.h"
 #include "roles/role.h"
+#include "roles/ai/quiet_roles.h"
 #include "scenario/scenario.h"
 #include "world/objects/obj_mng.h"
 #include "world/objects/proximity.h"
@@ -55,7 +56,13 @@ protected:
         g.props.push_back(datagen::PropMdlRow().Name("Letter").Id(kLetter).Kind(50).Picture(0).Stacks(0));
         // Alerted speed 16, running speed 24.
         for (auto& row : g.rolePrivates) row.Set(3, 16).Set(4, 24);
+        // The hero runs at its record's speed.
+        datagen::PlayerInitSpec hero;
+        hero.classId = 0;  // the class a scenario's new game takes
+        hero.sp = 24;
+        g.classes.push_back(hero);
         if (!run.Start(g)) return false;
+        quiet_roles::SilenceAi();
         run.Seed(1);
         run.Tick(1);
         ServerSide();

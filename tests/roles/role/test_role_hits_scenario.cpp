@@ -18,6 +18,7 @@
 #include "roles/role_hooks.h"
 #include "roles/role.h"
 #include "roles/tables/skill_table.h"
+#include "roles/ai/quiet_roles.h"
 #include "scenario/scenario.h"
 #include "world/objects/obj_mng.h"
 #include "world/scene/scn_mng.h"
@@ -77,6 +78,7 @@ protected:
     void SetUp() override {
         ScenarioTest::SetUp();
         ASSERT_TRUE(run.Start(HitGame()));
+        quiet_roles::SilenceAi();
         run.Seed(7);
         run.Tick(2);
         ServerSide();

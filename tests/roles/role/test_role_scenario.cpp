@@ -12,6 +12,7 @@
 #include "datagen/fixture_game.h"
 #include "platform/msgbox.h"
 #include "roles/role.h"
+#include "roles/ai/quiet_roles.h"
 #include "scenario/scenario.h"
 #include "world/objects/obj_desc.h"
 #include "world/objects/obj_mng.h"
@@ -34,6 +35,7 @@ protected:
         g.objects.cha = cha;
         std::vector<CRole*> out;
         if (!run.Start(g)) return out;
+        quiet_roles::SilenceAi();
         run.Seed(1);
         run.Tick(2);
         ServerSide();
@@ -149,6 +151,7 @@ TEST_F(RoleScenarioTest, LoadingFaultsShowTheMessageOrRemoveTheRole) {
     melee.init[1] = datagen::kFixtureStrikeSkill;
     g.objects.cha = {archer, datagen::ObjRecord(12, 9, 40, 40, 1, "P1"), melee};
     ASSERT_TRUE(run.Start(g));
+    quiet_roles::SilenceAi();
     // Which posts reach their appearance, and whether they stand removed.
     static std::vector<uint32_t> s_Posts;
     s_Posts.clear();

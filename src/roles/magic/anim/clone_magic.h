@@ -16,6 +16,7 @@ class CSummonMagic : public CAnimMagic {
 public:
     static constexpr int32_t kFullLevel = 8;
     // The parent's owner role is needed; 0 without one.
+    using CAnimMagic::Init;
     int Init(CMagic* parent, int32_t mode, int32_t index, int32_t spare);
     int Tick() override;                   // 5
     int Draw(CSurface* surface) override;  // 6
