@@ -7,7 +7,6 @@
 #include "client/painter.h"
 #include "client/recording_client.h"
 #include "client/selection.h"
-#include "core/packet.h"
 #include "host/game_host.h"
 #include "roles/role.h"
 #include "roles/role_hooks.h"
@@ -92,16 +91,7 @@ void InstallClientHooks() {
     // A role's own command packet (its client frame's release, code 15):
     // that role's handle, straight to the client's scene.
     g_RoleHooks.sendOrder = [](CGameObj* role, int32_t command, int32_t a, int32_t b, int32_t c) {
-        if (!role || !g_GameHost.m_pClient) return;
-        PacketFields f;
-        f.type = kPacketOrder;
-        f.handle = role->m_Handle;
-        f.code = command;
-        f.a = a;
-        f.b = b;
-        f.c = c;
-        uint8_t packet[kCommandLength];
-        if (WritePacket(f, packet, kCommandLength)) g_GameHost.m_pClient->Send(packet);
+        if (role && g_GameHost.m_pClient) g_GameHost.m_pClient->SendOrder(role->m_Handle, command, a, b, c);
     };
     g_RoleHooks.hasClientPlayer = [] {
         return g_GameHost.m_pClient && g_GameHost.m_pClient->m_RoleHandle != 0xFFFF ? 1 : 0;

@@ -110,6 +110,18 @@ void CClient::Send(const uint8_t* packet) {
     if (CScene* scene = GetScene()) scene->ReceiveMsg(packet, scene->GetFirstTracker());
 }
 
+void CClient::SendOrder(uint32_t handle, int code, int32_t a, int32_t b, int32_t c) {
+    PacketFields f;
+    f.type = kPacketOrder;
+    f.handle = handle;
+    f.code = code;
+    f.a = a;
+    f.b = b;
+    f.c = c;
+    uint8_t packet[kCommandLength];
+    if (WritePacket(f, packet, kCommandLength)) Send(packet);
+}
+
 CScene* CClient::GetScene() {
     if (m_Id == -1 || !g_LiveScnMng) return nullptr;
     return g_LiveScnMng->SelectScene(m_Id);

@@ -33,6 +33,9 @@ public:
     // The way out to the server: the client's scene's ReceiveMsg with its
     // first tracker, synchronously; nothing without a scene.
     void Send(const uint8_t* packet);
+    // The command packet 240 for the role of `handle` (its low 16 bits),
+    // sent as above; bytes 3-4 are zeros.
+    void SendOrder(uint32_t handle, int code, int32_t a, int32_t b, int32_t c);
     // Slot 2: the per-frame step.
     virtual void Step();
     // Slot 3: one server-to-client packet of `length` bytes.

@@ -167,17 +167,8 @@ void CSelection::SetTarget(uint32_t handle) {
 int CSelection::SendCommand(int code, int32_t a, int32_t b, int32_t c) {
     CRole* own = GetRole();
     if (!own) return 1;
-    PacketFields f;
-    f.type = kPacketOrder;
-    f.handle = own->m_Handle;
-    f.code = code;
-    f.a = a;
-    f.b = b;
-    f.c = c;
-    uint8_t packet[kCommandLength];
-    WritePacket(f, packet, kCommandLength);
     if (std::getenv("VANTREL_DEBUG")) plat::DebugPrintf("CMD %d %d %d %d\n", code, a, b, c);
-    if (g_Client) g_Client->Send(packet);
+    if (g_Client) g_Client->SendOrder(own->m_Handle, code, a, b, c);
     return 1;
 }
 
