@@ -163,7 +163,8 @@ FixtureGame DefaultFixtureGame() {
     g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureGrabberModel).Skills({kFixtureStrikeSkill}));
     // Melee skills hit the target ahead within reach on frame 1 (effect
     // class 0) and sound there: every sequence of the fixture sprite has a
-    // frame 1, and a sound alone never hurts.
+    // frame 1, and a sound alone never hurts. Their scales are 1.0: an empty
+    // scale reads 65535 and a blow would take AP x 65535.
     const std::vector<SkillEffectSpec> kFixtureBlow = {{0, 1, 0, 0, 0, 0}, {0, 1, 1, 10, 0, 0}};
     g.skills.push_back(SkillRow()
                            .ClassWord(4)
@@ -173,6 +174,7 @@ FixtureGame DefaultFixtureGame() {
                            .Group(1)
                            .AnimBase(kFixtureSkillAnimBase)
                            .Range(64)
+                           .Scales("1.0", "1.0", "1.0")
                            .Effects(kFixtureBlow));
     g.skills.push_back(SkillRow()
                            .ClassWord(4)
@@ -187,7 +189,7 @@ FixtureGame DefaultFixtureGame() {
         SkillChildRow().ClassWord(5).Name("ArrowFly").Kind(201).Id(kFixtureArrowChild).Anim(1).ShadowAnim(83).Params(1, 0, 0)
             .Bytes({2, 40, 0, 12, 0, 0}).Effects({{1, 1, 1, 10, 0, 0}}));
     g.skills.push_back(SkillRow().ClassWord(4).Name("Claw").Kind(5).Id(kFixtureClawSkill).Group(kFixtureClawGroup).AnimBase(kFixtureSkillAnimBase)
-                           .Range(64).Effects(kFixtureBlow));
+                           .Range(64).Scales("1.0", "1.0", "1.0").Effects(kFixtureBlow));
     g.skills.push_back(SkillRow().ClassWord(4).Name("Gather").Kind(6).Id(kFixtureGatherSkill).Group(kFixtureGatherGroup)
                            .AnimBase(kFixtureSkillAnimBase).Range(128).Effects({{0, 2, 1, 10, 0, 0}}));
     g.skillGroups.push_back(SkillGopRow().ClassWord(7).Name("Basic").Picture(1).Id(1).TimeMs(1000).Category(1)
