@@ -161,31 +161,37 @@ FixtureGame DefaultFixtureGame() {
     g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureMeleeModel).Skills({kFixtureStrikeSkill}));
     g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureArcherModel).Skills({kFixtureArrowSkill}));
     g.roleSkillLists.push_back(RoleSkillListRow().Id(kFixtureGrabberModel).Skills({kFixtureStrikeSkill}));
+    // Melee skills hit the target ahead within reach on frame 1 (effect
+    // class 0) and sound there: every sequence of the fixture sprite has a
+    // frame 1, and a sound alone never hurts. Their scales are 1.0: an empty
+    // scale reads 65535 and a blow would take AP x 65535.
+    const std::vector<SkillEffectSpec> kFixtureBlow = {{0, 1, 0, 0, 0, 0}, {0, 1, 1, 10, 0, 0}};
     g.skills.push_back(SkillRow()
                            .ClassWord(4)
                            .Name("Strike")
                            .Kind(0)
                            .Id(kFixtureStrikeSkill)
                            .Group(1)
-                           .AnimBase(120)
+                           .AnimBase(kFixtureSkillAnimBase)
                            .Range(64)
-                           .Effects({{0, 2, 1, 10, 0, 0}}));
+                           .Scales("1.0", "1.0", "1.0")
+                           .Effects(kFixtureBlow));
     g.skills.push_back(SkillRow()
                            .ClassWord(4)
                            .Name("Arrow")
                            .Kind(0)
                            .Id(kFixtureArrowSkill)
                            .Group(1)
-                           .AnimBase(120)
+                           .AnimBase(kFixtureSkillAnimBase)
                            .Range(320)
                            .Effects({{0, 2, 2, kFixtureArrowChild, 0, 0}}));
     g.skillChildren.push_back(
         SkillChildRow().ClassWord(5).Name("ArrowFly").Kind(201).Id(kFixtureArrowChild).Anim(1).ShadowAnim(83).Params(1, 0, 0)
             .Bytes({2, 40, 0, 12, 0, 0}).Effects({{1, 1, 1, 10, 0, 0}}));
-    g.skills.push_back(SkillRow().ClassWord(4).Name("Claw").Kind(5).Id(kFixtureClawSkill).Group(kFixtureClawGroup).AnimBase(120)
-                           .Range(64).Effects({{0, 2, 1, 10, 0, 0}}));
+    g.skills.push_back(SkillRow().ClassWord(4).Name("Claw").Kind(5).Id(kFixtureClawSkill).Group(kFixtureClawGroup).AnimBase(kFixtureSkillAnimBase)
+                           .Range(64).Scales("1.0", "1.0", "1.0").Effects(kFixtureBlow));
     g.skills.push_back(SkillRow().ClassWord(4).Name("Gather").Kind(6).Id(kFixtureGatherSkill).Group(kFixtureGatherGroup)
-                           .AnimBase(120).Range(128).Effects({{0, 2, 1, 10, 0, 0}}));
+                           .AnimBase(kFixtureSkillAnimBase).Range(128).Effects({{0, 2, 1, 10, 0, 0}}));
     g.skillGroups.push_back(SkillGopRow().ClassWord(7).Name("Basic").Picture(1).Id(1).TimeMs(1000).Category(1)
                                 .Values({kFixtureStrikeSkill, kFixtureArrowSkill}));
     g.skillGroups.push_back(SkillGopRow().ClassWord(7).Name("Claws").Picture(1).Id(kFixtureClawGroup).TimeMs(1000).Category(1)

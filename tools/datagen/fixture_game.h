@@ -329,6 +329,10 @@ constexpr int kFixtureWolfModel = 50;
 // Skills of the default fixture: a melee strike and an arrow (with its
 // projectile child), both in skill group 1.
 constexpr int kFixtureStrikeSkill = 1;
+// The animation base of the fixture's skills: the sprite's second group of
+// eight. A skill's attached object ends as soon as its owner does not show
+// that group, so a base past the sprite's sequences never lands.
+constexpr int kFixtureSkillAnimBase = 8;
 constexpr int kFixtureArrowSkill = 2;
 constexpr int kFixtureArrowChild = 1;
 // A claw of use kind 5 (what group and leash attacks choose), alone in

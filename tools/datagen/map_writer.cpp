@@ -41,6 +41,7 @@ MapSpec BuildMapFromAscii(const std::vector<std::string>& rows, const std::strin
             switch (ch) {
                 case ',': c.tile0 = kTileRoad; break;
                 case '~': c.tile0 = kTileWater; c.walkable = 0; c.surface = 4; break;
+                case ':': c.surface = 3; break;
                 case '#': c.tile0 = kTileWall; c.walkable = 0; break;
                 case 'a': case 'b': case 'c':
                 case 'A': case 'B': case 'C': {

@@ -52,6 +52,7 @@ enum DemoTile : uint16_t { kTileGrass = 0, kTileRoad = 1, kTileWater = 2, kTileW
 // A map from ASCII art, one string per row (all rows as long as the first):
 //   '.' grass, walkable          ',' road, walkable
 //   '~' water: blocked, surface kind 4
+//   ':' soft ground: grass, walkable, surface kind 3 (walkers leave footprints)
 //   '#' wall: blocked
 //   '2'..'9' blocked, terrain class 2-9 (low obstacles that sight passes)
 //   'a' 'b' 'c' blocked, terrain class 12, 14, 16 (special terrains)
