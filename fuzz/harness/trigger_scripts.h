@@ -11,6 +11,9 @@
 // monster and no subject, every action of the scene script runs for the
 // hero and the monster, the weighted actions are drawn and FindTalkId runs
 // for every role. The panels' hooks record their calls; sounds go nowhere.
+#include <unistd.h>
+
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <string>
@@ -32,11 +35,14 @@
 #include "roles/role_hooks.h"
 #include "script/trigger_mgr.h"
 #include "split_files.h"
+#include "ui/jm_mng.h"
 #include "world/objects/game_obj.h"
 #include "world/objects/obj_mng.h"
 #include "world/scene/scn_mng.h"
+#include "world/scene/scene_hooks.h"
 #include "world/scene/view_tracker.h"
 #include "world/scene/world.h"
+#include "world/scene/world_hooks.h"
 #include "world/scene/world_sound.h"
 #include "world/things/anim_map_obj.h"
 
@@ -80,12 +86,24 @@ inline bool StartTriggerFixture() {
     for (int id : {123, 124, 314, 315}) g.texts.push_back(datagen::TextRow().Id(id).Text("T" + std::to_string(id)));
     std::string error;
     if (!datagen::WriteFixtureGame(fuzzenv::ProgramHome().native, g, &error)) return false;
+    // The start makes the program folder current; libFuzzer reads its
+    // corpus and writes its findings relative to where it was.
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd)) return false;
     plat::UseHeadlessBackend();
     plat::SetAudioDeviceFactory([] { return std::make_unique<plat::NullAudioDevice>(); });
     SetProgramDirectory(0);
-    if (g_GameMain.StartApp() != 2) return false;
+    const int started = g_GameMain.StartApp();
+    if (chdir(cwd) != 0 || started != 2) return false;
     g_GameMain.m_CurState = g_GameMain.m_ReqState = GS_INGAME;
     InstallRecordingPanelHooks();
+    // Shut down at exit, before the globals go: the leak check then sees
+    // only what an input left behind.
+    std::atexit([] {
+        g_GameHost.Shutdown();
+        g_JMMng.ClearUp();
+        g_GameMain.Shutdown();
+    });
     state = 1;
     return true;
 }
