@@ -311,6 +311,11 @@ TEST_F(TriggerActionTest, ChangeActInAPassWithAFollowingGo) {
     run.Tick(3);
     EXPECT_EQ(g_LiveScnMng->m_DeleteAllPending, 0);
     EXPECT_EQ(g_LiveScnMng->m_Pending, 0);
+    // The client comes back in the rebuilt scene: the change took it from
+    // the deleted scene's tracker before the deletion.
+    ASSERT_NE(run.Scene(), nullptr);
+    EXPECT_STREQ(run.Scene()->GetName(), "Start");
+    EXPECT_NE(run.Hero(), nullptr);
 }
 
 TEST_F(TriggerActionTest, PlayMp3AndPlaySoundChooseTheirTracks) {
