@@ -318,6 +318,24 @@ TEST_F(TriggerActionTest, ChangeActInAPassWithAFollowingGo) {
     EXPECT_NE(run.Hero(), nullptr);
 }
 
+// SF (state, on) and SetFlagTable (role, state, on, [countdown]): the
+// second value switches the state, the optional one is its countdown.
+TEST_F(TriggerActionTest, StateCommandsSwitchStatesWithTheirCountdown) {
+    datagen::FixtureGame game = datagen::DefaultFixtureGame();
+    game.objects.cha = {datagen::ObjRecord(12, 1, 6, 6, 0, "Elder")};
+    Begin(game);
+    auto* elder = dynamic_cast<CRole*>(Mng().GetRoleByName("Elder"));
+    ASSERT_NE(elder, nullptr);
+    Act("SF 40 5*SetFlagTable Elder 41 9 3");
+    EXPECT_EQ(Hero()->m_States[40], 1);
+    EXPECT_EQ(Hero()->m_StateCountdowns[40], 0);
+    EXPECT_EQ(elder->m_States[41], 1);
+    EXPECT_EQ(elder->m_StateCountdowns[41], 3);
+    Act("sf 40 0*SetFlagTable Elder 41 0");
+    EXPECT_EQ(Hero()->m_States[40], 0);
+    EXPECT_EQ(elder->m_States[41], 0);
+}
+
 TEST_F(TriggerActionTest, PlayMp3AndPlaySoundChooseTheirTracks) {
     Begin();
     static std::vector<std::pair<std::string, int>> music;
