@@ -392,7 +392,9 @@ void CmdPlaySound(const CActionCtx&, const Tokens& tok) {
 }
 
 void CmdReLoadSound(const CActionCtx&, const Tokens&) {
-    const std::string dir = std::string(GetProgramDirectory()) + "sy\\";
+    // The folder start-up opened ("sy" to a case-blind file system; the
+    // data sets name it "SY").
+    const std::string dir = std::string(GetProgramDirectory()) + "SY\\";
     ReleaseSound();
     if (!InitSound(dir.c_str(), plat::GetMainWindow())) plat::MessageBox(dir.c_str(), "", plat::MB_OK);
 }

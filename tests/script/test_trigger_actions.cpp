@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "datagen/demo_bld.h"
+#include "core/directories.h"
+#include "gfx/effect3d.h"
+#include "platform/msgbox.h"
 #include "roles/items/prop_rec.h"
 #include "roles/record/role_data.h"
 #include "roles/role.h"
@@ -349,6 +352,24 @@ TEST_F(TriggerActionTest, PlayMp3AndPlaySoundChooseTheirTracks) {
     for (const auto& s : run.Sounds())
         if (s.id >= 40 && s.id <= 42) got.push_back(s);
     EXPECT_EQ(got, want);
+}
+
+TEST_F(TriggerActionTest, EffectLayerAndSoundSystemSwitches) {
+    Begin();
+    const int32_t keep = g_Effect3D.IsOn();
+    Act("3DEffect 0");
+    EXPECT_EQ(g_Effect3D.IsOn(), 0);
+    Act("3deffect 2");
+    EXPECT_EQ(g_Effect3D.IsOn(), 1);
+    g_Effect3D.Enable(keep);
+    // The fixture's sound table is empty, so the sound system does not
+    // start again: a box names the folder, and the game goes on.
+    plat::ClearRecordedMessageBoxes();
+    Act("ReLoadSound");
+    ASSERT_EQ(plat::RecordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(plat::RecordedMessageBoxes()[0].text, run.Folder().empty() ? "" : std::string(GetProgramDirectory()) + "SY\\");
+    plat::ClearRecordedMessageBoxes();
+    run.Tick();
 }
 
 } // namespace test_trigger_actions
