@@ -367,7 +367,7 @@ TEST_F(TriggerActionTest, EffectLayerAndSoundSystemSwitches) {
     plat::ClearRecordedMessageBoxes();
     Act("ReLoadSound");
     ASSERT_EQ(plat::RecordedMessageBoxes().size(), 1u);
-    EXPECT_EQ(plat::RecordedMessageBoxes()[0].text, run.Folder().empty() ? "" : std::string(GetProgramDirectory()) + "SY\\");
+    EXPECT_EQ(plat::RecordedMessageBoxes()[0].text, std::string(GetProgramDirectory()) + "SY\\");
     plat::ClearRecordedMessageBoxes();
     run.Tick();
 }
