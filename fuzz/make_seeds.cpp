@@ -615,15 +615,24 @@ void SaveSeeds() {
 // Trigger scripts: a scene script and a talk script, joined by '\f'.
 void TriggerSeeds() {
     const std::vector<datagen::SceneTriggerRow> scene = {
-        {"", "Say hi 1", "0"},
-        {"IsArrive 400 300 30*IsLevel 1", "SetTimer 5", "1"},
-        {"IsHitBox 30", "OutText 1", "1"},
-        {"IsHitBox 70", "OutText 2", ""},
-        {"isflag local1 3 1*IsMoney 5 2*IsProp 1001 0", "Pct", "1"},
-        {"IsScnIn NULL 1*IsTimer*IsTimerOpen 1*IsBlack", "go Start 0", "1"},
-        {"IsDead Auto*IsDead Fuzz*IsSeePlayer Fuzz*IsArriveRole Fuzz 40", "talk Fuzz", "1"},
-        {"IsBldStatus Chest 1*IsVsFlag 0*IsSurFaceObjNum 0*IsScn Fuzz*IsScnOut", "Pct", "1"},
-        {"IsArrive 2147483647 -2147483648 2147483647*Bogus", "Pct", "1"}};
+        {"", "Say hi 1*OutText 1*pct", "0"},
+        {"IsArrive 400 300 30*IsLevel 1", "SetTimer 5*SetFlag local1 1", "1"},
+        {"IsHitBox 30", "OutText 1*Acquire 1 2", "1"},
+        {"IsHitBox 70", "AddItem 2|3 0 5 -1 -1 -1 3 1*Miss 1", ""},
+        {"isflag local1 3 1*IsMoney 5 2*IsProp 1001 0", "Atb HP 50%*Atb MP -10%*atb maxnu*Atb All", "1"},
+        {"IsScnIn NULL 1*IsTimer*IsTimerOpen 1*IsBlack", "go Second 0", "1"},
+        {"IsDead Auto*IsDead Fuzz*IsSeePlayer Fuzz*IsArriveRole Fuzz 40", "talk Fuzz*talk Prologue*TalkFlag Elder", "1"},
+        {"IsBldStatus 5 1*IsVsFlag 0*IsSurFaceObjNum 0*IsScn Fuzz*IsScnOut", "SetBldStatus 5 5*SetBldAni 5 1", "1"},
+        {"IsArrive 2147483647 -2147483648 2147483647*Bogus", "Pct", "1"},
+        {"IsFlag local2 0", "SetPropToObj Elder 1 3 4*SetLockTextID 5 9*SetExitTextID Second 9*SetExit Second 1",
+         "1"},
+        {"IsLevel 1", "RemItem Fuzz 2*ResetObj Fuzz*ResetAllObj*Trans Elder 3 3*TransToPlayer Elder 2", "1"},
+        {"IsLevel 1", "ShowJM 12|13*ShowActForeword 5 1 2*PlayMp3*PlayAvi intro*PlaySound a 3*ScreenEffect 5", "1"},
+        {"IsLevel 1", "SF 5 1*SetFlagTable Elder 5 0 3*UseSkill 4*UseSkill 5 Fuzz*UseMethod Fuzz 1", "1"},
+        {"IsLevel 1", "SetGroup Fuzz 50*ChangeObjHp Fuzz*AddFellow Elder*AddFellow Elder 0*SetTumble", "1"},
+        {"IsLevel 1", "AddEquipNum 1*AddWeaponNum 1*AddTransPortal Elder 0*SetPlayerID Fuzz Elder", "1"},
+        {"IsLevel 1", "SetVSFlag 1*SetVSFlag 0*ReSetScn*SetPortal 4 4 0 Second*ShowHideRole*ShowHideOption", "0"},
+        {"IsLevel 1", "3DEffect 1*SetMerchantItem Elder*AddExp 10*TransGo Second 0*ChangeAct 2", "0"}};
     const std::vector<datagen::TalkRow> talk = {{7, "IsLevel 999", 1}, {8, "", 0}, {9, "IsLevel 1", 1}};
     Put("trigger_scripts", "scene_and_talk.txt",
         JoinFiles({datagen::BuildTable(datagen::BuildSceneScript(scene)), datagen::BuildTable(datagen::BuildTalkScript(talk))}));

@@ -11,6 +11,7 @@
 #include "roles/save_mgr.h"
 #include "roles/save/record_link.h"
 #include "script/trigger_mgr.h"
+#include "ui/jm_settings.h"
 #include "world/scene/scene_hooks.h"
 #include "world/scene/world_hooks.h"
 #include "world/sky/weather.h"
@@ -35,6 +36,15 @@ void InstallSceneHooks() {
     g_RoleHooks.countHit = [](int force) { g_GameMain.CountHit(force); };
     g_RoleHooks.setBrightnessTarget = [](float target, float step) { g_GameMain.SetBrightnessTarget(target, step); };
     g_RoleHooks.startScreenEffect = [](int kind) { g_GameMain.StartScreenEffect(kind); };
+    g_RoleHooks.playMovie = [](const char* path) { g_GameMain.PlayMovie(path); };
+    g_RoleHooks.setProgressValue = [](int which, int32_t value) {
+        if (which == 2) g_ProgressValue2 = value;
+        if (which == 3) g_ProgressValue3 = value;
+    };
+    g_RoleHooks.getScreenSize = [](int32_t* w, int32_t* h) {
+        *w = g_GameMain.m_ScreenWidth > 0 ? g_GameMain.m_ScreenWidth : 640;
+        *h = g_GameMain.m_ScreenHeight > 0 ? g_GameMain.m_ScreenHeight : 480;
+    };
     g_RoleHooks.restoreZoomTarget = [] { g_GameMain.RestoreZoomTarget(); };
     g_RoleHooks.adjustZoomTarget = [](float delta) { g_GameMain.AdjustZoomTarget(delta, 0); };
     g_RoleHooks.setPaused = [](int on) { g_GameHost.SetPaused(on); };

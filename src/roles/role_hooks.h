@@ -77,6 +77,32 @@ struct CRoleHooks {
     void (*setTriggerDeathFlag)(CTriggerMgr* triggers) = nullptr;
     // The talk trigger id of a role (its talk mark); -1 for none.
     int32_t (*findTalkId)(CGameObj* role) = nullptr;
+
+    // ---- the trigger actions' calls (unset until the panel exists)
+    // CJMTalk::LoadRoleTalkScript: a conversation of the subject with a role.
+    void (*talkWithRole)(CGameObj* subject, CGameObj* role) = nullptr;
+    // The talk window ignores clicks for that many ticks.
+    void (*setTalkClickBlock)(int32_t ticks) = nullptr;
+    // CJMTalk::LoadTalkScript: the narration script of that name.
+    void (*loadTalkScript)(const char* name) = nullptr;
+    // The scrolling text box: CJMTalk::ParseTalkText (row, 0, 0) and
+    // CJMChoice::Open, then CJMChoice::SetArea and SetPicture.
+    void (*openChoiceText)(int32_t talkRow) = nullptr;
+    void (*setChoiceArea)(int32_t x, int32_t y, int32_t w, int32_t h, int32_t mode) = nullptr;
+    void (*setChoicePicture)(int32_t picture, int32_t action) = nullptr;
+    // The panel of a JMMDL row: shown (Show (1, 0)); 0 when there is none.
+    int (*showJM)(int32_t id) = nullptr;
+    // CJM::SetLinkedJM of that panel with three ids (-1 for none).
+    void (*setLinkedJM)(int32_t id, int32_t a, int32_t b, int32_t c) = nullptr;
+    // CJMMsgList::AddMessageLine with a position, follow flag, role and kind.
+    void (*addMessageLine)(const char* text, int32_t x, int32_t y, int follow, uint32_t role, int32_t kind) = nullptr;
+    // CGameMain::PlayMovie (path).
+    void (*playMovie)(const char* path) = nullptr;
+    // The settings panel's progress values g_ProgressValue2 (2) and
+    // g_ProgressValue3 (3).
+    void (*setProgressValue)(int which, int32_t value) = nullptr;
+    // The size of the game's display mode; unset: 640 x 480.
+    void (*getScreenSize)(int32_t* w, int32_t* h) = nullptr;
 };
 
 extern CRoleHooks g_RoleHooks;

@@ -1,5 +1,7 @@
 #include "script/trigger_mgr.h"
 
+#include "script/trigger_actions.h"
+
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -152,7 +154,9 @@ int CTriggerMgr::LoadSceneTriggers(const char* scnName) {
 }
 
 int CTriggerMgr::Tick() {
-    if (m_TimerCountsUp) {
+    // An idle timer stays idle: a new manager counts up from -2, which
+    // would make the next tick an expiry and then a running stopwatch.
+    if (m_Timer >= 0 && m_TimerCountsUp) {
         if (m_Timer < INT32_MAX) ++m_Timer;
     } else if (m_Timer >= 0) {
         const int32_t was = m_Timer--;
@@ -381,8 +385,12 @@ int CTriggerMgr::ExecuteActions(const char* text, CGameObj* subject) {
     CSceneScope scope(m_pScene);
     if (!subject && m_DefaultSubject != kNoSubject) subject = GetRoleByHandle(m_DefaultSubject);
     if (!subject) return 0;
+    // The log keeps the latest texts only: a scene runs for hours.
+    if (m_ActionLog.size() >= kActionLogSize) m_ActionLog.erase(m_ActionLog.begin(), m_ActionLog.begin() + kActionLogSize / 2);
     m_ActionLog.emplace_back(text ? text : "");
-    if (m_OnAction) m_OnAction(m_ActionLog.back());
+    const std::string copy = m_ActionLog.back();
+    if (m_OnAction) m_OnAction(copy);
+    RunActionText(this, copy.c_str(), subject);
     return 1;
 }
 

@@ -79,8 +79,9 @@ public:
     // Counts passes: a pass stops after an action that started another.
     uint32_t m_PassSerial = 0;
 
-    // The action texts ExecuteActions was given, until the command words
-    // exist (oldest first; tests read them), and a receiver of each.
+    // The latest action texts ExecuteActions ran (oldest first; tests and
+    // the debugger read them), and a receiver of each before it runs.
+    static constexpr size_t kActionLogSize = 512;
     std::vector<std::string> m_ActionLog;
     std::function<void(const std::string&)> m_OnAction;
 

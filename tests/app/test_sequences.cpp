@@ -17,6 +17,7 @@
 #include "world/sky/weather.h"
 #include "world/scene/world_hooks.h"
 #include "roles/role_hooks.h"
+#include "ui/jm_settings.h"
 
 namespace {
 
@@ -195,6 +196,35 @@ TEST_F(SequenceTest, TheRolesZoomHooksReachTheGameObject) {
     EXPECT_FLOAT_EQ(g_GameMain.m_SavedZoom, 0.05f) << "the current zoom is not saved";
     g_RoleHooks.restoreZoomTarget();
     EXPECT_FLOAT_EQ(g_GameMain.m_ZoomTarget, 0.05f);
+    g_WorldHooks = worldHooks;
+    g_SceneHooks = sceneHooks;
+    g_RoleHooks = roleHooks;
+}
+
+TEST_F(SequenceTest, TheScriptsMovieAndProgressHooksReachTheGameObject) {
+    const CWorldHooks worldHooks = g_WorldHooks;
+    const CSceneHooks sceneHooks = g_SceneHooks;
+    const CRoleHooks roleHooks = g_RoleHooks;
+    const int32_t keep2 = g_ProgressValue2, keep3 = g_ProgressValue3;
+    InstallSceneHooks();
+    ASSERT_TRUE(g_RoleHooks.playMovie && g_RoleHooks.setProgressValue && g_RoleHooks.getScreenSize);
+    g_ProgressValue2 = g_ProgressValue3 = 0;
+    g_RoleHooks.setProgressValue(2, 126);
+    EXPECT_EQ(g_ProgressValue2, 126);
+    EXPECT_EQ(g_ProgressValue3, 0);
+    g_RoleHooks.setProgressValue(3, 126);
+    EXPECT_EQ(g_ProgressValue3, 126);
+    g_GameMain.m_ScreenWidth = 800;
+    g_GameMain.m_ScreenHeight = 600;
+    int32_t w = 0, h = 0;
+    g_RoleHooks.getScreenSize(&w, &h);
+    EXPECT_EQ(w, 800);
+    EXPECT_EQ(h, 600);
+    g_RoleHooks.playMovie("C:\\GAME\\dhp\\intro.dhp");
+    EXPECT_EQ(g_GameMain.m_MoviePath, "C:\\GAME\\dhp\\intro.dhp");
+    EXPECT_EQ(g_GameMain.m_ReqState, GS_MOVIE);
+    g_ProgressValue2 = keep2;
+    g_ProgressValue3 = keep3;
     g_WorldHooks = worldHooks;
     g_SceneHooks = sceneHooks;
     g_RoleHooks = roleHooks;

@@ -205,6 +205,18 @@ TEST_F(TriggerMgrTest, TimerCountsDownAndItsExpiryRunSeesIsTimer) {
     EXPECT_EQ(mgr->m_Timer, 1);
 }
 
+// A new manager's timer is idle and stays so: counting up from -2 would
+// make its second tick an expiry and then a running stopwatch.
+TEST_F(TriggerMgrTest, AnIdleTimerStaysIdle) {
+    Begin();
+    Place();
+    for (int i = 0; i < 60; ++i) mgr->Tick();
+    EXPECT_EQ(mgr->m_Timer, -2);
+    EXPECT_EQ(mgr->EvalCondition("IsTimerOpen", UINT32_MAX), 1);
+    EXPECT_EQ(mgr->EvalCondition("IsTimerOpen 1", UINT32_MAX), 0);
+    EXPECT_EQ(mgr->EvalCondition("IsTimer", UINT32_MAX), 0);
+}
+
 TEST_F(TriggerMgrTest, HitBoxTriggersMoveToTheWeightedList) {
     Begin();
     Place();

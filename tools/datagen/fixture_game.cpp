@@ -239,6 +239,49 @@ FixtureGame DefaultFixtureGame() {
     return g;
 }
 
+FixtureScene FixtureSceneNamed(const FixtureGame& game, const std::string& name, int id, int nameText) {
+    FixtureScene s;
+    s.scene = game.scene;
+    s.scene.name = name;
+    s.scene.id = id;
+    s.scene.nameText = nameText;
+    s.map = game.map;
+    s.desc = game.desc;
+    s.desc.mapFile = name + ".map";
+    s.desc.bldFile = name + ".int";
+    s.desc.objFile = name + ".obj";
+    s.objects.bldMdl = kDemoBldModelFile;
+    s.objects.bld = 0;
+    return s;
+}
+
+BldInitRecord FixtureBuilding(uint16_t part, int32_t x, int32_t y, const std::string& name) {
+    BldInitRecord r;
+    r.type = 3;
+    r.modelId = part;
+    r.x = x;
+    r.y = y;
+    r.data = std::string("\x01\x00", 2) + name;
+    return r;
+}
+
+namespace {
+
+bool WriteFixtureScene(const std::string& root, const FixtureScene& s) {
+    const std::string cj = root + "cj/";
+    BldInitSpec blds;
+    blds.modelFile = kDemoBldModelFile;
+    blds.records = s.buildings;
+    if (!s.triggers.empty() &&
+        !WriteTable(root + "mb/trigger/scene/" + s.scene.name + ".txt", BuildSceneScript(s.triggers)))
+        return false;
+    return WriteMap(cj + s.desc.mapFile, BuildMapFromAscii(s.map)) && WriteBldInit(cj + s.desc.bldFile, blds) &&
+           WriteIni(cj + s.scene.name + ".scn", BuildScnDesc(s.desc), false) &&
+           WriteIni(cj + s.desc.objFile, BuildScnObjList(s.objects), false);
+}
+
+} // namespace
+
 bool WriteFixtureGame(const std::string& folder, const FixtureGame& g, std::string* error) {
     auto fail = [&](const std::string& what) {
         if (error) *error = "cannot write " + what;
@@ -270,6 +313,8 @@ bool WriteFixtureGame(const std::string& folder, const FixtureGame& g, std::stri
     // The sound table, empty: scenario runs record their sounds instead.
     if (!WriteSoundTable(root + "SY/SoundMdl.sy", {})) return fail("SY/SoundMdl.sy");
 
+    Table scnRows = {BuildScnInfoRow(g.scene)};
+    for (const FixtureScene& more : g.moreScenes) scnRows.push_back(BuildScnInfoRow(more.scene));
     struct File {
         const char* path;
         Table rows;
@@ -291,7 +336,7 @@ bool WriteFixtureGame(const std::string& folder, const FixtureGame& g, std::stri
         {"EquipStr903.txt", PadKeyedTable({"Id", "Key", "Upper", "Lower", "Text"}, RowsOf(g.equipStrs[2]), 0, 4)},
         {"EquipStr904.txt", PadKeyedTable({"Id", "Key", "Upper", "Lower", "Text"}, RowsOf(g.equipStrs[3]), 0, 4)},
         {"EquipStr905.txt", PadKeyedTable({"Id", "Key", "Upper", "Lower", "Text"}, RowsOf(g.equipStrs[4]), 0, 4)},
-        {"ScnInfo.txt", PadKeyedTable(ScnInfoHeader(), {BuildScnInfoRow(g.scene)}, 1, 0)},
+        {"ScnInfo.txt", PadKeyedTable(ScnInfoHeader(), scnRows, 1, 0)},
         {"ScnSoundMdl.txt", {ScnSoundHeader(), BuildScnSoundRow(ScnSoundRow{0, "Quiet", {}})}},
         // Start-up reads these; nothing in the fixture uses them yet.
         {"PropGemFunc.txt", {{"1", "Gem1", "0"}}},
@@ -304,19 +349,20 @@ bool WriteFixtureGame(const std::string& folder, const FixtureGame& g, std::stri
     };
     for (const File& f : tables)
         if (!WriteTable(mb + f.path, f.rows)) return fail(std::string("mb/") + f.path);
-    if (!g.triggers.empty() && !WriteTable(mb + "trigger/scene/" + g.scene.name + ".txt", BuildSceneScript(g.triggers)))
-        return fail("mb/trigger/scene/");
     for (const TalkScriptSpec& talk : g.talks)
         if (!WriteTable(mb + "trigger/talk/" + talk.picture + ".txt", BuildTalkScript(talk.rows)))
             return fail("mb/trigger/talk/" + talk.picture);
 
-    const std::string cj = root + "cj/";
-    BldInitSpec noBuildings;
-    noBuildings.modelFile = kDemoBldModelFile;
-    if (!WriteMap(cj + g.desc.mapFile, BuildMapFromAscii(g.map)) || !WriteBldInit(cj + g.desc.bldFile, noBuildings) ||
-        !WriteIni(cj + g.scene.name + ".scn", BuildScnDesc(g.desc), false) ||
-        !WriteIni(cj + g.desc.objFile, BuildScnObjList(g.objects), false))
-        return fail("cj/ scene " + g.scene.name);
+    FixtureScene start;
+    start.scene = g.scene;
+    start.map = g.map;
+    start.desc = g.desc;
+    start.objects = g.objects;
+    start.buildings = g.buildings;
+    start.triggers = g.triggers;
+    if (!WriteFixtureScene(root, start)) return fail("cj/ scene " + g.scene.name);
+    for (const FixtureScene& more : g.moreScenes)
+        if (!WriteFixtureScene(root, more)) return fail("cj/ scene " + more.scene.name);
     return true;
 }
 

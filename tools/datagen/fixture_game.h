@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "datagen/bld_writer.h"
 #include "datagen/record_tables.h"
 #include "datagen/scene_tables.h"
 #include "datagen/scn_writer.h"
@@ -271,6 +272,18 @@ struct RoleEffectRow : FixtureRow<RoleEffectRow> {
     RoleEffectRow& Anim(int id) { return Set(2, id); }
 };
 
+// A further scene of the fixture game beside "Start": its "ScnInfo.txt" row,
+// map, descriptor, object list, buildings and scene script, written as
+// "Start"'s are.
+struct FixtureScene {
+    ScnInfoRow scene;
+    std::vector<std::string> map;
+    ScnDescSpec desc;
+    ScnObjListSpec objects;
+    std::vector<BldInitRecord> buildings;
+    std::vector<SceneTriggerRow> triggers;
+};
+
 struct FixtureGame {
     std::vector<TextRow> texts;
     std::vector<RoleMdlRow> roles;
@@ -298,6 +311,11 @@ struct FixtureGame {
     // "trigger\scene\Start.txt" (not written when empty) and talk scripts.
     std::vector<SceneTriggerRow> triggers;
     std::vector<TalkScriptSpec> talks;
+    // "Start"'s buildings ("cj/Start.int"), parts of the demo building model
+    // (demo_bld.h); none by default.
+    std::vector<BldInitRecord> buildings;
+    // Scenes beside "Start" (FixtureSceneNamed makes one like it).
+    std::vector<FixtureScene> moreScenes;
 };
 
 // The name of the fixture's one role model (model 1), in GBK: "侠客".
@@ -350,6 +368,13 @@ constexpr int kFixtureGatherGroup = 41;
 // its edge, type 2, no weather, no sounds, the portals "NULL" and "DEAD",
 // and an empty object list.
 FixtureGame DefaultFixtureGame();
+// A scene like the fixture's "Start" (map, portals "NULL" and "DEAD", empty
+// object list, no buildings or script) under another name and id, its name
+// shown from UI text `nameText`.
+FixtureScene FixtureSceneNamed(const FixtureGame& game, const std::string& name, int id, int nameText);
+// A building record of the demo model whose picture name is `name` (a tag-1
+// text field): a chest named by a number makes drops of that table id.
+BldInitRecord FixtureBuilding(uint16_t part, int32_t x, int32_t y, const std::string& name);
 // A roaming object-list record (type 13, logic 1) in a box of `half` cells
 // around its cell.
 ScnObjRecord FixtureRoamer(int model, int x, int y, const std::string& event, int half = 3);

@@ -15,7 +15,9 @@ extern CTxtTable g_RoleSkillListTable;
 class CModelTables {
 public:
     CModelTables() = default;
-    ~CModelTables() { Clear(); }
+    // The tables it fills are globals of their own and clean up after
+    // themselves: at exit they may already be gone when this one goes.
+    ~CModelTables() = default;
     CModelTables(const CModelTables&) = delete;
     CModelTables& operator=(const CModelTables&) = delete;
 

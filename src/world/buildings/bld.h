@@ -89,6 +89,8 @@ public:
     int32_t m_Busy = 0;
     int32_t m_NameTextId = 0;
     std::string m_Script;
+    // The text shown when the building is locked (SetLockTextID, SetExitTextID).
+    int32_t m_LockedTextId = -1;
     int32_t m_Running = 0;
     int32_t m_LineX = 0;
     int32_t m_LineY = 0;

@@ -630,7 +630,10 @@ void CScnMng::Tick() {
     if (m_DeleteAllPending) {
         m_DeleteAllPending = 0;
         // The scene a pending change leaves goes too; the change still
-        // brings the client in.
+        // brings the client in, the one that scene's tracker of the role
+        // names (a script's change names none).
+        if (m_Pending && m_PendingLeft && m_PendingClient < 0 && Find(m_PendingLeft) >= 0)
+            if (CViewTracker* t = m_PendingLeft->FindTrackerByRole(m_PendingRole)) m_PendingClient = t->m_ClientId;
         m_PendingLeft = nullptr;
         DeleteAllScenes();
     }
