@@ -47,6 +47,11 @@ protected:
         // A carried item of each kind: a stacking herb, a blade.
         game.props.push_back(datagen::PropMdlRow().Name("Herb").Id(4).Kind(20).Picture(0).Stacks(1));
         game.props.push_back(datagen::PropMdlRow().Name("Blade").Id(5).Kind(30).Picture(0).Stacks(0));
+        // The hero's pools come from its record's class row: the class a
+        // scenario's new game takes.
+        datagen::PlayerInitSpec hero;
+        hero.classId = 0;
+        game.classes.push_back(hero);
         ASSERT_TRUE(run.Start(game));
         run.Tick();
         ASSERT_NE(run.Hero(), nullptr);
