@@ -13,6 +13,7 @@
 #include "gfx/pixel_format.h"
 #include "gfx/surface.h"
 #include "platform/debug.h"
+#include "platform/fs.h"
 #include "platform/input.h"
 #include "platform/raster.h"
 #include "roles/role.h"
@@ -40,6 +41,12 @@ CGestureInput::~CGestureInput() = default;
 
 int CGestureInput::LoadMethodPoints() {
     const std::string path = std::string(GetMbDirectory()) + "MethodPoint.txt";
+    m_Patterns.Clear();
+    // Gestures are optional: without the file every stroke fails quietly.
+    if (!plat::PathExists(path)) {
+        plat::DebugPrintf("gesture: no %s\n", path.c_str());
+        return 1;
+    }
     m_Patterns.Load(path.c_str(), 1, 1, 1);
     return 1;
 }
