@@ -42,6 +42,7 @@ CGestureInput::~CGestureInput() = default;
 int CGestureInput::LoadMethodPoints() {
     const std::string path = std::string(GetMbDirectory()) + "MethodPoint.txt";
     m_Patterns.Clear();
+    m_HasPicture = -1;
     // Gestures are optional: without the file every stroke fails quietly.
     if (!plat::PathExists(path)) {
         plat::DebugPrintf("gesture: no %s\n", path.c_str());
@@ -177,13 +178,21 @@ int32_t CGestureInput::CastByGesture() {
     return skill;
 }
 
+bool CGestureInput::HasTrailPicture() {
+    if (m_HasPicture < 0)
+        m_HasPicture = plat::PathExists(std::string(GetProgramDirectory()) + "th\\effect.bmp") ? 1 : 0;
+    return m_HasPicture == 1;
+}
+
 void CGestureInput::DrawTrail2D(CSurface* surface) {
-    if (!surface) return;
+    // The trail's particles are its picture: without it nothing shows.
+    if (!surface || !HasTrailPicture()) return;
     const uint32_t colour = g_PixelFormat.FromRgb(0xC8, 0xC8, 0xC8);
     for (auto& s : m_Trail) s->Draw2D(surface, colour);
 }
 
 void CGestureInput::DrawTrail3D(CSurface*) {
+    if (!HasTrailPicture()) return;
     for (auto& s : m_Trail) s->Draw3D();
 }
 

@@ -66,6 +66,11 @@ public:
     int32_t m_ButtonDown = 0;
     int32_t m_PressTicks = 0;
     float m_Age = 0.0f;
+    // "th\effect.bmp" in the program folder: -1 not looked for yet.
+    int32_t m_HasPicture = -1;
+
+private:
+    bool HasTrailPicture();
 };
 
 extern CGestureInput g_GestureInput;
