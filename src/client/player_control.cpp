@@ -131,8 +131,11 @@ void CPlayerControl::OnMouseMove(int, int x, int y) {
 void CPlayerControl::SetCursorShape(int32_t shape) {
     m_ShapeSet = 1;
     if (g_CursorPriority >= 2) return;
-    if (g_MouseCursor.m_Shape != shape) g_MouseCursor.m_Changed = 1;
-    g_MouseCursor.m_Shape = shape;
+    // The cursor animation's sequence 1 is the normal arrow (start-up
+    // selects it); the controller's shapes 0, 1, 2 follow from there.
+    const int32_t sequence = shape + 1;
+    if (g_MouseCursor.m_Shape != sequence) g_MouseCursor.m_Changed = 1;
+    g_MouseCursor.m_Shape = sequence;
     m_CursorShape = shape;
 }
 

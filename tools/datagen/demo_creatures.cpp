@@ -291,9 +291,7 @@ bool WriteDemoEffectTextures(const std::string& nativeFolder) {
         const uint32_t v = d >= 8.0 ? 0u : static_cast<uint32_t>(255.0 * (1.0 - d / 8.0));
         return 0xFF000000u | (v << 16) | (v << 8) | v;
     });
-    // The gesture trail's particle: the same soft spot.
-    return WriteBytes(root + "th/effect1.bmp", BmpBytes(streak)) && WriteBytes(root + "th/effect2.bmp", BmpBytes(flake)) &&
-           WriteBytes(root + "th/effect.bmp", BmpBytes(flake));
+    return WriteBytes(root + "th/effect1.bmp", BmpBytes(streak)) && WriteBytes(root + "th/effect2.bmp", BmpBytes(flake));
 }
 
 } // namespace datagen
