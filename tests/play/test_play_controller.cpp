@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "datagen/demo_title.h"
+#include "play/play_timeline.h"
 #include "support/image_check.h"
 #include "support/play.h"
 #include "support/test_env.h"
@@ -21,19 +21,9 @@ protected:
     }
 };
 
-std::string At(int ms, const std::string& event) { return "at " + std::to_string(ms) + " " + event + "\n"; }
-std::string Click(int ms, int x, int y, int holdMs = 100) {
-    return At(ms, "move " + std::to_string(x) + " " + std::to_string(y)) + At(ms + 50, "ldown") +
-           At(ms + 50 + holdMs, "lup");
-}
-std::string StartFromTitle(int ms) {
-    int titleY = 0;
-    for (const datagen::DemoTitleButton& b : datagen::kDemoTitleButtons)
-        if (b.id == 31) titleY = b.y + datagen::kDemoTitleButtonH / 2;
-    return Click(ms, datagen::kDemoTitleButtonX + datagen::kDemoTitleButtonW / 2, titleY) +
-           Click(ms + 500, datagen::DemoPortraitX(1) + 48, datagen::kDemoPortraitY + 64) +
-           Click(ms + 1000, datagen::kDemoStartButton[0] + 40, datagen::kDemoStartButton[1] + 12);
-}
+using playtl::At;
+using playtl::Click;
+using playtl::StartFromTitle;
 
 TEST_F(ControllerPlay, AClickOnTheGroundWalksTheHeroThere) {
     std::string t = "step 2\nlimit 600000\n" + StartFromTitle(2000);
