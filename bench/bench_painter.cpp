@@ -31,7 +31,6 @@
 namespace {
 
 constexpr int32_t kW = 800, kH = 600;
-CPainter* g_Bench = nullptr;
 
 // The demo written to a temporary folder and started as the game starts,
 // "Start" built with 200 roles; torn down with the benchmark.
@@ -51,11 +50,7 @@ public:
         g_WorldHooks.hostHasClient = [] { return 1; };
         g_WorldHooks.isLightingOn = [] { return 0; };
         g_WorldHooks.getDisplayOption = [] { return 2; };
-        g_WorldHooks.getViewOrigin = [](CGamePoint* p) {
-            if (p) *p = {g_Bench->m_View.x, g_Bench->m_View.y};
-            return 1;
-        };
-        g_Bench = &painter_;
+        ServeViewOrigin(&painter_);
         g_Weather = &weather_;
         scene_ = std::make_unique<CScene>("Start");
         SetCurrentScene(scene_.get());
@@ -85,7 +80,6 @@ public:
         SetCurrentScene(nullptr);
         g_Weather = nullptr;
         if (ok_) g_WorldHooks = saved_;
-        g_Bench = nullptr;
         g_GameMain.Shutdown();
         g_GameApp.ExitInstance();
         std::error_code ec;

@@ -51,13 +51,14 @@ int CDrawList::InsertSorted(CGameObj* obj, const CGameRect& view) {
         return 0;
     const int32_t key = DepthKey(obj);
     int32_t at = m_Tail;
-    while (at != -1 && DepthKey(At(at)) > key) at = Prev(at);
+    while (at != -1 && KeyAt(at) > key) at = Prev(at);
     // A listed object has the same key: it sits in the run of equal keys.
-    for (int32_t i = at; i != -1 && DepthKey(At(i)) == key; i = Prev(i))
+    for (int32_t i = at; i != -1 && KeyAt(i) == key; i = Prev(i))
         if (At(i) == obj) return 0;
     const int32_t slot = TakeSlot();
     if (slot < 0) return 0;
     m_Entries[size_t(slot)].obj = obj;
+    m_Entries[size_t(slot)].key = key;
     LinkAfter(slot, at);
     return 1;
 }
@@ -67,6 +68,7 @@ int CDrawList::PushHead(CGameObj* obj) {
     const int32_t slot = TakeSlot();
     if (slot < 0) return 0;
     m_Entries[size_t(slot)].obj = obj;
+    m_Entries[size_t(slot)].key = DepthKey(obj);
     LinkAfter(slot, -1);
     return 1;
 }

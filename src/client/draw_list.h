@@ -32,11 +32,15 @@ public:
     int32_t Next(int32_t i) const { return m_Entries[size_t(i)].next; }
     int32_t Prev(int32_t i) const { return m_Entries[size_t(i)].prev; }
     CGameObj* At(int32_t i) const { return m_Entries[size_t(i)].obj; }
+    // The object's key when it was listed (layer-3 objects are listed
+    // moved on, and keep that key).
+    int32_t KeyAt(int32_t i) const { return m_Entries[size_t(i)].key; }
     int32_t Count() const { return m_Count; }
 
 private:
     struct Entry {
         CGameObj* obj = nullptr;
+        int32_t key = 0;
         int32_t used = 0;
         int32_t prev = -1;
         int32_t next = -1;
@@ -52,14 +56,14 @@ private:
 };
 
 // Walks two sorted lists together from their heads, back to front: the
-// entry of `a` is taken while its key is at most that of `b` (ties go to
-// `a`). Each list's end is its own: a key of any size, 65535 or more
+// entry of `a` is taken while its listed key is at most that of `b` (ties
+// go to `a`). Each list's end is its own: a key of any size, 65535 or more
 // included, never stands for an exhausted list.
 template <class TakeA, class TakeB>
 void MergeDrawLists(const CDrawList& a, const CDrawList& b, TakeA takeA, TakeB takeB) {
     int32_t ia = a.Head(), ib = b.Head();
     while (ia != -1 || ib != -1) {
-        if (ib == -1 || (ia != -1 && DepthKey(a.At(ia)) <= DepthKey(b.At(ib)))) {
+        if (ib == -1 || (ia != -1 && a.KeyAt(ia) <= b.KeyAt(ib))) {
             takeA(a.At(ia));
             ia = a.Next(ia);
         } else {

@@ -23,6 +23,7 @@
 #include "world/buildings/bld.h"
 #include "world/map/cell_preloader.h"
 #include "world/scene/world.h"
+#include "world/scene/world_hooks.h"
 #include "world/sky/weather.h"
 
 namespace {
@@ -364,6 +365,23 @@ FrameCounts CountFrames(const CBld* b) {
 }
 
 } // namespace
+
+namespace {
+CPainter* g_Served = nullptr;
+}
+
+void ServeViewOrigin(CPainter* painter) {
+    g_Served = painter;
+    if (!painter) {
+        g_WorldHooks.getViewOrigin = nullptr;
+        return;
+    }
+    g_WorldHooks.getViewOrigin = [](CGamePoint* o) {
+        if (!g_Served) return 0;
+        if (o) *o = {g_Served->m_View.x, g_Served->m_View.y};
+        return 1;
+    };
+}
 
 int DrawGameObj(CGameObj* obj, CSurface* surface, const CGameRect& view) {
     if (!obj || !surface) return 0;

@@ -133,6 +133,9 @@ CGamePoint StaggeredToTile(int32_t col, int32_t row);
 // The top-left of a map cell's 64 x 32 box in the staggered cell layout
 // (what tiles and buildings draw by).
 CGamePoint CellTopLeft(int32_t x, int32_t y);
+// A painter outside a running game's client (tools, tests, benchmarks):
+// the world's screen anchors read its origin (null: none).
+void ServeViewOrigin(CPainter* painter);
 // Slot 6 of the object onto a surface (each class draws its own way); 1
 // when something was drawn.
 int DrawGameObj(CGameObj* obj, CSurface* surface, const CGameRect& view);

@@ -27,7 +27,6 @@ namespace painter_light {
 
 constexpr int32_t kW = 800, kH = 600;
 
-CPainter* g_View = nullptr;
 
 class PainterLight : public GameMainTest {
 protected:
@@ -107,11 +106,7 @@ TEST_F(PainterLight, TheLampsLightPoolLiesUnderItsDrawnPostAndFlame) {
     ASSERT_NE(lamp, nullptr);
     ASSERT_NE(lamp->GetDesc(), nullptr);
     CPainter view;
-    g_View = &view;
-    g_WorldHooks.getViewOrigin = [](CGamePoint* o) {
-        if (o) *o = {g_View->m_View.x, g_View->m_View.y};
-        return 1;
-    };
+    ServeViewOrigin(&view);
     view.SetViewRect(0, 0, kW, kH);
     view.PrepareScene(&world);
     const CGamePoint tl = CellTopLeft(lamp->GetDesc()->m_X, lamp->GetDesc()->m_Y);

@@ -55,9 +55,6 @@ namespace {
 
 constexpr int32_t kW = 800, kH = 600;
 
-// The view port the world's screen anchors read, as the game's client
-// links it.
-CPainter* g_View = nullptr;
 
 
 int Usage() {
@@ -193,11 +190,7 @@ int main(int argc, char** argv) {
         // centre lies in the middle of the frame (unclamped: a view at the
         // map's edge shows what lies beyond it).
         CPainter painter;
-        g_View = &painter;
-        g_WorldHooks.getViewOrigin = [](CGamePoint* o) {
-            if (o) *o = {g_View->m_View.x, g_View->m_View.y};
-            return 1;
-        };
+        ServeViewOrigin(&painter);
         painter.SetViewRect(0, 0, kW, kH);
         painter.PrepareScene(&world);
         const CGamePoint tl = CellTopLeft(centre.x, centre.y);
@@ -248,7 +241,7 @@ int main(int argc, char** argv) {
         else std::printf("%s: scene %s, %d x %d cells, %d ticks, %02d:00, weather %d\n", argv[2], scene.c_str(),
                          grid.Width(), grid.Height(), ticks, GetGameClock()->hour, weather.m_Kind);
         g_Weather = nullptr;
-        g_WorldHooks.getViewOrigin = nullptr;
+        ServeViewOrigin(nullptr);
         world.Clear();
         SetCurrentScene(nullptr);
     }
