@@ -52,14 +52,18 @@ void DeleteActorPathSearch() {
 }
 
 CActor::CActor() {
+    m_ClassBits |= kClassBitActor;
     m_TickCount = static_cast<uint32_t>(plat::Rand() % 100);
     SetRadius(0);
     ClearStates();
 }
 
 CActor::~CActor() {
+    // A role's part is gone once this runs; the actor's with it.
+    m_ClassBits &= static_cast<uint8_t>(~kClassBitRole);
     delete[] m_pPathPoints;
     DestroyRoleSprite(&m_pSprite);
+    m_ClassBits &= static_cast<uint8_t>(~kClassBitActor);
 }
 
 int CActor::SetPos(int x, int y) {

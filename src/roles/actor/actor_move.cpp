@@ -18,7 +18,7 @@ using namespace actor_util;
 
 namespace {
 
-CActor* ActorOf(CGameObj* obj) { return dynamic_cast<CActor*>(obj); }
+CActor* ActorOf(CGameObj* obj) { return AsActor(obj); }
 
 constexpr int32_t kFriendWaitTicks = 15;
 constexpr int32_t kMaxFriendWaits = 3;
