@@ -69,10 +69,10 @@ Field Make(int gridKind, int layout) {
     const Roles& roles = SharedRoles();
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            if (plat::Rand() % 50 == 0 && cell(x, y).m_Walkable) cell(x, y).m_Occupant = roles.handles[size_t(x % 64)];
+            if (plat::Rand() % 50 == 0 && cell(x, y).m_Walkable) cell(x, y).SetOccupant(roles.handles[size_t(x % 64)]);
     for (CGamePoint p : {f.start, f.goal}) {
         cell(p.x, p.y).m_Walkable = 1;
-        cell(p.x, p.y).m_Occupant = kNoObj;
+        cell(p.x, p.y).SetOccupant(kNoObj);
     }
     return f;
 }

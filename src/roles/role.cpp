@@ -71,12 +71,15 @@ void RoleChangeList::Clear() {
     count = 0;
 }
 
-CRole* AsRole(CGameObj* obj) { return dynamic_cast<CRole*>(obj); }
-const CRole* AsRole(const CGameObj* obj) { return dynamic_cast<const CRole*>(obj); }
+CRole* AsRole(CGameObj* obj) { return obj && (obj->m_ClassBits & kClassBitRole) ? static_cast<CRole*>(obj) : nullptr; }
+const CRole* AsRole(const CGameObj* obj) {
+    return obj && (obj->m_ClassBits & kClassBitRole) ? static_cast<const CRole*>(obj) : nullptr;
+}
 
 CRole* RoleOf(ObjHandle handle) { return AsRole(GetRoleByHandle(handle)); }
 
 CRole::CRole() {
+    m_ClassBits |= kClassBitRole;
     m_Kind = 31;
     ClearTarget();
     m_ChangeList1.Clear();

@@ -5,6 +5,7 @@
 #include "core/txt_table.h"
 #include "platform/random.h"
 #include "datagen/table_writer.h"
+#include "roles/ai/ai_role.h"
 #include "roles/role.h"
 #include "support/test_env.h"
 #include "world/objects/handle_table.h"
@@ -164,6 +165,33 @@ TEST_F(RoleTest, ABusyPlayersRoleRewindsItsFidgetCountdown) {
     hero->Update();
     EXPECT_EQ(hero->m_FidgetCountdown, 380) << "kept at 280 or more";
     plat::ScriptRand({});
+}
+
+// The class-bit casts answer as dynamic_cast does, for objects that are
+// no actor, an actor that is no role, roles, and a role in its own
+// class's destructor.
+TEST_F(RoleTest, ClassBitCastsAnswerAsDynamicCast) {
+    struct Plain : CMapObj {
+        Plain() { m_Kind = 60; }  // a role's kind, but no actor
+    };
+    struct Watched : CAiRole {
+        ~Watched() override { seenAsRole = AsRole(this) != nullptr && AsActor(this) != nullptr; }
+        bool& seenAsRole;
+        explicit Watched(bool& seen) : seenAsRole(seen) {}
+    };
+    Plain plain;
+    CActor actor;
+    CRole role;
+    CAiRole ai;
+    for (CGameObj* o : std::initializer_list<CGameObj*>{&plain, &actor, &role, &ai, nullptr}) {
+        EXPECT_EQ(AsRole(o), dynamic_cast<CRole*>(o));
+        EXPECT_EQ(AsActor(o), dynamic_cast<CActor*>(o));
+        const CGameObj* c = o;
+        EXPECT_EQ(AsRole(c), dynamic_cast<const CRole*>(c));
+    }
+    bool seen = false;
+    delete new Watched(seen);
+    EXPECT_TRUE(seen);
 }
 
 } // namespace

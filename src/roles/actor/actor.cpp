@@ -52,14 +52,18 @@ void DeleteActorPathSearch() {
 }
 
 CActor::CActor() {
+    m_ClassBits |= kClassBitActor;
     m_TickCount = static_cast<uint32_t>(plat::Rand() % 100);
     SetRadius(0);
     ClearStates();
 }
 
 CActor::~CActor() {
+    // A role's part is gone once this runs; the actor's with it.
+    m_ClassBits &= static_cast<uint8_t>(~kClassBitRole);
     delete[] m_pPathPoints;
     DestroyRoleSprite(&m_pSprite);
+    m_ClassBits &= static_cast<uint8_t>(~kClassBitActor);
 }
 
 int CActor::SetPos(int x, int y) {
@@ -164,7 +168,7 @@ int CActor::EnterCell(int32_t x, int32_t y, int mode) {
         if (!cell) return 0;
     }
     LeaveCell();
-    cell->m_Occupant = me;
+    cell->SetOccupant(me);
     m_OnCell = 1;
     SetRecordedCell(x, y);
     if (g_CurScene && mode != 1) SendCellPacket(x, y);
@@ -176,10 +180,10 @@ void CActor::LeaveCell() {
     // Only a cell this actor marked: the grid may be gone by destruction.
     if (m_OnCell) {
         CMapCell* cell = RecordedCell();
-        if (cell && cell->m_Occupant == me) cell->m_Occupant = kNoObj;
+        if (cell && cell->m_Occupant == me) cell->SetOccupant(kNoObj);
         m_OnCell = 0;
     }
-    if (m_pHeldCell) m_pHeldCell->m_Occupant = me;
+    if (m_pHeldCell) m_pHeldCell->SetOccupant(me);
 }
 
 void CActor::SavePosition() {
@@ -210,9 +214,9 @@ int CActor::PlaceNear(int32_t x, int32_t y, int32_t radius) {
     const uint16_t me = static_cast<uint16_t>(m_Handle & 0xFFFF);
     CMapCell* own = m_OnCell ? RecordedCell() : nullptr;
     if (own && own->m_Occupant != me) own = nullptr;
-    if (own) own->m_Occupant = kNoObj;
+    if (own) own->SetOccupant(kNoObj);
     const int found = grid->FindNearestFree(&cell, 1, 6);
-    if (own) own->m_Occupant = me;
+    if (own) own->SetOccupant(me);
     if (!found) return 0;
     const CGamePoint c = CellCentre(cell);
     SetPixelPos(c.x, c.y);

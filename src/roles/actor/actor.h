@@ -34,6 +34,10 @@ enum ActorMotion : int32_t {
     kMotionHitReaction = 33,
 };
 
+// CGameObj::m_ClassBits of the roles' classes.
+constexpr uint8_t kClassBitActor = 1;
+constexpr uint8_t kClassBitRole = 2;
+
 class CActor : public CMapObj {
 public:
     struct Override {
@@ -252,3 +256,11 @@ class CPathSearch;
 void CreateActorPathSearch();
 CPathSearch* ActorPathSearch();
 void DeleteActorPathSearch();
+
+// The object as an actor (dynamic_cast's answer, from the class bits).
+inline CActor* AsActor(CGameObj* obj) {
+    return obj && (obj->m_ClassBits & kClassBitActor) ? static_cast<CActor*>(obj) : nullptr;
+}
+inline const CActor* AsActor(const CGameObj* obj) {
+    return obj && (obj->m_ClassBits & kClassBitActor) ? static_cast<const CActor*>(obj) : nullptr;
+}

@@ -18,7 +18,7 @@ using namespace actor_util;
 
 namespace {
 
-CActor* ActorOf(CGameObj* obj) { return dynamic_cast<CActor*>(obj); }
+CActor* ActorOf(CGameObj* obj) { return AsActor(obj); }
 
 constexpr int32_t kFriendWaitTicks = 15;
 constexpr int32_t kMaxFriendWaits = 3;
@@ -282,11 +282,11 @@ int CActor::FindPath() {
     const CGamePoint own = GetCell();
     CMapCell* goal = grid->GetCell(m_PathGoal.x, m_PathGoal.y);
     const uint16_t saved = goal ? goal->m_Occupant : kNoObj;
-    if (goal) goal->m_Occupant = static_cast<uint16_t>(m_Handle & 0xFFFF);
+    if (goal) goal->SetOccupant(static_cast<uint16_t>(m_Handle & 0xFFFF));
     CPathMap map(grid, m_WalkClass, m_PathGoal.x, m_PathGoal.y);
     map.m_pEngine = engine;
     engine->Search(MakePathKey(own.x, own.y), &map, m_PathCapacity);
-    if (goal) goal->m_Occupant = saved;
+    if (goal) goal->SetOccupant(saved);
     m_PathLength = map.CollectPath(m_pPathPoints, m_PathCapacity);
     m_PathIndex = m_PathLength - 2;
     if (m_PathIndex < 0) return 0;
@@ -307,9 +307,9 @@ void CActor::TickWalk16() {
             // The actor's own mark is no role in its way.
             CMapCell* own = RecordedCell();
             const uint16_t mark = own ? own->m_Occupant : kNoObj;
-            if (own && mark == static_cast<uint16_t>(m_Handle & 0xFFFF)) own->m_Occupant = kNoObj;
+            if (own && mark == static_cast<uint16_t>(m_Handle & 0xFFFF)) own->SetOccupant(kNoObj);
             if (IsLineFree(GetCell(), *goal, m_WalkClass)) index = 0;
-            if (own) own->m_Occupant = mark;
+            if (own) own->SetOccupant(mark);
         }
         const CGamePoint* pt = GetPathPoint(index);
         if (pt && index <= m_PathIndex) {

@@ -19,6 +19,10 @@ public:
     void Init(int32_t x, int32_t y, int32_t radius);
     // The next cell; false when the spiral has ended.
     bool Next(CGamePoint* out);
+    // The next cell Next would give that lies in the grid and has an
+    // occupant (neither 0 nor 65535); the cells between are passed over by
+    // the grid's occupancy bits, a leg of the spiral at a time.
+    bool NextOccupied(const CMapGrid& grid, CGamePoint* out);
 
     int32_t m_X = 0;
     int32_t m_Y = 0;
@@ -39,6 +43,9 @@ struct CCellSearchRect {
     int32_t area = 0;
 };
 extern CSpiralIter g_SpiralIter;
+// The role finders walk every cell of the spiral instead of skipping by
+// the occupancy bits (the same answers, slower): for comparisons.
+extern bool g_SpiralCellByCell;
 extern CCellSearchRect g_CellSearchRect;
 
 // World position and radius (units): rectangle (x - r, y - r, 3r, 3r) and a

@@ -217,7 +217,16 @@ CGameObj* NextNear(Pick pick) {
 } // namespace
 
 CGameObj* FindNextRoleNear() {
-    return NextNear([](const CMapCell& c) { return c.GetRole(); });
+    const CMapGrid* grid = g_CurMapGrid;
+    if (!grid || g_SpiralCellByCell) return NextNear([](const CMapCell& c) { return c.GetRole(); });
+    // Only an occupied cell can give a role: the others are skipped by the
+    // grid's occupancy bits, in the spiral's order.
+    CGamePoint p;
+    while (g_SpiralIter.NextOccupied(*grid, &p)) {
+        CGameObj* o = grid->GetCell(p.x, p.y)->GetRole();
+        if (o && InSearchRect(o)) return o;
+    }
+    return nullptr;
 }
 
 CGameObj* FindFirstRoleNear(int32_t x, int32_t y, int32_t r) {

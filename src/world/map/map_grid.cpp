@@ -97,9 +97,54 @@ CImage* CMapLib::GetTileImage(int32_t tile) const {
 
 // ------------------------------------------------------------------- grid
 
-CMapGrid::CMapGrid() { std::memcpy(m_Header, kMapMagic, sizeof kMapMagic); }
+namespace {
+// Every live grid, for a cell's write to find its grid's bits.
+std::vector<CMapGrid*>& LiveGrids() {
+    static std::vector<CMapGrid*> grids;
+    return grids;
+}
+} // namespace
 
-CMapGrid::~CMapGrid() = default;
+void CMapCell::SetOccupant(uint16_t handle) {
+    m_Occupant.m_Value = handle;
+    if (CMapGrid* grid = CMapGrid::OwnerOf(this)) grid->NoteOccupant(this);
+}
+
+CMapGrid* CMapGrid::OwnerOf(const CMapCell* cell) {
+    for (CMapGrid* g : LiveGrids())
+        if (g->m_pCells && cell >= g->m_pCells.get() && cell < g->m_pCells.get() + g->m_CellCount) return g;
+    return nullptr;
+}
+
+void CMapGrid::NoteOccupant(const CMapCell* cell) {
+    const size_t i = size_t(cell - m_pCells.get());
+    const size_t x = i % size_t(m_Width), y = i / size_t(m_Width);
+    const uint16_t v = cell->m_Occupant;
+    const bool on = v != 0 && v != kNoObj;
+    uint64_t& r = m_RowBits[y * size_t(m_RowWords) + (x >> 6)];
+    uint64_t& c = m_ColumnBits[x * size_t(m_ColumnWords) + (y >> 6)];
+    const uint64_t rb = uint64_t(1) << (x & 63), cb = uint64_t(1) << (y & 63);
+    r = on ? r | rb : r & ~rb;
+    c = on ? c | cb : c & ~cb;
+}
+
+void CMapGrid::ResetOccupancy() {
+    m_RowWords = m_Width > 0 && m_Height > 0 ? (m_Width + 63) / 64 : 0;
+    m_ColumnWords = m_Width > 0 && m_Height > 0 ? (m_Height + 63) / 64 : 0;
+    m_RowBits.assign(size_t(m_RowWords) * size_t(m_Height), 0);
+    m_ColumnBits.assign(size_t(m_ColumnWords) * size_t(m_Width), 0);
+    for (int32_t i = 0; i < m_CellCount; ++i) NoteOccupant(&m_pCells[size_t(i)]);
+}
+
+CMapGrid::CMapGrid() {
+    std::memcpy(m_Header, kMapMagic, sizeof kMapMagic);
+    LiveGrids().push_back(this);
+}
+
+CMapGrid::~CMapGrid() {
+    auto& grids = LiveGrids();
+    grids.erase(std::remove(grids.begin(), grids.end(), this), grids.end());
+}
 
 int CMapGrid::Create(int32_t width, int32_t height) {
     m_pCells.reset();
@@ -118,6 +163,7 @@ int CMapGrid::Create(int32_t width, int32_t height) {
     m_Header[17] = static_cast<uint8_t>(width >> 8);
     m_Header[18] = static_cast<uint8_t>(height);
     m_Header[19] = static_cast<uint8_t>(height >> 8);
+    ResetOccupancy();
     return 1;
 }
 
@@ -125,6 +171,7 @@ void CMapGrid::Clear() {
     m_Lib.Release();
     m_pCells.reset();
     m_Width = m_Height = m_CellCount = 0;
+    ResetOccupancy();
 }
 
 int CMapGrid::LoadMap(const char* path) {

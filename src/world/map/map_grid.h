@@ -18,6 +18,7 @@
 // Tile number 65535 (and any number at or above N) means no tile.
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "core/geometry.h"
 
@@ -60,6 +61,21 @@ int32_t GetPathCamp();
 // Answers of CMapCell::Passable.
 enum : int { kPassFree = 1, kPassOwnCamp = 2, kPassBlocked = 3 };
 
+// The occupant word of a cell: read as a number, written only through
+// CMapCell::SetOccupant, which keeps the owning grid's occupancy bits (the
+// spiral role searches skip empty runs of cells by them).
+class CCellOccupant {
+public:
+    CCellOccupant() = default;
+    CCellOccupant(const CCellOccupant&) = default;
+    operator uint16_t() const { return m_Value; }
+
+private:
+    friend struct CMapCell;
+    CCellOccupant& operator=(const CCellOccupant&) = default;
+    uint16_t m_Value = kNoObj;
+};
+
 struct CMapCell {
     uint16_t m_Tile0 = kNoTile;
     uint16_t m_Tile1 = kNoTile;
@@ -69,7 +85,7 @@ struct CMapCell {
     uint8_t m_Terrain = 0;    // terrain class; 12, 14, 16 special terrains
     uint8_t m_Surface = 0;    // 4 = water-like ground
     uint16_t m_FileWord = 0;  // file offset 8, carried
-    uint16_t m_Occupant = kNoObj;   // the role standing here (0 also reads as none)
+    CCellOccupant m_Occupant;       // the role standing here (0 also reads as none)
     uint16_t m_ObjMark = kNoObj;    // the building whose footprint covers the cell
     uint16_t m_GroundObj = kNoObj;  // a second object lying here
     // Stamped by a building: bit 7 building cell, bits 0-2 cell kind, bit 3
@@ -81,6 +97,8 @@ struct CMapCell {
     // building cell gives back when the building goes.
     uint8_t m_LoadedWalkable = 1;
 
+    // Writes the occupant word and, for a cell of a grid, its occupancy bit.
+    void SetOccupant(uint16_t handle);
     bool AllowsWalkClass(int32_t walkClass) const { return WalkClassAllows(walkClass, m_Terrain, m_Walkable); }
     // The terrain class with every value below 10 read as 1.
     int32_t GetMoveClass() const { return m_Terrain < 10 ? 1 : m_Terrain; }
@@ -153,6 +171,20 @@ public:
     // Releases the tile list and the cells; 0 x 0.
     void Clear();
 
+    // The occupancy bits (occupant neither 0 nor 65535) of row y over its
+    // x, and of column x over its y; null off the grid. RowWords/ColumnWords
+    // 64-bit words each.
+    const uint64_t* OccupiedRow(int32_t y) const {
+        return y >= 0 && y < m_Height && m_RowWords ? &m_RowBits[size_t(y) * size_t(m_RowWords)] : nullptr;
+    }
+    const uint64_t* OccupiedColumn(int32_t x) const {
+        return x >= 0 && x < m_Width && m_ColumnWords ? &m_ColumnBits[size_t(x) * size_t(m_ColumnWords)] : nullptr;
+    }
+    bool IsOccupied(int32_t x, int32_t y) const {
+        const uint64_t* row = OccupiedRow(y);
+        return row && x >= 0 && x < m_Width && ((row[x >> 6] >> (x & 63)) & 1u);
+    }
+
     CMapCell* GetCell(int32_t x, int32_t y) {
         return RectContains(Bounds(), x, y) ? &m_pCells[size_t(y) * size_t(m_Width) + size_t(x)] : nullptr;
     }
@@ -178,12 +210,24 @@ public:
     const CMapLib& Tiles() const { return m_Lib; }
 
 private:
+    friend struct CMapCell;
+    // The live grid whose cells hold `cell`, or null (a cell of no grid).
+    static CMapGrid* OwnerOf(const CMapCell* cell);
+    void NoteOccupant(const CMapCell* cell);
+    // The bits sized to the cells and taken from them.
+    void ResetOccupancy();
+
     int32_t m_OriginX = 0;
     int32_t m_OriginY = 0;
     int32_t m_Width = 0;
     int32_t m_Height = 0;
     int32_t m_CellCount = 0;
     std::unique_ptr<CMapCell[]> m_pCells;
+    // Occupancy bits by row and by column (see OccupiedRow).
+    std::vector<uint64_t> m_RowBits;
+    std::vector<uint64_t> m_ColumnBits;
+    int32_t m_RowWords = 0;
+    int32_t m_ColumnWords = 0;
     uint8_t m_Header[kMapHeaderSize] = {};
     CMapLib m_Lib;
 };

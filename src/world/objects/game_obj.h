@@ -110,6 +110,10 @@ public:
     int32_t m_Height = 0;
     int32_t m_Kind = 1;
     int32_t m_DrawLayer = 0;
+    // Bits the classes of the libraries above set while an object is of
+    // their class, so that their casts need no dynamic_cast (CActor: 1,
+    // CRole: 2).
+    uint8_t m_ClassBits = 0;
 
     CDrawNode m_DrawNode;
 

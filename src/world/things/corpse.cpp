@@ -64,7 +64,7 @@ CMapCell* CCorpseBase::OwnCell() const {
 
 void CCorpseBase::ReleaseCell() {
     CMapCell* cell = OwnCell();
-    if (cell && cell->m_Occupant == static_cast<uint16_t>(m_Handle)) cell->m_Occupant = kNoObj;
+    if (cell && cell->m_Occupant == static_cast<uint16_t>(m_Handle)) cell->SetOccupant(kNoObj);
 }
 
 int32_t CCorpseBase::RoleInt(int col) const { return m_pRoleRow ? m_pRoleRow->GetInt(col) : kTxtEmptyInt; }
@@ -96,7 +96,7 @@ void CCorpseBase::SetState(int32_t s) {
 void CCorpseBase::OnEnterState(int32_t s) {
     if (s == kFalling) {
         if (CMapCell* cell = OwnCell(); cell && cell->m_Occupant == kNoObj)
-            cell->m_Occupant = static_cast<uint16_t>(m_Handle);
+            cell->SetOccupant(static_cast<uint16_t>(m_Handle));
         SetDrawLayer(5);
     } else if (s == kLying) {
         m_Height = 0;

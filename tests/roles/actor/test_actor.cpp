@@ -777,7 +777,7 @@ TEST_F(ActorTest, ACornerCutEntersThePointAfterNext) {
         EXPECT_EQ(a->m_Facing, blocked ? 6 : 7) << "a cut keeps the facing";
         m_Actors.clear();
         for (int y = 0; y < 10; ++y)
-            for (int x = 0; x < 10; ++x) Cell(x, y)->m_Occupant = kNoObj;
+            for (int x = 0; x < 10; ++x) Cell(x, y)->SetOccupant(kNoObj);
     }
 }
 

@@ -260,7 +260,7 @@ TEST_F(BldTest, PortalsMoveToTheFirstFreeSpiralCell) {
     datagen::BldPartSpec spec = bldtest::SamplePart(0, 130);
     spec.mask = {0, 0, 0, 0, 128 | 2, 0};
     AddPart(spec);
-    m_Grid.GetCell(5, 5)->m_Occupant = 3;
+    m_Grid.GetCell(5, 5)->SetOccupant(3);
     CBld* p = dynamic_cast<CBld*>(Mng().AddBldAt(5, 5));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->m_Kind, 13);

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <memory>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -79,13 +80,13 @@ TEST_F(GridRoleTest, PassableAndGetRole) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CMapCell cell;
-        cell.m_Occupant = c.occupant;
+        cell.SetOccupant(c.occupant);
         cell.m_Walkable = c.walkable;
         EXPECT_EQ(cell.Passable(1), c.passable);
         EXPECT_EQ(cell.GetRole() != nullptr, c.role);
     }
     CMapCell cell;
-    cell.m_Occupant = other;
+    cell.SetOccupant(other);
     EXPECT_EQ(cell.PassableForCamp(1, 7), kPassOwnCamp);
     EXPECT_EQ(GetPathCamp(), 7);
 }
@@ -94,8 +95,8 @@ TEST_F(GridRoleTest, GetRoleAtDividesTowardZero) {
     CMapGrid g;
     g.Create(4, 4);
     const uint16_t h = Make(31, 1);
-    g.GetCell(0, 0)->m_Occupant = h;
-    g.GetCell(1, 2)->m_Occupant = h;
+    g.GetCell(0, 0)->SetOccupant(h);
+    g.GetCell(1, 2)->SetOccupant(h);
     const struct {
         CGamePoint world;
         bool found;
@@ -184,11 +185,11 @@ TEST(FindFreeCellNear, StartAndLaterCells) {
         CGamePoint cell;
     } cases[] = {
         {"a free start", {3, 2}, 0, [] {}, 1, {3, 2}},
-        {"a start with a role moves on", {3, 2}, 1, [&] { g.GetCell(3, 2)->m_Occupant = 4; }, 1, {3, 3}},
+        {"a start with a role moves on", {3, 2}, 1, [&] { g.GetCell(3, 2)->SetOccupant(4); }, 1, {3, 3}},
         {"a later cell's role does not matter", {3, 2}, 1,
          [&] {
-             g.GetCell(3, 2)->m_Occupant = 4;
-             g.GetCell(3, 3)->m_Occupant = 4;
+             g.GetCell(3, 2)->SetOccupant(4);
+             g.GetCell(3, 3)->SetOccupant(4);
          },
          1, {3, 3}},
         {"ground objects never", {3, 2}, 1,
@@ -205,7 +206,7 @@ TEST(FindFreeCellNear, StartAndLaterCells) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         for (int32_t i = 0; i < g.CellCount(); ++i) {
-            g.Cells()[i].m_Occupant = kNoObj;
+            g.Cells()[i].SetOccupant(kNoObj);
             g.Cells()[i].m_GroundObj = kNoObj;
         }
         c.setup();
@@ -241,6 +242,61 @@ TEST(FindOpenDirPoint, FarthestReachAndRandomTies) {
     EXPECT_EQ(FindOpenDirPoint({4, 4}, 1), (CGamePoint{-1, -1})) << "a reach of 1 is too short";
     ArtGrid boxed({"333", "3.3", "333"});
     EXPECT_EQ(FindOpenDirPoint({1, 1}, 5), (CGamePoint{-1, -1}));
+}
+
+// The occupied-cell walk gives exactly the cells of the plain spiral that
+// lie in the grid and hold an occupant, in order, for grids across the
+// 64-cell word edges, centres on and off the grid and radii past its size,
+// with occupants written, overwritten and cleared.
+TEST(SpiralIter, OccupiedWalkIsThePlainWalkFiltered) {
+    std::mt19937 gen(60);
+    for (const auto& [w, h] : {std::pair{1, 1}, {5, 9}, {64, 3}, {70, 130}, {129, 65}}) {
+        CMapGrid grid;
+        ASSERT_TRUE(grid.Create(w, h));
+        const int writes = w * h / 3 + 1;
+        for (int round = 0; round < 4; ++round) {
+            for (int k = 0; k < writes; ++k) {
+                CMapCell* c = grid.GetCell(int(gen() % uint32_t(w)), int(gen() % uint32_t(h)));
+                const uint16_t values[4] = {0, kNoObj, uint16_t(1 + gen() % 500), uint16_t(0x8000 | (gen() % 500))};
+                c->SetOccupant(values[gen() % 4]);
+            }
+            for (int q = 0; q < 40; ++q) {
+                const int x = int(gen() % uint32_t(w + 20)) - 10, y = int(gen() % uint32_t(h + 20)) - 10;
+                const int r = 1 + int(gen() % uint32_t(std::max(w, h) + 4));
+                std::vector<CGamePoint> plain, fast;
+                CSpiralIter a, b;
+                a.Init(x, y, r);
+                b.Init(x, y, r);
+                for (CGamePoint p; a.Next(&p);)
+                    if (const CMapCell* c = grid.GetCell(p.x, p.y); c && c->m_Occupant != 0 && c->m_Occupant != kNoObj)
+                        plain.push_back(p);
+                for (CGamePoint p; b.NextOccupied(grid, &p);) fast.push_back(p);
+                ASSERT_EQ(fast, plain) << w << "x" << h << " at " << x << "," << y << " radius " << r;
+                EXPECT_FALSE(b.Next(nullptr));
+            }
+        }
+    }
+}
+
+TEST(SpiralIter, OccupancyBitsFollowTheCellsThroughCreateAndLooseCells) {
+    CMapGrid grid;
+    ASSERT_TRUE(grid.Create(8, 8));
+    grid.GetCell(3, 4)->SetOccupant(7);
+    EXPECT_TRUE(grid.IsOccupied(3, 4));
+    grid.GetCell(3, 4)->SetOccupant(0);
+    EXPECT_FALSE(grid.IsOccupied(3, 4));
+    grid.GetCell(3, 4)->SetOccupant(9);
+    // A new map starts empty.
+    ASSERT_TRUE(grid.Create(8, 8));
+    EXPECT_FALSE(grid.IsOccupied(3, 4));
+    EXPECT_EQ(grid.OccupiedRow(8), nullptr);
+    EXPECT_EQ(grid.OccupiedColumn(-1), nullptr);
+    // A cell of no grid keeps its word alone.
+    CMapCell loose;
+    loose.SetOccupant(5);
+    EXPECT_EQ(loose.m_Occupant, 5);
+    grid.Clear();
+    EXPECT_FALSE(grid.IsOccupied(0, 0));
 }
 
 } // namespace

@@ -39,7 +39,7 @@ protected:
         const ObjHandle h = o->Register(-1);
         o->m_X = cell.x * 64 + 32;
         o->m_Y = cell.y * 64 + 32;
-        grid.GetCell(cell.x, cell.y)->m_Occupant = uint16_t(h & 0xFFFF);
+        grid.GetCell(cell.x, cell.y)->SetOccupant(uint16_t(h & 0xFFFF));
         objs.push_back(std::move(o));
         return objs.back().get();
     }

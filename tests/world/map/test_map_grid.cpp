@@ -275,7 +275,7 @@ TEST(MapGrid, FindNearestFreeRings) {
     const Case cases[] = {
         {"radius 0 on a free cell", {3, 3}, 0, 1, [](CMapGrid&) {}, 1, {3, 3}},
         {"radius 0 tests only the start", {3, 3}, 0, 1, block({{3, 3}}), 0, {3, 3}},
-        {"occupant 0 is not free here", {3, 3}, 1, 1, [](CMapGrid& g) { g.GetCell(3, 3)->m_Occupant = 0; }, 1, {2, 2}},
+        {"occupant 0 is not free here", {3, 3}, 1, 1, [](CMapGrid& g) { g.GetCell(3, 3)->SetOccupant(0); }, 1, {2, 2}},
         {"top row first", {3, 3}, 1, 1, block({{3, 3}}), 1, {2, 2}},
         {"then the bottom row", {3, 3}, 1, 1, block({{3, 3}, {2, 2}, {3, 2}, {4, 2}}), 1, {2, 4}},
         {"then the left column", {3, 3}, 1, 1, block({{3, 3}, {2, 2}, {3, 2}, {4, 2}, {2, 4}, {3, 4}, {4, 4}}), 1,

@@ -92,14 +92,14 @@ TEST_F(PathTest, DiagonalsAndCosts) {
     EXPECT_EQ(m.GetNeighbour(MakePathKey(0, 0), 6, &out, &cost), 0) << "off the grid";
 
     const uint16_t own = Role(1), own2 = Role(1), other = Role(2);
-    grid.GetCell(2, 1)->m_Occupant = own;
+    grid.GetCell(2, 1)->SetOccupant(own);
     EXPECT_EQ(m.GetNeighbour(MakePathKey(2, 2), 0, &out, &cost), 1);
     EXPECT_EQ(cost, 9) << "onto a cell held by the own camp";
-    grid.GetCell(2, 2)->m_Occupant = own2;
+    grid.GetCell(2, 2)->SetOccupant(own2);
     EXPECT_EQ(m.GetNeighbour(MakePathKey(2, 2), 0, &out, &cost), 0) << "not from one own role's cell to another's";
-    grid.GetCell(2, 2)->m_Occupant = own;
+    grid.GetCell(2, 2)->SetOccupant(own);
     EXPECT_EQ(m.GetNeighbour(MakePathKey(2, 2), 0, &out, &cost), 1) << "the same occupant";
-    grid.GetCell(2, 0)->m_Occupant = other;
+    grid.GetCell(2, 0)->SetOccupant(other);
     EXPECT_EQ(m.GetNeighbour(MakePathKey(2, 1), 0, &out, &cost), 0) << "another camp blocks";
 
     struct E {
@@ -131,7 +131,7 @@ TEST_F(PathTest, BudgetsAndCapacities) {
 
     // A goal cell held by a role (of the own camp, so it is reached) is not
     // collected.
-    grid.GetCell(9, 4)->m_Occupant = Role(1);
+    grid.GetCell(9, 4)->SetOccupant(Role(1));
     CPathMap held(&grid, 1, 9, 4);
     held.m_pEngine = &engine;
     engine.Search(MakePathKey(0, 0), &held, 0);
@@ -173,7 +173,7 @@ TEST_F(PathTest, MatchesTheReferenceOnRandomGrids) {
             c.m_Walkable = plat::Rand() % 100 >= blocked;
             if (terrain) c.m_Terrain = kTerrains[plat::Rand() % 5];
             if (plat::Rand() % 100 < held)
-                c.m_Occupant = plat::Rand() % 2 ? own[size_t(plat::Rand() % 6)] : other[size_t(plat::Rand() % 6)];
+                c.SetOccupant(plat::Rand() % 2 ? own[size_t(plat::Rand() % 6)] : other[size_t(plat::Rand() % 6)]);
         }
         CGamePoint s{plat::Rand() % w, plat::Rand() % h}, g{plat::Rand() % w, plat::Rand() % h};
         // Now and then a start or goal just off the grid.

@@ -166,8 +166,8 @@ TEST_F(AnimObjTest, ItemPlacement) {
         if (c.role) {
             r1 = std::make_unique<CTestRole>(1);
             r2 = std::make_unique<CTestRole>(1);
-            Cell(3, 3).m_Occupant = H16(r1.get());
-            Cell(3, 4).m_Occupant = H16(r2.get());
+            Cell(3, 3).SetOccupant(H16(r1.get()));
+            Cell(3, 4).SetOccupant(H16(r2.get()));
         }
         if (c.blockAll)
             for (int i = 0; i < grid_.CellCount(); ++i) grid_.Cells()[i].m_Walkable = 0;

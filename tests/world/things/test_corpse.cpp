@@ -205,7 +205,7 @@ TEST_F(CorpseTest, TakesOnlyAFreeCellAndFreesOnlyItsOwn) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Cell(3, 3).m_Occupant = c.before;
+        Cell(3, 3).SetOccupant(c.before);
         CCorpse* k = MakeCorpse(kPlain, 3 * 64 + 10, 3 * 64 + 50, 0, 50);
         EXPECT_EQ(Cell(3, 3).m_Occupant, c.before == kNoObj ? H16(k) : c.before);
         switch (c.end) {
