@@ -217,8 +217,11 @@ int main(int argc, char** argv) {
         for (int t = 0; t < ticks; ++t) {
             world.MakeCurrent();
             if (t == 0 && killX >= 0) KillAt(world, killX, killY, killMode);
+            // As the scene ticks: the object passes, the skills riding on
+            // roles, the lights; then the client pass.
             world.m_ObjMng.Update();
             world.m_ObjMng.UpdateActions();
+            if (world.m_pMagicList && g_SceneHooks.stepMagicList) g_SceneHooks.stepMagicList(world.m_pMagicList);
             world.m_LightList.Update();
             world.m_ObjMng.PostUpdate();
             weather.Tick();
