@@ -122,7 +122,19 @@ bool CScenario::StartDemo(int classId) {
         classId);
 }
 
-bool CScenario::StartWith(const std::function<bool(const std::string& folder, std::string* error)>& write, int classId) {
+bool CScenario::StartSaved(const std::string& folder, const std::string& saveName) {
+    return StartWith(
+        [&](const std::string& to, std::string* error) {
+            std::error_code ec;
+            fs::copy(folder, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+            if (ec) *error = "cannot copy " + folder + ": " + ec.message();
+            return !ec;
+        },
+        -1, saveName);
+}
+
+bool CScenario::StartWith(const std::function<bool(const std::string& folder, std::string* error)>& write, int classId,
+                          const std::string& saveName) {
     Reset();
     m_pSaved = std::make_unique<Saved>();
     if (const char* home = std::getenv("VANTREL_HOME")) {
@@ -174,7 +186,19 @@ bool CScenario::StartWith(const std::function<bool(const std::string& folder, st
     static int s_Class = -1;
     s_Class = classId;
     if (classId >= 0) g_HostUiHooks.getNewCharacterClass = [] { return s_Class; };
-    if (g_GameHost.Start(nullptr) != 1) {
+    if (!saveName.empty()) {
+        // As the load panel does: the save to load, then the game state,
+        // whose entry (BeforeStrategy) reads it.
+        g_GameMain.m_SaveName = saveName;
+        g_GameMain.m_CurState = GS_TITLE;
+        g_GameMain.m_ReqState = GS_INGAME;
+        g_GameMain.Step();
+        g_GameMain.m_SaveName.clear();
+        if (!g_GameHost.m_Running) {
+            ADD_FAILURE() << "the save " << saveName << " does not load: " << g_SaveMgr.LastError();
+            return false;
+        }
+    } else if (g_GameHost.Start(nullptr) != 1) {
         ADD_FAILURE() << "the host does not start a new game";
         return false;
     }
