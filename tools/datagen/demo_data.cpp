@@ -144,6 +144,8 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
     for (const DemoText& t : kDemoTitleTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
     for (const DemoText& t : kDemoSettingsTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
     for (int i = 0; i < 3; ++i) text[static_cast<size_t>(kDemoQuestText + i)][1] = kDemoQuestTexts[i];
+    // What a script's "Acquire" notice starts with: "获得" (got).
+    text[123][1] = "\xBB\xF1\xB5\xC3";
     if (!WriteTable(root + "mb/Text.txt", text)) return fail("mb/Text.txt");
     if (!WriteTable(root + "mb/trigger/scene/Start.txt", BuildSceneScript(DemoStartTriggers())))
         return fail("mb/trigger/scene/Start.txt");
