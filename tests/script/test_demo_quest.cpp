@@ -16,6 +16,8 @@
 #include "roles/record/role_data.h"
 #include "roles/role.h"
 #include "roles/role_hooks.h"
+#include "roles/tables/skill_table.h"
+#include "gfx/anim.h"
 #include "scenario/scenario.h"
 #include "world/objects/obj_mng.h"
 #include "world/scene/scene_hooks.h"
@@ -105,6 +107,25 @@ TEST_F(DemoQuestTest, OnEverySeedTheGuardKillsBothWolvesTheyDropLootAndTheQuestS
         // The hero at the portal never came into it.
         EXPECT_FLOAT_EQ(AsRole(run.Hero())->m_Hp, heroHp);
         run.Reset();
+    }
+}
+
+TEST_F(DemoQuestTest, TheFightersShowEveryActionInEightDirectionsAndTheirSkillsLand) {
+    // A skill's attached object ends on its first tick when its owner
+    // cannot show the skill's animation group.
+    ASSERT_TRUE(run.StartDemo());
+    run.Tick(1);
+    for (const char* picture : {datagen::kDemoWolfPicture, datagen::kDemoGuardPicture}) {
+        for (CRole* r : Living(picture)) {
+            ASSERT_NE(r->GetAnimSet(), nullptr) << picture;
+            EXPECT_EQ(r->GetAnimSet()->m_SeqCount, datagen::kFighterSeqCount) << picture;
+            EXPECT_EQ(r->m_DirCount, 8) << picture;
+        }
+    }
+    for (int id : {datagen::kDemoBiteSkill, datagen::kDemoThrustSkill}) {
+        const CSkillDef* s = g_SkillTable.GetAt(id);
+        ASSERT_NE(s, nullptr) << id;
+        EXPECT_EQ(s->animBase, datagen::kFighterAttackSeq) << id;
     }
 }
 
