@@ -4,6 +4,11 @@
 #include "app/game_main.h"
 #include "app/sequences.h"
 #include "client/client_hooks.h"
+#include "client/gesture_input.h"
+#include "client/player_control.h"
+#include "app/overlay.h"
+#include "roles/record/record_hooks.h"
+#include "platform/input.h"
 #include "client/painter.h"
 #include "client/recording_client.h"
 #include "client/selection.h"
@@ -59,6 +64,46 @@ void InstallClientHooks() {
         if (g_JMNotice) g_JMNotice->ShowVersusBanner(on);
     };
     g_ClientHooks.setPaused = [](int on) { g_GameHost.SetPaused(on); };
+
+    // The HUD's calls answer "none" until the HUD exists.
+    g_ClientHooks.getLeftSkill = [] { return int32_t{-1}; };
+    g_ClientHooks.getRightSkill = [] { return int32_t{-1}; };
+    g_ClientHooks.hasSelectedSlot = [] { return 0; };
+    g_ClientHooks.getRightSkillTarget = [] { return int32_t{-1}; };
+    g_ClientHooks.getJM16Center = [](int32_t*, int32_t*) { return -1; };
+    g_ClientHooks.isPanelAt = [](int32_t x, int32_t y) { return g_JMMng.GetTargetPanel(x, y) ? 1 : 0; };
+    g_ClientHooks.takeClick = [] { g_JMMng.m_ClickTaken = 1; };
+    g_ClientHooks.loadFonts = [] { g_JMMng.LoadFonts(); };
+    g_ClientHooks.unzoomPoint = [](int32_t* x, int32_t* y) {
+        plat::Point p{*x, *y};
+        g_GameMain.UnzoomPoint(&p);
+        *x = p.x;
+        *y = p.y;
+    };
+    g_ClientHooks.isDeveloperMode = [] { return g_GameMain.HiddenModeFlag1; };
+    g_ClientHooks.adjustZoomTarget = [](float delta) { g_GameMain.AdjustZoomTarget(delta, 1); };
+    g_ClientHooks.toggleDeveloperFlagA = [] { g_GameMain.m_FrameCapture = !g_GameMain.m_FrameCapture; };
+    g_ClientHooks.toggleDeveloperFlagB = [] { g_GameMain.m_ControlValue1 = !g_GameMain.m_ControlValue1; };
+    g_ClientHooks.toggleOverlay = [] { g_DevOverlayOn = !g_DevOverlayOn; };
+    g_ClientHooks.setDisplayModeSetting = [](int mode) { g_GameMain.m_InGameDisplayMode = mode; };
+    g_ClientHooks.getDisplayOption = [] { return static_cast<int>(g_GameMain.m_DisplayOption); };
+    g_ClientHooks.setDisplayOption = [](int option) { g_GameMain.SetDisplayOption(option); };
+    g_ClientHooks.takeScreenshot = [](int w, int h) { g_GameMain.TakeScreenshot(w, h); };
+    g_ClientHooks.setStartMode = [](const char* name, int mode) { g_GameHost.SetStartMode(name, mode); };
+    g_ClientHooks.setWaitFlag = [](int value) { g_GameHost.SetWaitFlag(value); };
+    g_ClientHooks.togglePause = [] { g_GameHost.SetPaused(!g_GameHost.m_Paused); };
+    g_ClientHooks.toggleCombatZoom = [] { g_GameHost.SetCombatZoom(!g_GameHost.m_CombatZoom); };
+    InstallGestureLoader();
+
+    // The magic code's action records reach the controller only for the
+    // player's own role.
+    g_RoleHooks.recordAction = [](CGameObj* role, int32_t group, int32_t dir, int32_t flag) {
+        if (g_PlayerControl && role && role == SelectedRole()) g_PlayerControl->RecordAction(group, dir, flag);
+    };
+    g_RoleHooks.stampActionTick = [](CGameObj* role) {
+        if (g_PlayerControl && role && role == SelectedRole()) g_PlayerControl->StampActionTick();
+    };
+    g_RecordHooks.setGestureStyle = [](int32_t a, int32_t b) { g_GestureInput.SetTrailStyle(a, b); };
 
     g_WorldHooks.getSelectedRole = []() -> CGameObj* { return SelectedRole(); };
     g_WorldHooks.isClientQuiet = [] { return g_GameHost.m_pClient ? g_GameHost.m_pClient->m_Quiet : 0; };

@@ -306,7 +306,7 @@ void CGameMain::ProcessInput() {
     const bool clientActive = ClientIsActive();
     if (ClientExists()) ClientMakeWorldCurrent();
     if (g_PlayerControl) g_PlayerControl->HandleMouse();
-    if (clientActive && g_PlayerControl) g_PlayerControl->HandleHiddenKeys();
+    if (clientActive && g_PlayerControl) g_PlayerControl->HandleDeveloperKeys();
 
     const bool swapped = plat::GetSystemMetrics(plat::SM_SWAPBUTTON) != 0;
     m.leftVk = swapped ? plat::VK_RBUTTON : plat::VK_LBUTTON;

@@ -1,3 +1,4 @@
+#include "client/gesture_input.h"
 #include "app/overlay.h"
 
 #include <cmath>
@@ -96,9 +97,8 @@ void DrawDevOverlay(CSurface* display) {
 
     plat::Point cursor;
     plat::GetCursorPos(&cursor);
-    // The current stroke's points come from the gesture input once it
-    // keeps them.
-    const std::vector<OverlayPoint> stroke;
+    std::vector<OverlayPoint> stroke;
+    for (const StrokePoint& p : g_GestureInput.m_Stroke) stroke.push_back({p.x, p.y});
     const std::vector<std::string> lines = DevOverlayLines(cursor.x, cursor.y);
 
     plat::DrawContext* dc = display->GetDC();

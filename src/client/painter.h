@@ -6,20 +6,23 @@
 // the coordinate converters, and the positional sounds restarted once the
 // view has moved 3 cells.
 //
-// PLACEHOLDER drawing: Paint draws the whole scene at the painter's origin
-// through the stand-in scene view (client/scene_view.h), without draw
-// lists, ground surfaces, scroll reuse or see-through; the camera, the
-// view rectangle and every call the world makes are the real ones.
+// Painting keeps the ground and the buildings composed on off-screen ground
+// surfaces, redrawn only in dirty rectangles and shifted in place when the
+// view scrolls; the moving objects are merged in depth order with the
+// buildings' standing frames on the target each frame, and whatever a
+// building hides shows through it half translucent.
 #include <cstdint>
 #include <memory>
 
+#include "client/draw_list.h"
 #include "core/geometry.h"
+#include "gfx/dirty_rects.h"
 
 class CSurface;
 class CWorld;
 class CWeather;
-class CSceneView;
 class CGameObj;
+class CBld;
 
 class CPainter {
 public:
@@ -61,6 +64,8 @@ public:
     int Paint(CSurface* surface, CWorld* world, CWeather* weather);
     // Off-screen surface of the view's size.
     CSurface* GetScratchSurface();
+    // The view's screen rectangle (0, 0, width, height).
+    CGameRect ScreenView() const { return {0, 0, m_View.width, m_View.height}; }
 
     CGameRect m_View;
     int32_t m_Area = 0;
@@ -87,10 +92,53 @@ public:
     // Origin cell of the last restart of the positional sounds.
     CGamePoint m_SoundCell{-1000, -1000};
 
+    // Layers 0-3: buildings with layered, ground, standing and top frames;
+    // 4: what was drawn this frame and may show through buildings.
+    CDrawList m_Layers[5];
+    CDrawList m_ListB;  // objects standing in cells
+    CDrawList m_ListA;  // moving objects
+    CDirtyRectList m_Dirty;
+    CDirtyRectList m_ObjRects;
+    CSurface* m_pCurrent = nullptr;
+    // 1 while a run of failed final blits has been reported.
+    int32_t m_PaintErrorShown = 0;
+    // Counts the rebuilds of list B.
+    uint32_t m_FrameStamp = 0;
+    // Drawing steps of the last paint, for the tests and the overlay.
+    int32_t m_GroundRects = 0;
+    int32_t m_SeeThrough = 0;
+
+    CSurface* Ground(int i) { return m_pGround[i].get(); }
+    void RebuildLayers();
+    void ScrollCopy();
+    void DrawGround(CSurface* surface, const CGameRect& rect, CWorld* world);
+    void DrawStaticInRect(CSurface* surface, const CGameRect& rect, CWorld* world);
+    void CopyDirtyRect(const CGameRect& rect);
+    int DrawObjects(CSurface* surface, CWorld* world);
+
 private:
-    std::unique_ptr<CSceneView> m_pView;
-    std::unique_ptr<CSurface> m_pScratch;
+    void FreeSurfaces();
+    void PlaceIsoGrid();
+    void CollectCells(CWorld* world, bool full);
+    void DrawSeeThrough(CSurface* target, CGameObj* obj);
+    void ReportPaintError(bool failed);
+
+    std::unique_ptr<CSurface> m_pOverlay;
+    std::unique_ptr<CSurface> m_pGround[2];
 };
+
+// Map cell (x, y) of the staggered cell at (column, row): the inverse of
+// TileToCell on the current coordinate map.
+CGamePoint StaggeredToTile(int32_t col, int32_t row);
+// The top-left of a map cell's 64 x 32 box in the staggered cell layout
+// (what tiles and buildings draw by).
+CGamePoint CellTopLeft(int32_t x, int32_t y);
+// A painter outside a running game's client (tools, tests, benchmarks):
+// the world's screen anchors read its origin (null: none).
+void ServeViewOrigin(CPainter* painter);
+// Slot 6 of the object onto a surface (each class draws its own way); 1
+// when something was drawn.
+int DrawGameObj(CGameObj* obj, CSurface* surface, const CGameRect& view);
 
 // Where an object's world position lies in the staggered layout's pixels.
 CGamePoint LayoutPoint(const CGameObj* obj);

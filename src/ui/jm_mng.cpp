@@ -250,7 +250,7 @@ void CJMMng::SetFocusPanel(CJM* panel, int on) {
     if (g_JMHooks.setPaused) g_JMHooks.setPaused(0);
 }
 
-CJM* CJMMng::TargetAt(int x, int y) {
+CJM* CJMMng::GetTargetPanel(int x, int y) {
     if (m_pFocus) return m_pFocus;
     CJM* hud = GetJM(kRowHud);
     if (hud && hud->IsShown()) {
@@ -283,7 +283,7 @@ plat::Point CursorPos() {
 
 int CJMMng::OnLButtonDown(int flags, int x, int y) {
     const plat::Point c = CursorPos();
-    CJM* target = TargetAt(c.x, c.y);
+    CJM* target = GetTargetPanel(c.x, c.y);
     Route(target);
     m_ClickTaken = 0;
     if (!target) return 0;
@@ -305,7 +305,7 @@ int CJMMng::OnLButtonDown(int flags, int x, int y) {
 
 int CJMMng::OnLButtonUp(int flags, int x, int y) {
     const plat::Point c = CursorPos();
-    CJM* target = TargetAt(c.x, c.y);
+    CJM* target = GetTargetPanel(c.x, c.y);
     Route(target);
     if (target) target->OnLButtonUp(flags, x, y);
     if (auto* b = dynamic_cast<CJMButton*>(m_pPressed)) b->SetState(0, 0);
@@ -315,7 +315,7 @@ int CJMMng::OnLButtonUp(int flags, int x, int y) {
 
 int CJMMng::OnRButtonDown(int flags, int x, int y) {
     const plat::Point c = CursorPos();
-    CJM* target = TargetAt(c.x, c.y);
+    CJM* target = GetTargetPanel(c.x, c.y);
     Route(target);
     if (!target) return 0;
     target->OnRButtonDown(flags, x, y);
@@ -324,7 +324,7 @@ int CJMMng::OnRButtonDown(int flags, int x, int y) {
 
 int CJMMng::OnRButtonUp(int flags, int x, int y) {
     const plat::Point c = CursorPos();
-    CJM* target = TargetAt(c.x, c.y);
+    CJM* target = GetTargetPanel(c.x, c.y);
     Route(target);
     if (!target) return 0;
     target->OnRButtonUp(flags, x, y);
@@ -333,7 +333,7 @@ int CJMMng::OnRButtonUp(int flags, int x, int y) {
 
 int CJMMng::OnMouseMove(int flags, int x, int y) {
     const plat::Point c = CursorPos();
-    CJM* target = TargetAt(c.x, c.y);
+    CJM* target = GetTargetPanel(c.x, c.y);
     Route(target);
     if (!target) return 0;
     target->OnMouseMove(flags, x, y);
@@ -388,3 +388,5 @@ void CJMMng::CloseSceneJM() {
 void CJMMng::ResetQuestJM() {
     if (CJM* p = GetJM(99)) p->Reset();
 }
+
+void CJMMng::LoadFonts() { LoadJMFonts(TablePath("Font.txt")); }

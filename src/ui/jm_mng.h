@@ -111,8 +111,12 @@ public:
     int32_t m_ClickTaken = 1;
     int32_t m_ScreenW = 640, m_ScreenH = 480;
 
+    // The panel under a screen point, or null.
+    CJM* GetTargetPanel(int x, int y);
+    // The panel fonts again ("Font.txt").
+    void LoadFonts();
+
 private:
-    CJM* TargetAt(int x, int y);
     void Route(CJM* target);
     int CheckRows(const char* fileName, const std::vector<int>& rows);
 };

@@ -1,3 +1,4 @@
+#include "client/gesture/trail.h"
 #include "ui/jm_title.h"
 
 #include <cstdio>
@@ -97,6 +98,7 @@ void CJMTitleMenu::Show(int shown, int mode) {
     if (IsHoverButton(m_pHovered)) SetSeq(m_pHovered, 0, false);
     m_pHovered = nullptr;
     StopEffect(kSoundTitleLoop);
+    g_TrailRenderer.Clear();
 }
 
 int CJMTitleMenu::OnMouseMove(int, int, int) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "datagen/demo_title.h"
+#include "play/play_timeline.h"
 #include "support/image_check.h"
 #include "support/play.h"
 #include "support/random_input.h"
@@ -23,19 +24,9 @@ protected:
     }
 };
 
-std::string At(int ms, const std::string& event) { return "at " + std::to_string(ms) + " " + event + "\n"; }
-std::string Click(int ms, int x, int y) {
-    return At(ms, "move " + std::to_string(x) + " " + std::to_string(y)) + At(ms + 50, "ldown") + At(ms + 150, "lup");
-}
-// Title, class, form, start (the cursor then rests at (340, 312)).
-std::string StartFromTitle(int ms) {
-    int titleY = 0;
-    for (const datagen::DemoTitleButton& b : datagen::kDemoTitleButtons)
-        if (b.id == 31) titleY = b.y + datagen::kDemoTitleButtonH / 2;
-    return Click(ms, datagen::kDemoTitleButtonX + datagen::kDemoTitleButtonW / 2, titleY) +
-           Click(ms + 500, datagen::DemoPortraitX(1) + 48, datagen::kDemoPortraitY + 64) +
-           Click(ms + 1000, datagen::kDemoStartButton[0] + 40, datagen::kDemoStartButton[1] + 12);
-}
+using playtl::At;
+using playtl::Click;
+using playtl::StartFromTitle;
 
 uint32_t U32(const std::string& s, size_t at) {
     return static_cast<uint8_t>(s[at]) | (static_cast<uint8_t>(s[at + 1]) << 8) |

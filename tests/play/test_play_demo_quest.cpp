@@ -14,6 +14,7 @@
 
 #include "datagen/demo_fighters.h"
 #include "datagen/demo_title.h"
+#include "play/play_timeline.h"
 #include "platform/text.h"
 #include "roles/record/role_data.h"
 #include "roles/role_hooks.h"
@@ -31,10 +32,9 @@ namespace fs = std::filesystem;
 
 constexpr char kName[] = "Rider";
 
-std::string At(int ms, const std::string& event) { return "at " + std::to_string(ms) + " " + event + "\n"; }
-std::string Click(int ms, int x, int y) {
-    return At(ms, "move " + std::to_string(x) + " " + std::to_string(y)) + At(ms + 50, "ldown") + At(ms + 120, "lup");
-}
+using playtl::At;
+using playtl::Click;
+
 // The notice line as the debugger output has it (GBK), and as stderr shows
 // it (UTF-8).
 std::string Notice(int textRow) {
@@ -55,11 +55,8 @@ protected:
 TEST_F(DemoQuestPlay, ANewGameRunsTheFightAndQuestSavesOnCloseAndTheSaveLoadsBack) {
     // Title, the second class (30), the name typed over the default, start; two
     // minutes of game time; the window's close.
-    int button = 0;
-    for (const datagen::DemoTitleButton& b : datagen::kDemoTitleButtons)
-        if (b.id == 31) button = b.y + datagen::kDemoTitleButtonH / 2;
     std::string t = "step 5\nlimit 600000\n";
-    t += Click(2000, datagen::kDemoTitleButtonX + datagen::kDemoTitleButtonW / 2, button);
+    t += Click(2000, datagen::kDemoTitleButtonX + datagen::kDemoTitleButtonW / 2, playtl::TitleButtonY(31));
     t += Click(2800, datagen::DemoPortraitX(1) + 48, datagen::kDemoPortraitY + 64);
     t += At(3300, "text \\x08\\x08\\x08\\x08") + At(3400, std::string("text ") + kName);
     t += Click(3700, datagen::kDemoStartButton[0] + 40, datagen::kDemoStartButton[1] + 12);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "datagen/demo_title.h"
+#include "play/play_timeline.h"
 #include "support/image_check.h"
 #include "support/play.h"
 #include "support/test_env.h"
@@ -26,22 +27,10 @@ protected:
     }
 };
 
-std::string At(int ms, const std::string& event) { return "at " + std::to_string(ms) + " " + event + "\n"; }
-std::string Click(int ms, int x, int y) {
-    return At(ms, "move " + std::to_string(x) + " " + std::to_string(y)) + At(ms + 50, "ldown") + At(ms + 150, "lup");
-}
-int TitleButtonY(int id) {
-    for (const datagen::DemoTitleButton& b : datagen::kDemoTitleButtons)
-        if (b.id == id) return b.y + datagen::kDemoTitleButtonH / 2;
-    return 0;
-}
-// Title, class, form, start: the game starts at 1500 ms; the cursor rests
-// at (340, 312).
-std::string StartFromTitle(int ms) {
-    const int tx = datagen::kDemoTitleButtonX + datagen::kDemoTitleButtonW / 2;
-    return Click(ms, tx, TitleButtonY(31)) + Click(ms + 500, datagen::DemoPortraitX(1) + 48, datagen::kDemoPortraitY + 64) +
-           Click(ms + 1000, datagen::kDemoStartButton[0] + 40, datagen::kDemoStartButton[1] + 12);
-}
+using playtl::At;
+using playtl::Click;
+using playtl::TitleButtonY;
+using playtl::StartFromTitle;
 
 // Pixels of the hero's blue body in the box above the view's focus point,
 // where the view keeps the hero's feet: the centre of the view, which is

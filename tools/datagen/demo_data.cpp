@@ -60,7 +60,9 @@ std::vector<TableFile> StartupTables() {
         {"randprop.txt", Join({{"Name", "Id"}, {"None", "1"}}, DemoFighterDropRows())},
         // The act's revive scene and where return gates stand in it.
         {"ActMdl.txt", {{"Name", "Id", "Revive", "GateX", "GateY"}, {"Stand", "1", "Start", "20", "24"}}},
-        {"RolePrivate.txt", Join({{"Name", "Id"}, {"Hero", "1"}}, DemoFighterLevelRows())},
+        // Columns 3 and 4: walking and running speed, so a clicked hero walks.
+        {"RolePrivate.txt",
+         Join({{"Name", "Id", "Col2", "Speed", "Run"}, {"Hero", "1", "0", "16", "24"}}, DemoFighterLevelRows())},
         {"TriggerQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
         {"RoleQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
         {"RoleEffectMdl.txt", {{"State", "Effect"}, {"0", "0"}}},

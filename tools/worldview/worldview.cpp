@@ -1,6 +1,6 @@
 // Builds a scene of a data folder the way the game does and writes one
-// 800 x 600 frame of it as PNG, drawn by the client's scene view (the one
-// the running game draws through until the painter exists). A looking aid.
+// 800 x 600 frame of it as PNG, painted by the client's view port as the
+// running game paints it (the lit display). A looking aid.
 //
 //   worldview DATA OUT.png [--scene S] [--ticks N] [--hour H] [--weather K] [--drop PROP] [--at X,Y]
 //             [--corpse] [--hero] [--magic ID,X,Y]...
@@ -26,7 +26,6 @@
 #include "app/game_app.h"
 #include "app/game_main.h"
 #include "client/painter.h"
-#include "client/scene_view.h"
 #include "core/directories.h"
 #include "core/geometry.h"
 #include "core/log.h"
@@ -55,6 +54,7 @@
 namespace {
 
 constexpr int32_t kW = 800, kH = 600;
+
 
 
 int Usage() {
@@ -165,6 +165,8 @@ int main(int argc, char** argv) {
     // The client part of this process: lights are made and drawn.
     g_WorldHooks.hostHasClient = [] { return 1; };
     g_WorldHooks.isLightingOn = [] { return 0; };
+    // The game's default display: every object light through the grid.
+    g_WorldHooks.getDisplayOption = [] { return 2; };
     // The scene and its world go before the program shuts down as the game
     // does (panels, libraries, the display).
     int ok = 0;
@@ -190,6 +192,7 @@ int main(int argc, char** argv) {
         // centre lies in the middle of the frame (unclamped: a view at the
         // map's edge shows what lies beyond it).
         CPainter painter;
+        ServeViewOrigin(&painter);
         painter.SetViewRect(0, 0, kW, kH);
         painter.PrepareScene(&world);
         const CGamePoint tl = CellTopLeft(centre.x, centre.y);
@@ -235,7 +238,8 @@ int main(int argc, char** argv) {
         CSurface frame(kW, kH, 1);
         frame.FillAll(0);
         const int drawn = painter.Paint(&frame, &world, &weather);
-        if (std::getenv("WORLDVIEW_VERBOSE")) std::fprintf(stderr, "%d objects drawn, centre cell %d,%d\n", drawn, centre.x, centre.y);
+        if (std::getenv("WORLDVIEW_VERBOSE"))
+            std::fprintf(stderr, "%d objects drawn, %d buildings, centre cell %d,%d\n", drawn, painter.m_BuildingCount, centre.x, centre.y);
         CMapGrid& grid = world.m_MapGrid;
 
         ok = WriteFrame(frame, argv[2]);
@@ -243,6 +247,7 @@ int main(int argc, char** argv) {
         else std::printf("%s: scene %s, %d x %d cells, %d ticks, %02d:00, weather %d\n", argv[2], scene.c_str(),
                          grid.Width(), grid.Height(), ticks, GetGameClock()->hour, weather.m_Kind);
         g_Weather = nullptr;
+        ServeViewOrigin(nullptr);
         world.Clear();
         SetCurrentScene(nullptr);
     }

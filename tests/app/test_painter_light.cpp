@@ -1,4 +1,4 @@
-// The client's scene view over the demo world at night: the lamp post's
+// The client's view port over the demo world at night: the lamp post's
 // light pool lies under the lamp as it is drawn.
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app_fixture.h"
-#include "client/scene_view.h"
+#include "client/painter.h"
 #include "datagen/demo_bld.h"
 #include "datagen/demo_data.h"
 #include "gfx/light_grid.h"
@@ -23,11 +23,12 @@
 #include "world/sky/game_clock.h"
 #include "world/sky/weather.h"
 
-namespace scene_view_light {
+namespace painter_light {
 
 constexpr int32_t kW = 800, kH = 600;
 
-class SceneViewLight : public GameMainTest {
+
+class PainterLight : public GameMainTest {
 protected:
     void SetUp() override {
         GameMainTest::SetUp();
@@ -76,7 +77,7 @@ bool Centroid(CSurface& s, Pick pick, double* x, double* y) {
     return true;
 }
 
-TEST_F(SceneViewLight, TheLampsLightPoolLiesUnderItsDrawnPostAndFlame) {
+TEST_F(PainterLight, TheLampsLightPoolLiesUnderItsDrawnPostAndFlame) {
     datagen::DemoOptions o;
     o.music = o.sounds = false;
     std::string error;
@@ -87,6 +88,7 @@ TEST_F(SceneViewLight, TheLampsLightPoolLiesUnderItsDrawnPostAndFlame) {
     SetGameClock(0, 0, 0, 0, 0);
     g_WorldHooks.hostHasClient = [] { return 1; };
     g_WorldHooks.isLightingOn = [] { return 0; };
+    g_WorldHooks.getDisplayOption = [] { return 2; };
     CWeather weather;
     g_Weather = &weather;
     CScene scene("Start");
@@ -103,8 +105,14 @@ TEST_F(SceneViewLight, TheLampsLightPoolLiesUnderItsDrawnPostAndFlame) {
             lamp = b;
     ASSERT_NE(lamp, nullptr);
     ASSERT_NE(lamp->GetDesc(), nullptr);
-    CSceneView view;
-    view.CentreOn(world, {lamp->GetDesc()->m_X, lamp->GetDesc()->m_Y}, kW, kH);
+    CPainter view;
+    ServeViewOrigin(&view);
+    view.SetViewRect(0, 0, kW, kH);
+    view.PrepareScene(&world);
+    const CGamePoint tl = CellTopLeft(lamp->GetDesc()->m_X, lamp->GetDesc()->m_Y);
+    view.m_View.x = tl.x + 32 - kW / 2;
+    view.m_View.y = tl.y + 16 - kH / 2;
+    view.ScrollView(0);
     for (int t = 0; t < 10; ++t) {
         world.MakeCurrent();
         world.m_ObjMng.Update();
@@ -116,7 +124,7 @@ TEST_F(SceneViewLight, TheLampsLightPoolLiesUnderItsDrawnPostAndFlame) {
     weather.ApplyAmbientMode();
     CSurface frame(kW, kH, 1);
     frame.FillAll(0);
-    view.Draw(&world, &frame, &weather);
+    view.Paint(&frame, &world, &weather);
 
     // The pool: the brightest cells of the light grid near the lamp.
     const CLightMap& grid = g_LightGrid.Map();
@@ -159,4 +167,4 @@ TEST_F(SceneViewLight, TheLampsLightPoolLiesUnderItsDrawnPostAndFlame) {
     EXPECT_NEAR(poolY - postY, 24, 8);
 }
 
-} // namespace scene_view_light
+} // namespace painter_light

@@ -1,0 +1,64 @@
+// The player controller in the real game, headless on the demo: a click on
+// the ground sends the walk to that cell and the hero shows there later; a
+// held button keeps walking under the cursor.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "play/play_timeline.h"
+#include "support/image_check.h"
+#include "support/play.h"
+#include "support/test_env.h"
+
+namespace play_controller {
+
+class ControllerPlay : public vtest::TempDirTest {
+protected:
+    void SetUp() override {
+        vtest::TempDirTest::SetUp();
+        std::string error;
+        ASSERT_TRUE(vtest::WriteDemoFolder(Dir(), &error)) << error;
+    }
+};
+
+using playtl::At;
+using playtl::Click;
+using playtl::StartFromTitle;
+
+TEST_F(ControllerPlay, AClickOnTheGroundWalksTheHeroThere) {
+    std::string t = "step 2\nlimit 600000\n" + StartFromTitle(2000);
+    t += At(6200, "frame before.png") + Click(6300, 480, 150) + At(9500, "frame after.png") + At(9700, "close");
+    vtest::GameRunOptions options;
+    options.env.push_back("VANTREL_DEBUG=1");
+    const vtest::GameRun run = vtest::RunGame(VANTREL_EXE, Dir(), t, options);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto walks = run.ErrLines("CMD 1 ");
+    ASSERT_FALSE(walks.empty()) << run.err;
+    vtest::RgbImage before, after;
+    ASSERT_TRUE(before.Load(Dir() + "before.png"));
+    ASSERT_TRUE(after.Load(Dir() + "after.png"));
+    // The frames differ around the clicked point: the hero has come.
+    int changed = 0;
+    for (int y = 100; y < 200; y += 2)
+        for (int x = 430; x < 530; x += 2)
+            {
+                const vtest::Rgb a = before.At(x, y), b = after.At(x, y);
+                if (a.r != b.r || a.g != b.g || a.b != b.b) ++changed;
+            }
+    EXPECT_GT(changed, 50);
+}
+
+TEST_F(ControllerPlay, AHeldButtonKeepsWalkingUnderTheCursor) {
+    std::string t = "step 2\nlimit 600000\n" + StartFromTitle(2000);
+    t += At(6300, "move 480 300") + At(6350, "ldown") + At(6700, "move 200 300") + At(7200, "lup") +
+         At(7300, "close");
+    vtest::GameRunOptions options;
+    options.env.push_back("VANTREL_DEBUG=1");
+    const vtest::GameRun run = vtest::RunGame(VANTREL_EXE, Dir(), t, options);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto walks = run.ErrLines("CMD 1 ");
+    ASSERT_GE(walks.size(), 10u) << "one walk every tick of the hold";
+    EXPECT_NE(walks.front(), walks.back()) << "the cell follows the cursor";
+}
+
+} // namespace play_controller
