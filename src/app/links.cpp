@@ -32,11 +32,12 @@ int SaveRunningGameImpl() {
 } // namespace
 
 CGameObj* RunningPlayerRole() {
-    if (!g_GameHost.m_pServer) return nullptr;
-    CScene* scene = g_GameHost.m_pServer->FindSceneOfClient(0);
-    CViewTracker* tracker = scene ? scene->FindTrackerByClient(0) : nullptr;
-    if (!tracker || !scene->m_pWorld || !scene->m_pWorld->m_pHandles) return nullptr;
-    return scene->m_pWorld->m_pHandles->Resolve(tracker->m_RoleHandle);
+    // The player's own role as the selection knows it, in the client's
+    // world (the scene's own in this process).
+    CClient* c = g_GameHost.m_pClient;
+    if (!c || !c->m_pSelection || !c->m_pWorld) return nullptr;
+    c->m_pWorld->MakeCurrent();
+    return c->m_pSelection->GetRole();
 }
 
 // ---------------------------------------------------------------- display

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <new>
 
+#include "datagen/demo_data.h"
 #include "roles/save_mgr.h"
 #include "roles/tables/exp_table.h"
 #include "roles/tables/model_tables.h"
@@ -106,6 +107,34 @@ CScenario::CScenario() = default;
 CScenario::~CScenario() { Reset(); }
 
 bool CScenario::Start(const datagen::FixtureGame& game) {
+    return StartWith([&](const std::string& folder, std::string* error) {
+        return datagen::WriteFixtureGame(folder, game, error);
+    });
+}
+
+bool CScenario::StartDemo(int classId) {
+    return StartWith(
+        [](const std::string& folder, std::string* error) {
+            datagen::DemoOptions options;
+            options.music = false;
+            return datagen::WriteDemoDataSet(folder, options, error);
+        },
+        classId);
+}
+
+bool CScenario::StartSaved(const std::string& folder, const std::string& saveName) {
+    return StartWith(
+        [&](const std::string& to, std::string* error) {
+            std::error_code ec;
+            fs::copy(folder, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
+            if (ec) *error = "cannot copy " + folder + ": " + ec.message();
+            return !ec;
+        },
+        -1, saveName);
+}
+
+bool CScenario::StartWith(const std::function<bool(const std::string& folder, std::string* error)>& write, int classId,
+                          const std::string& saveName) {
     Reset();
     m_pSaved = std::make_unique<Saved>();
     if (const char* home = std::getenv("VANTREL_HOME")) {
@@ -122,7 +151,7 @@ bool CScenario::Start(const datagen::FixtureGame& game) {
     fs::current_path(m_Folder);
     setenv("VANTREL_HOME", m_Folder.c_str(), 1);
     std::string error;
-    if (!datagen::WriteFixtureGame(m_Folder, game, &error)) {
+    if (!write(m_Folder, &error)) {
         ADD_FAILURE() << error;
         return false;
     }
@@ -154,7 +183,22 @@ bool CScenario::Start(const datagen::FixtureGame& game) {
     g_ClientMsgList.RemoveAll();
     g_ServerCmdList.RemoveAll();
     g_GameHost = CGameHost{};
-    if (g_GameHost.Start(nullptr) != 1) {
+    static int s_Class = -1;
+    s_Class = classId;
+    if (classId >= 0) g_HostUiHooks.getNewCharacterClass = [] { return s_Class; };
+    if (!saveName.empty()) {
+        // As the load panel does: the save to load, then the game state,
+        // whose entry (BeforeStrategy) reads it.
+        g_GameMain.m_SaveName = saveName;
+        g_GameMain.m_CurState = GS_TITLE;
+        g_GameMain.m_ReqState = GS_INGAME;
+        g_GameMain.Step();
+        g_GameMain.m_SaveName.clear();
+        if (!g_GameHost.m_Running) {
+            ADD_FAILURE() << "the save " << saveName << " does not load: " << g_SaveMgr.LastError();
+            return false;
+        }
+    } else if (g_GameHost.Start(nullptr) != 1) {
         ADD_FAILURE() << "the host does not start a new game";
         return false;
     }

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,6 +56,14 @@ public:
     // hero). False, with a test failure, when any of it fails or start-up
     // raised a message box.
     bool Start(const datagen::FixtureGame& game = datagen::DefaultFixtureGame());
+    // The same on the demo data set (tools/mkdemo's), without its music; the
+    // new game's hero of that class (the title's first is 30).
+    bool StartDemo(int classId = 30);
+    // A copy of the program folder `folder` (a finished run's, its saves
+    // with it), the game resumed from the save `saveName` as the game object
+    // does when its save to load is set (g_GameMain.m_SaveName, read by
+    // BeforeStrategy).
+    bool StartSaved(const std::string& folder, const std::string& saveName);
     // The generator seeded, the script dropped, the draw count back to 0.
     void Seed(uint32_t seed);
     // The next draws are these values; the draw count back to 0.
@@ -87,6 +96,8 @@ public:
     void Reset();
 
 private:
+    bool StartWith(const std::function<bool(const std::string& folder, std::string* error)>& write, int classId = -1,
+                   const std::string& saveName = "");
     struct Saved;
     std::unique_ptr<Saved> m_pSaved;
     std::string m_Folder;

@@ -261,15 +261,6 @@ Table DemoBeastieRows() {
     };
 }
 
-Table DemoPropRows() {
-    // 0 name, 1 id, 2 kind, 3 picture sequence of animation 14, 4 landing
-    // sound, 5 unused, 6 stacks (0 = one prop per item).
-    return {{"Name", "Id", "Kind", "Pic", "Land", "X", "Stack"},
-            {"Stick", "1", "0", "0", "20", "0", "0"},
-            {"Potion", "2", "0", "1", "22", "0", "1"},
-            {"Gem", "3", "0", "2", "", "0", "1"}};
-}
-
 Table DemoScnSoundRows() {
     ScnSoundRow quiet{0, "Quiet", {}};
     ScnSoundRow meadow{1, "Meadow", {{21, -1}, {22, 400}}};

@@ -46,8 +46,6 @@ bool AddDemoCreatureAnims(std::vector<std::string>& anim, std::vector<std::strin
 
 // "BeastieMdl.txt" (header row, key column 1).
 Table DemoBeastieRows();
-// "PropMdl.txt": plain and stacking items with pictures and landing sounds.
-Table DemoPropRows();
 // "ScnSoundMdl.txt": row 0 quiet, row 1 a looping and a random ambient
 // sound of the demo sound table.
 Table DemoScnSoundRows();

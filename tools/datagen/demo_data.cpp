@@ -6,6 +6,7 @@
 
 #include "datagen/demo_bld.h"
 #include "datagen/demo_creatures.h"
+#include "datagen/demo_fighters.h"
 #include "datagen/demo_role_sprite.h"
 #include "datagen/demo_title.h"
 #include "datagen/demo_settings.h"
@@ -18,6 +19,7 @@
 #include "datagen/record_tables.h"
 #include "datagen/sound_table_writer.h"
 #include "datagen/table_writer.h"
+#include "datagen/trigger_writer.h"
 
 namespace datagen {
 
@@ -27,6 +29,18 @@ const char* const kDemoOldDirectXText =
     "\xA3\xAC\xD3\xCE\xCF\xB7\xBF\xC9\xC4\xDC\xCE\xDE\xB7\xA8\xD5\xFD\xB3\xA3\xD4\xCB\xD0\xD0\xA1\xA3";
 
 namespace {
+
+Table Join(Table a, const Table& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The record's flags and the quest's.
+std::vector<std::string> DemoFlagNames() {
+    std::vector<std::string> names = DefaultFlagNames();
+    names.push_back(kDemoQuestFlag);
+    return names;
+}
 
 struct TableFile {
     const char* path;  // relative to mb/
@@ -39,15 +53,16 @@ std::vector<TableFile> StartupTables() {
         {"PropGemFunc.txt", {{"1", "Gem1", "0"}, {"2", "Gem2", "0"}}},
         {"Player/init.txt", PlayerInitTable(DefaultClassRows())},
         {"Player/Skill.txt", PlayerSkillTable(DefaultPlayerSkills())},
-        {"trigger/flag.txt", BuildFlagTable(DefaultFlagNames())},
+        {"trigger/flag.txt", BuildFlagTable(DemoFlagNames())},
         {"ScnInfo.txt", DemoScnInfoTable()},
         {"ScnSoundMdl.txt", DemoScnSoundRows()},
-        {"PropMdl.txt", DemoPropRows()},
-        {"randprop.txt", {{"Name", "Id"}, {"None", "1"}}},
+        {"PropMdl.txt", DemoPropTable()},
+        {"randprop.txt", Join({{"Name", "Id"}, {"None", "1"}}, DemoFighterDropRows())},
         // The act's revive scene and where return gates stand in it.
         {"ActMdl.txt", {{"Name", "Id", "Revive", "GateX", "GateY"}, {"Stand", "1", "Start", "20", "24"}}},
         // Columns 3 and 4: walking and running speed, so a clicked hero walks.
-        {"RolePrivate.txt", {{"Name", "Id", "Col2", "Speed", "Run"}, {"Hero", "1", "0", "16", "24"}}},
+        {"RolePrivate.txt",
+         Join({{"Name", "Id", "Col2", "Speed", "Run"}, {"Hero", "1", "0", "16", "24"}}, DemoFighterLevelRows())},
         {"TriggerQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
         {"RoleQuest.txt", {{"Name", "Id"}, {"First", "1"}}},
         {"RoleEffectMdl.txt", {{"State", "Effect"}, {"0", "0"}}},
@@ -60,9 +75,10 @@ std::vector<TableFile> StartupTables() {
         {"BeastieMdl.txt", DemoBeastieRows()},
         // The skill tables and the role skill lists (no header rows): the
         // hero's strike, in skill group 1.
-        {"Role.rmd", {{"1", "1", "1"}}},
-        {"Skill.ini", {{"4", "Strike", "0", "1", "0", "1", "", "", "", "", "124", "64", "", "", "", "", "", "", "",
-                        "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "0"}}},
+        {"Role.rmd", Join({{"1", "1", "1"}}, DemoFighterSkillLists())},
+        {"Skill.ini", Join({{"4", "Strike", "0", "1", "0", "1", "", "", "", "", "124", "64", "", "", "", "", "", "", "",
+                        "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "0"}},
+                          DemoFighterSkills())},
         // The spark; an arrow (kind 201, sub-kind 1: height 40, speed 12,
         // with its shadow); a blast that stays on its target role.
         {"SkillChild.ini",
@@ -70,7 +86,7 @@ std::vector<TableFile> StartupTables() {
           {"5", "Arrow", "201", "1", std::to_string(kDemoArrowAnim), std::to_string(kDemoArrowShadowAnim), "1", "0", "0",
            "0", "40", "0", "12", "0", "0", "0"},
           {"5", "Blast", "300", "2", std::to_string(kDemoBlastAnim), "", "", "", "", "1", "2", "0", "2", "0", "1", "0"}}},
-        {"Skill.gop", {{"7", "Basic", "1", "1", "1000", "1", "1", "1"}}},
+        {"Skill.gop", Join({{"7", "Basic", "1", "1", "1000", "1", "1", "1"}}, DemoFighterSkillGroups())},
     };
 }
 
@@ -129,7 +145,12 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
     for (const DemoText& t : kDemoUiTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
     for (const DemoText& t : kDemoTitleTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
     for (const DemoText& t : kDemoSettingsTexts) text[static_cast<size_t>(t.id)][1] = t.gbk;
+    for (int i = 0; i < 3; ++i) text[static_cast<size_t>(kDemoQuestText + i)][1] = kDemoQuestTexts[i];
+    // What a script's "Acquire" notice starts with: "获得" (got).
+    text[123][1] = "\xBB\xF1\xB5\xC3";
     if (!WriteTable(root + "mb/Text.txt", text)) return fail("mb/Text.txt");
+    if (!WriteTable(root + "mb/trigger/scene/Start.txt", BuildSceneScript(DemoStartTriggers())))
+        return fail("mb/trigger/scene/Start.txt");
     // The player's settings are the game's own once it has run: a file
     // that exists is kept. Brightness 50 gives the plain gamma ramp.
     if (!std::filesystem::exists(root + "set.ini") && !WriteSettingsIni(root + "set.ini", SettingsFile{}))
@@ -137,7 +158,10 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
 
     if (!WriteDemoUiTables(root)) return fail("mb/ panel and font tables");
     for (TableFile& t : StartupTables()) {
-        if (std::string(t.path) == "Role.txt") AddCorpseColumns(t.rows);
+        if (std::string(t.path) == "Role.txt") {
+            AddCorpseColumns(t.rows);
+            for (const auto& row : DemoFighterRoleRows()) t.rows.push_back(row);
+        }
         if (!WriteTable(root + "mb/" + t.path, t.rows)) return fail(std::string("mb/") + t.path);
     }
 

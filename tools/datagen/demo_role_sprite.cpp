@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "datagen/demo_fighters.h"
 #include "datagen/image_encoder.h"
 #include "datagen/lib_writer.h"
 #include "datagen/pli_writer.h"
@@ -121,7 +122,7 @@ bool WriteDemoRoleSprite(const std::string& nativeProgramFolder) {
     const uint32_t axe = posed(Rgb16(160, 160, 170), {8, 22, 5, -28}, {8, 18, 7, -18}, {22, 8, -12, 1});
     const uint32_t glow = posed(Rgb16(60, 230, 90), {6, 6, 5, -33}, {6, 6, 7, -23}, {6, 6, -17, 1}, 0xA0);
 
-    const std::vector<SprRoleItem> items = {
+    std::vector<SprRoleItem> items = {
         {kDemoRoleName, "BD", "001", static_cast<int32_t>(body), "BODY"},
         {kDemoRoleName, "HD", "001", static_cast<int32_t>(head), "HEAD"},
         {kDemoRoleName, "WP", "001", static_cast<int32_t>(sword), "SWORD"},
@@ -131,6 +132,8 @@ bool WriteDemoRoleSprite(const std::string& nativeProgramFolder) {
     // Action 0 (stand): weapon in front; action 1 (walk): weapon behind.
     const PliSpec pli{kDemoRoleName, "BD", {"BD", "HD", "WP"}, {{{0, 1, 2}, {0, 1, 2}}, {{2, 0, 1}, {2, 0, 1}}}};
 
+    // The wolf and the guard beside the hero, in the same library.
+    if (!AddDemoFighterSprites(&entries, lib, &items, root)) return false;
     return WriteLib(root + "Zy/" + kDemoRoleLibName + ".lib", entries) && WriteIdxLib(idx, names) &&
            WriteSprRoleHeader(root + "slr/SprRole.h", items) && WritePli(PliNativePath(root, kDemoRoleName), pli);
 }

@@ -3,6 +3,7 @@
 #include "datagen/bld_writer.h"
 #include "datagen/demo_bld.h"
 #include "datagen/demo_creatures.h"
+#include "datagen/demo_fighters.h"
 #include "datagen/map_writer.h"
 
 namespace datagen {
@@ -51,6 +52,11 @@ ScnObjListSpec DemoStartObjects() {
     s.bea.push_back(fish);
     s.bea.push_back(Roamer(kDemoFrogModel, 38, 18, "Frog", 2));
     s.prop = {ObjRecord(11, 1, 22, 30, 0, "Stick1"), ObjRecord(11, 1, 24, 30, 0, "Stick2")};
+    // The fight by the pond, out of the arriving hero's sight: a guard of the
+    // hero's camp and two wolves of camp 1, in each other's sight.
+    s.cha.push_back(ObjRecord(12, kDemoGuardModel, kDemoGuardCell[0], kDemoGuardCell[1], 0, kDemoGuardPicture));
+    for (const auto& cell : kDemoWolfCells)
+        s.cha.push_back(ObjRecord(12, kDemoWolfModel, cell[0], cell[1], 0, kDemoWolfPicture));
     return s;
 }
 

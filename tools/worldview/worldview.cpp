@@ -177,7 +177,9 @@ int main(int argc, char** argv) {
         // The server's way: a scene, its world, then its objects.
         CScene server(scene);
         SetCurrentScene(&server);
-        CWorld world;
+        // The scene's own world: its scene row (type, so drops) and its
+        // script come with it.
+        CWorld& world = *server.m_pWorld;
         const int built = BuildMap(&world, scene.c_str());
         BuildObj(&world);
         world.ApplySceneEnv();
@@ -220,9 +222,13 @@ int main(int argc, char** argv) {
         for (int t = 0; t < ticks; ++t) {
             world.MakeCurrent();
             if (t == 0 && killX >= 0) KillAt(world, killX, killY, killMode);
-            world.m_ObjMng.Update();
-            world.m_ObjMng.UpdateActions();
-            world.m_LightList.Update();
+            // As the server steps: the calendar and tick count (roles time
+            // their moves by it), then the scene's tick (the object passes,
+            // the skills riding on roles, the lights, its script); then the
+            // client pass.
+            TickGameClock();
+            server.Tick();
+            world.MakeCurrent();
             world.m_ObjMng.PostUpdate();
             weather.Tick();
         }

@@ -339,6 +339,10 @@ void CRoleData::NewCharacter(int classId) {
     if (row->GetItemCount(33) > 1) AddLearnedSkill(row->GetIntItem(33, 1));
     if (g_RecordHooks.setHudSkills)
         g_RecordHooks.setHudSkills(row->HasValue(32) ? left : -1, row->HasValue(33) ? right : -1);
+    // A new character starts whole: left at 0, the role would read its HP
+    // back as 1 and the hero would enter the game nearly dead.
+    m_HP = GetMaxHP();
+    m_Qi = GetMaxQi();
 }
 
 void CRoleData::SetAct(int act) {

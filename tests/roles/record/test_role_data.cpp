@@ -100,6 +100,10 @@ TEST_F(RecordTest, ANewCharacterTakesItsClassRowTheFirstActAndItsSkills) {
         EXPECT_EQ(s_left, 1);
         EXPECT_EQ(s_right, 2);
         EXPECT_EQ(r.GetFlag("local1"), 0);
+        // Whole pools: an empty HP would come back to the role as 1.
+        EXPECT_GT(r.GetMaxHP(), 1);
+        EXPECT_EQ(r.m_HP, r.GetMaxHP());
+        EXPECT_EQ(r.m_Qi, r.GetMaxQi());
     }
 }
 

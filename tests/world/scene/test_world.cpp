@@ -284,7 +284,8 @@ TEST_F(DemoWorldTest, DemoScenesBuildWithoutComplaint) {
         ASSERT_NE(start.m_pScnRow, nullptr);
         EXPECT_EQ(start.m_pScnRow->GetInt(2), 2);
         const CScnPlacement& pl = start.m_ObjMng.m_Placement;
-        EXPECT_EQ(pl.GetGroup(1)->count, 2);
+        // The elder, the roaming guard, and the fight's guard and two wolves.
+        EXPECT_EQ(pl.GetGroup(1)->count, 5);
         EXPECT_EQ(pl.GetGroup(2)->count, 2);
         EXPECT_EQ(pl.GetGroup(3)->count, 7);
         // Two birds and the firefly fly; the beetle, fish and frog walk or
