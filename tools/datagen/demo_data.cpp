@@ -79,10 +79,10 @@ std::vector<TableFile> StartupTables() {
         {"Skill.ini", Join({{"4", "Strike", "0", "1", "0", "1", "", "", "", "", "124", "64", "", "", "", "", "", "", "",
                         "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "0"}},
                           DemoFighterSkills())},
-        // The spark; an arrow (kind 201, sub-kind 1: height 40, speed 12,
+        // The spark (the sparkle's star, shown where a hit lands); an arrow (kind 201, sub-kind 1: height 40, speed 12,
         // with its shadow); a blast that stays on its target role.
         {"SkillChild.ini",
-         {{"5", "Spark", "300", "17", "1", "", "", "", "", "1", "0", "1", "0", "0", "0", "0"},
+         {{"5", "Spark", "300", "17", std::to_string(kDemoSparkleAnim), "", "", "", "", "1", "0", "1", "0", "0", "0", "0"},
           {"5", "Arrow", "201", "1", std::to_string(kDemoArrowAnim), std::to_string(kDemoArrowShadowAnim), "1", "0", "0",
            "0", "40", "0", "12", "0", "0", "0"},
           {"5", "Blast", "300", "2", std::to_string(kDemoBlastAnim), "", "", "", "", "1", "2", "0", "2", "0", "1", "0"}}},
