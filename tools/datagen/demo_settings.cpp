@@ -34,7 +34,7 @@ ImageFrame Fill(int w, int h, uint16_t body, uint16_t edge, bool rle) {
     return f;
 }
 
-enum Frame : uint32_t { kWindow, kTrack, kThumb, kLoadingBox, kSegment, kFrameCount };
+enum SettingsFrame : uint32_t { kWindow, kTrack, kThumb, kLoadingBox, kSegment, kFrameCount };
 
 PanelRow Control(int id, const char* kind, uint32_t picture, int x, int y) {
     PanelRow r;
