@@ -1,6 +1,6 @@
 // The player controller on the fixture game: a held button walks, Shift
-// runs and a plain click stops running, the action list stays bounded, Alt guards, Space and Z act, no arrow
-// scrolling while the view is locked.
+// runs and a plain click stops running, the action list stays bounded, Alt
+// guards, Space and Z act, no arrow scrolling while the view is locked.
 #include "client/client_fixture.h"
 
 #include <algorithm>
