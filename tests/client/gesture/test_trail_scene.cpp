@@ -34,7 +34,10 @@ protected:
         plat::SetDisplayLayout(plat::PixelLayout::k565);
         g_PixelFormat.m_Format = 16;
         SetProgramDirectory(0);
+        savedLoader_ = CEffect3D::s_LoadGesturePatterns;
+        savedOn_ = g_Effect3D.IsOn();
         CEffect3D::s_LoadGesturePatterns = nullptr;
+        g_Effect3D.Enable(1);
         for (const char* n : {"effect", "effect1", "effect2", "effect3"})
             datagen::WriteBytes(Dir() + "th/" + n + ".bmp",
                                 datagen::BmpBytes(datagen::MakeImage(8, 8, [](int, int) { return 0xFFFFFFu; })));
@@ -53,6 +56,8 @@ protected:
         g_GestureInput.m_Trail.clear();
         g_GestureInput.m_HasPicture = -1;
         g_Effect3D.Shutdown();
+        g_Effect3D.Enable(savedOn_);
+        CEffect3D::s_LoadGesturePatterns = savedLoader_;
         CTexture::DestroyAll();
         target_.reset();
         display_.reset();
@@ -73,6 +78,8 @@ protected:
     }
     std::unique_ptr<CSurface> display_;
     std::unique_ptr<CSurface> target_;
+    int (*savedLoader_)() = nullptr;
+    int32_t savedOn_ = 1;
 };
 
 TEST_F(TrailSceneTest, ThreeDDrawsInsideOneScene) {
