@@ -19,6 +19,7 @@
 #include "datagen/item_tables.h"
 #include "datagen/lib_writer.h"
 #include "datagen/map_writer.h"
+#include "datagen/method_point_writer.h"
 #include "datagen/pack_writer.h"
 #include "datagen/pli_writer.h"
 #include "datagen/save_writer.h"
@@ -674,6 +675,20 @@ void PacketSeeds() {
         std::string(1, '\1') + BuildPacketStream({PacketJoin(0x0102, 0, 4, 300), {3, 0x01, 0x01, 101, 0x11}, {10, 'a'}}));
 }
 
+void MethodPointSeeds() {
+    using datagen::GesturePattern;
+    Put("method_point", "demo.txt", datagen::BuildMethodPoints(datagen::DemoGesturePatterns()));
+    // Rows the game still has to live with: a pattern on the seam of straight
+    // down, a long zigzag, a row with no pairs, a lone angle, a huge key.
+    Put("method_point", "edges.txt",
+        datagen::BuildMethodPoints({
+            {"seam", 5, {{3.1416f, 0.2f}}},
+            {"zigzag", 6, {{-2.3562f, 0.4f}, {-0.7854f, 0.4f}, {-2.3562f, 0.4f}, {-0.7854f, 0.4f}}},
+            {"empty", 7, {}},
+            {"wide", 65535, {{0.0f, 7.0f}}},
+        }) + "lone\t8\t-1.5\r\n");
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
@@ -703,6 +718,7 @@ int main(int argc, char** argv) {
     ItemTableSeeds();
     RoleRecordSeeds();
     SaveSeeds();
+    MethodPointSeeds();
     if (!g_ok) std::fprintf(stderr, "fuzz_make_seeds: some seeds were not written\n");
     return g_ok ? 0 : 1;
 }

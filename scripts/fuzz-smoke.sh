@@ -39,7 +39,7 @@ cmake --build "$build" -j"$(nproc)" --target fuzz_all
 # executions per second of the default, with the same checks.
 export ASAN_OPTIONS=quarantine_size_mb=16:detect_leaks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-targets=(ini txt_table pack bmp tga wave sound_table define_table res_lib anim_table pli bld_model bld_init timeline map scn_desc obj_list skill_tables model_tables item_tables role_record save trigger_scripts packets)
+targets=(ini txt_table pack bmp tga wave sound_table define_table res_lib anim_table pli bld_model bld_init timeline map scn_desc obj_list skill_tables model_tables item_tables role_record save trigger_scripts packets method_point)
 failed=()
 # Absolute corpus paths: targets move into their program folder while they
 # run, and libFuzzer reads seed files one by one as it goes.

@@ -8,6 +8,7 @@
 #include "client/client_hooks.h"
 #include "client/controller/combo_chain.h"
 #include "client/selection.h"
+#include "core/bin_file.h"
 #include "core/directories.h"
 #include "gfx/effect3d.h"
 #include "gfx/pixel_format.h"
@@ -44,7 +45,8 @@ int CGestureInput::LoadMethodPoints() {
     m_Patterns.Clear();
     m_HasPicture = -1;
     // Gestures are optional: without the file every stroke fails quietly.
-    if (!plat::PathExists(path)) {
+    // The file may sit in the data folder's pack, so look through the packs.
+    if (!FileExists(path.c_str())) {
         plat::DebugPrintf("gesture: no %s\n", path.c_str());
         return 1;
     }
@@ -180,7 +182,7 @@ int32_t CGestureInput::CastByGesture() {
 
 bool CGestureInput::HasTrailPicture() {
     if (m_HasPicture < 0)
-        m_HasPicture = plat::PathExists(std::string(GetProgramDirectory()) + "th\\effect.bmp") ? 1 : 0;
+        m_HasPicture = FileExists((std::string(GetProgramDirectory()) + "th\\effect.bmp").c_str()) ? 1 : 0;
     return m_HasPicture == 1;
 }
 

@@ -1,6 +1,6 @@
-// The player controller on the fixture game: a held button walks, the
-// action list stays bounded, Alt guards, Space and Z act, no arrow
-// scrolling while the view is locked.
+// The player controller on the fixture game: a held button walks, Shift
+// runs and a plain click stops running, the action list stays bounded, Alt
+// guards, Space and Z act, no arrow scrolling while the view is locked.
 #include "client/client_fixture.h"
 
 #include <algorithm>
@@ -34,7 +34,7 @@ protected:
         pc = std::make_unique<CPlayerControl>();
     }
     void TearDown() override {
-        for (int vk : {int(plat::VK_LBUTTON), int(plat::VK_MENU), int(plat::VK_SPACE), int('Z'), int(plat::VK_UP)})
+        for (int vk : {int(plat::VK_LBUTTON), int(plat::VK_MENU), int(plat::VK_SHIFT), int(plat::VK_SPACE), int('Z'), int(plat::VK_UP)})
             plat::SetKeyDown(vk, false);
         g_KeyState = CKeyState();
         g_LButtonHeld = 0;
@@ -97,6 +97,29 @@ TEST_F(PlayerControlTest, AltGuardsSpaceAndZActAndTheLockedViewDoesNotScroll) {
     pc->m_ViewLock = 0;
     Tick(ground, false);
     EXPECT_NE(view->m_View.y, before.y) << "unlocked";
+}
+
+TEST_F(PlayerControlTest, ShiftTurnsRunningOnAndItsReleaseTurnsItOff) {
+    const CGamePoint ground{own->m_X + 3 * 64, own->m_Y};
+    own->m_St = 50.0f;
+    own->SetFlag(kRoleBitRunning, 0);
+    plat::ClearDebugCapture();
+    plat::SetKeyDown(plat::VK_SHIFT, true);
+    Tick(ground, true);
+    plat::SetKeyDown(plat::VK_SHIFT, false);
+    EXPECT_EQ(DebugLinesWith("CMD 3 1 "), 1);
+    EXPECT_EQ(DebugLinesWith("CMD 3 0 "), 0);
+    own->SetFlag(kRoleBitRunning, 1);
+    Tick(ground, false);
+    Tick(ground, true);
+    EXPECT_EQ(DebugLinesWith("CMD 3 0 "), 1) << "a click without Shift while running";
+    own->SetFlag(kRoleBitRunning, 0);
+    own->m_St = 5.0f;
+    plat::SetKeyDown(plat::VK_SHIFT, true);
+    Tick(ground, false);
+    Tick(ground, true);
+    plat::SetKeyDown(plat::VK_SHIFT, false);
+    EXPECT_EQ(DebugLinesWith("CMD 3 1 "), 1) << "too little stamina to start running";
 }
 
 TEST_F(PlayerControlTest, TheActionListKeepsOneMoreThanTheLongestChain) {

@@ -7,6 +7,7 @@
 #include "datagen/demo_bld.h"
 #include "datagen/demo_creatures.h"
 #include "datagen/demo_fighters.h"
+#include "datagen/demo_gesture.h"
 #include "datagen/demo_role_sprite.h"
 #include "datagen/demo_title.h"
 #include "datagen/demo_settings.h"
@@ -162,6 +163,7 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
             AddCorpseColumns(t.rows);
             for (const auto& row : DemoFighterRoleRows()) t.rows.push_back(row);
         }
+        if (std::string(t.path) == "Skill.ini") AddDemoGestureFields(t.rows);
         if (!WriteTable(root + "mb/" + t.path, t.rows)) return fail(std::string("mb/") + t.path);
     }
 
@@ -169,6 +171,8 @@ bool WriteDemoDataSet(const std::string& folder, const DemoOptions& options, std
     if (options.libraries && !WriteDemoRoleSprite(root)) return fail("slr/ role sprite");
     if (options.libraries && !WriteDemoMap(root)) return fail("Zy/maptile.lib, cj/Start.map");
     if (options.libraries && !WriteDemoEffectTextures(root)) return fail("th/ effect textures");
+    if (!WriteDemoMethodPoints(root)) return fail("mb/MethodPoint.txt");
+    if (options.libraries && !WriteDemoTrailPicture(root)) return fail("th/effect.bmp");
     if (options.libraries && !WriteDemoBuildings(root)) return fail("Zy/bld.lib, mb/Start.mdl, cj/Start.int");
     if (!WriteDemoWorld(root)) return fail("cj/ scenes Start and Field");
     if (options.sounds && !WriteDemoSounds(root + "SY")) return fail("SY/ sounds");
