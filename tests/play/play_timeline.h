@@ -3,11 +3,25 @@
 // and the way from the title through the class choice and the form into
 // the running game (the game starts at ms + 1500; the cursor then rests at
 // (340, 312)).
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "datagen/demo_title.h"
+#include "support/play.h"
+#include "support/test_env.h"
 
 namespace playtl {
+
+// A fresh demo data folder for each run.
+class DemoFolderTest : public vtest::TempDirTest {
+protected:
+    void SetUp() override {
+        vtest::TempDirTest::SetUp();
+        std::string error;
+        ASSERT_TRUE(vtest::WriteDemoFolder(Dir(), &error)) << error;
+    }
+};
 
 inline std::string At(int ms, const std::string& event) { return "at " + std::to_string(ms) + " " + event + "\n"; }
 inline std::string Click(int ms, int x, int y, int holdMs = 100) {

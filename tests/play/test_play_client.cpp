@@ -15,14 +15,7 @@
 
 namespace play_client {
 
-class ClientPlay : public vtest::TempDirTest {
-protected:
-    void SetUp() override {
-        vtest::TempDirTest::SetUp();
-        std::string error;
-        ASSERT_TRUE(vtest::WriteDemoFolder(Dir(), &error)) << error;
-    }
-};
+using ClientPlay = playtl::DemoFolderTest;
 
 using playtl::At;
 using playtl::Click;

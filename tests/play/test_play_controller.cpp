@@ -16,14 +16,7 @@
 
 namespace play_controller {
 
-class ControllerPlay : public vtest::TempDirTest {
-protected:
-    void SetUp() override {
-        vtest::TempDirTest::SetUp();
-        std::string error;
-        ASSERT_TRUE(vtest::WriteDemoFolder(Dir(), &error)) << error;
-    }
-};
+using ControllerPlay = playtl::DemoFolderTest;
 
 using playtl::At;
 using playtl::Click;
