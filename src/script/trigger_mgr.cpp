@@ -218,10 +218,14 @@ void CTriggerMgr::RunSceneTransitionTriggers(const char* scnName, int created) {
 
 void CTriggerMgr::SetTimer(int32_t seconds) {
     m_Timer = seconds;
-    uint8_t packet[4] = {kPacketReset, 57, 0, 0};
+    PacketFields f;
+    f.type = kPacketReset;
+    f.sub = 57;
+    uint8_t packet[4];
     if (seconds >= 0) {
         if (seconds >= 3 && m_pScene) {
-            PutU16(packet + 2, uint16_t(seconds));
+            f.value = seconds;
+            WritePacket(f, packet, 4);
             m_pScene->Broadcast(packet);
         }
         const int64_t ticks = int64_t(seconds) * kTicksPerSecond;
@@ -229,7 +233,8 @@ void CTriggerMgr::SetTimer(int32_t seconds) {
     } else {
         RequestRun();
         if (m_pScene) {
-            PutU16(packet + 2, uint16_t(0xFFFF));
+            f.value = -1;
+            WritePacket(f, packet, 4);
             m_pScene->Broadcast(packet);
         }
     }

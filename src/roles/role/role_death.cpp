@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/packet.h"
 #include "core/txt_table.h"
 #include "gfx/anim.h"
 #include "gfx/role_sprite.h"
@@ -258,8 +259,13 @@ void CRole::Die(int32_t mode, int32_t flag) {
     }
 
     if (g_CurScene) {
-        const uint8_t packet[5] = {3, static_cast<uint8_t>(m_Handle), static_cast<uint8_t>(m_Handle >> 8), 51,
-                                   static_cast<uint8_t>(mode)};
+        PacketFields f;
+        f.type = kPacketRoleState;
+        f.sub = kRoleSubDeath;
+        f.handle = m_Handle;
+        f.value = mode;
+        uint8_t packet[5];
+        WritePacket(f, packet, 5);
         g_CurScene->SendToWatchers(packet);
     }
     finish();

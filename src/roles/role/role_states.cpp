@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/msg_lists.h"
+#include "core/packet.h"
 #include "core/txt_table.h"
 #include "gfx/anim.h"
 #include "gfx/role_sprite.h"
@@ -170,10 +171,21 @@ void CRole::StartState(int32_t k, int on) {
     }
 }
 
+namespace {
+// Packet 5: a state number, plus 128 while the state is set.
+void StatePacket(uint32_t handle, int32_t value, uint8_t* out) {
+    PacketFields f;
+    f.type = kPacketStateCode;
+    f.handle = handle;
+    f.value = value;
+    WritePacket(f, out, 4);
+}
+} // namespace
+
 void CRole::SendStateChange(int32_t k, int receiver) {
     if (!g_CurScene || k < 0 || k >= 128) return;
-    const uint8_t p[4] = {5, static_cast<uint8_t>(m_Handle), static_cast<uint8_t>(m_Handle >> 8),
-                          static_cast<uint8_t>(k + (m_States[k] ? 128 : 0))};
+    uint8_t p[4];
+    StatePacket(m_Handle, k + (m_States[k] ? 128 : 0), p);
     if (receiver == -1)
         g_CurScene->SendToWatchers(p);
     else
@@ -194,8 +206,8 @@ void CRole::PostStatesToClient() {
         if (!m_States[k]) continue;
         const CTxtRow* row = g_RoleEffectTable.GetRow(k);
         if (row && row->HasValue(kColNoAnnounce)) continue;
-        const uint8_t p[4] = {5, static_cast<uint8_t>(m_Handle), static_cast<uint8_t>(m_Handle >> 8),
-                              static_cast<uint8_t>(k + 128)};
+        uint8_t p[4];
+        StatePacket(m_Handle, k + 128, p);
         PostClientMessage(p, 4);
     }
 }
@@ -207,8 +219,13 @@ void CRole::SetCamp(int32_t camp) {
     ClearTarget();
     m_Camp = camp;
     if (!g_CurScene) return;
-    const uint8_t p[6] = {3, static_cast<uint8_t>(m_Handle), static_cast<uint8_t>(m_Handle >> 8), 101,
-                          static_cast<uint8_t>(camp), static_cast<uint8_t>(camp >> 8)};
+    PacketFields f;
+    f.type = kPacketRoleState;
+    f.sub = kRoleSubCamp;
+    f.handle = m_Handle;
+    f.value = camp;
+    uint8_t p[6];
+    WritePacket(f, p, 6);
     g_CurScene->SendToWatchers(p);
 }
 

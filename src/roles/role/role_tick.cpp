@@ -3,6 +3,7 @@
 // from its action pass.
 #include <algorithm>
 
+#include "core/packet.h"
 #include "core/txt_table.h"
 #include "gfx/anim.h"
 #include "gfx/role_sprite.h"
@@ -101,8 +102,13 @@ int CRole::TickAction() {
         const int32_t index = m_DefaultAnimGroup;
         if (GetAnimSet() && index != m_AnnouncedAnim) {
             if (g_CurScene) {
-                const uint8_t p[6] = {3, static_cast<uint8_t>(m_Handle), static_cast<uint8_t>(m_Handle >> 8), 102,
-                                      static_cast<uint8_t>(index), static_cast<uint8_t>(index >> 8)};
+                PacketFields f;
+                f.type = kPacketRoleState;
+                f.sub = kRoleSubAnim;
+                f.handle = m_Handle;
+                f.value = index;
+                uint8_t p[6];
+                WritePacket(f, p, 6);
                 g_CurScene->SendToWatchers(p);
             }
             m_AnnouncedAnim = index;
