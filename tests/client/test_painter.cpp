@@ -4,6 +4,7 @@
 
 #include "client/painter.h"
 #include "gfx/surface.h"
+#include "platform/display.h"
 #include "client/selection.h"
 
 namespace clienttest {
@@ -102,6 +103,38 @@ TEST_F(PainterTest, ADisplayChangeDropsTheSurfacesAndRebuildsThemAtTheNewSize) {
     EXPECT_EQ(p->m_Invalidated, 1) << "the whole view is painted again";
     EXPECT_TRUE(p->m_View.width == 640 || p->m_View.width == 800 || p->m_View.width == 1024);
     EXPECT_EQ(p->GetScratchSurface()->m_Width, p->m_View.width);
+}
+
+} // namespace clienttest
+
+namespace clienttest {
+
+// The client's view port and a display change size the view alike in the
+// three display modes; another width has no view at start but is treated
+// as 800 on a display change.
+TEST_F(ClientTest, TheViewSizeFollowsTheDisplayMode) {
+    plat::DisplayDevice* dd = nullptr;
+    ASSERT_EQ(plat::DirectDrawCreate(&dd), plat::DD_OK);
+    struct Case {
+        uint32_t w, h;
+        int32_t vw, vh;    // CreateVP
+        int32_t rw, rh;    // ResizeToScreen
+    };
+    for (const Case& c : {Case{640, 480, 640, 431, 640, 431}, Case{800, 600, 800, 600, 800, 600},
+                          Case{1024, 768, 1024, 768, 1024, 768}, Case{1280, 720, 0, 0, 800, 600}}) {
+        ASSERT_EQ(dd->SetDisplayMode(c.w, c.h, 16, 0, 0), plat::DD_OK) << c.w;
+        Client()->CreateVP();
+        CPainter* p = Client()->m_pViewPort;
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->m_View.width, c.vw) << c.w;
+        EXPECT_EQ(p->m_View.height, c.vh) << c.w;
+        p->ResizeToScreen();
+        EXPECT_EQ(p->m_View.width, c.rw) << c.w;
+        EXPECT_EQ(p->m_View.height, c.rh) << c.w;
+    }
+    dd->RestoreDisplayMode();
+    dd->Release();
+    Client()->CreateVP();
 }
 
 } // namespace clienttest
