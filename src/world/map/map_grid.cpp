@@ -98,10 +98,12 @@ CImage* CMapLib::GetTileImage(int32_t tile) const {
 // ------------------------------------------------------------------- grid
 
 namespace {
-// Every live grid, for a cell's write to find its grid's bits.
+// Every live grid, for a cell's write to find its grid's bits. Never
+// destroyed: grids of static scenes leave it during exit, after the
+// statics of this file may be gone.
 std::vector<CMapGrid*>& LiveGrids() {
-    static std::vector<CMapGrid*> grids;
-    return grids;
+    static auto* grids = new std::vector<CMapGrid*>;
+    return *grids;
 }
 } // namespace
 
